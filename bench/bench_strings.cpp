@@ -1,0 +1,28 @@
+// Text primitives on a 1 MiB text.
+#include <benchmark/benchmark.h>
+
+#include "core/vxToolsEvo2.h"
+
+namespace {
+
+ustring MakeText(size_t size) {
+  const ustring words = u"Lorem ipsum dolor sit amet, straße ÄÖÜ äöü; consectetur adipiscing elit.\r\n";
+  ustring text;
+  text.reserve(size + words.size());
+  while (text.size() < size) text += words;
+  text.resize(size);
+  return text;
+}
+
+const ustring& Text() {
+  static const ustring text = MakeText(1 << 20);
+  return text;
+}
+
+void BM_UpperStrW(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(UpperStrW(Text()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_UpperStrW);
+
+}  // namespace
