@@ -1,0 +1,72 @@
+#include "core/vxStartup.h"
+
+#include <exception>
+#include <vector>
+
+#include "platform/vxCodePage.h"
+#include "platform/vxExceptions.h"
+
+namespace vxStartup {
+namespace {
+
+struct State {
+  bool ran = false;
+  bool failed = false;
+  ustring message;
+  std::vector<TStartupStep> started;
+};
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+}  // namespace
+
+// The core units that have start-up work, in link order. Each unit adds its
+// step here, as a {unit name, initialise, finalise} entry of one array.
+std::span<const TStartupStep> CoreSteps() { return {}; }
+
+bool Run(std::span<const TStartupStep> steps) {
+  State& s = TheState();
+  if (s.ran) return !s.failed;
+  s.ran = true;
+  for (const TStartupStep& step : steps) {
+    try {
+      step.Initialize();
+      s.started.push_back(step);
+    } catch (const Exception& e) {
+      s.failed = true;
+      s.message = e.Message();
+    } catch (const std::exception& e) {
+      s.failed = true;
+      s.message = Utf8ToWide(e.what());
+    } catch (...) {
+      s.failed = true;
+      s.message = u"unknown failure in the start-up of unit " + Utf8ToWide(step.Unit);
+    }
+    if (s.failed) break;
+  }
+  return !s.failed;
+}
+
+void Shutdown() {
+  State& s = TheState();
+  for (auto it = s.started.rbegin(); it != s.started.rend(); ++it) {
+    if (!it->Finalize) continue;
+    try {
+      it->Finalize();
+    } catch (...) {
+      // Unloading goes on whatever one unit's finalisation does.
+    }
+  }
+  s.started.clear();
+}
+
+bool Failed() { return TheState().failed; }
+
+ustring FailureMessage() { return TheState().message; }
+
+void ResetForTests() { TheState() = State(); }
+
+}  // namespace vxStartup

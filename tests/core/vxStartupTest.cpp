@@ -1,0 +1,45 @@
+#include "core/vxStartup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/vxExceptions.h"
+
+namespace {
+
+std::string g_trace;
+
+TEST(Startup, RunsStepsInOrderAndFinalisesInReverse) {
+  vxStartup::ResetForTests();
+  g_trace.clear();
+  const vxStartup::TStartupStep steps[] = {
+      {"a", [] { g_trace += "A"; }, [] { g_trace += "a"; }},
+      {"b", [] { g_trace += "B"; }, nullptr},
+      {"c", [] { g_trace += "C"; }, [] { g_trace += "c"; }},
+  };
+  EXPECT_TRUE(vxStartup::Run(steps));
+  EXPECT_TRUE(vxStartup::Run(steps));  // only once
+  vxStartup::Shutdown();
+  EXPECT_EQ(g_trace, "ABCca");
+  EXPECT_FALSE(vxStartup::Failed());
+  vxStartup::ResetForTests();
+}
+
+TEST(Startup, FailingStepStopsAndIsRecorded) {
+  vxStartup::ResetForTests();
+  g_trace.clear();
+  const vxStartup::TStartupStep steps[] = {
+      {"a", [] { g_trace += "A"; }, [] { g_trace += "a"; }},
+      {"math", [] { throw Exception("TvxMath.Selftest failed!"); }, nullptr},
+      {"c", [] { g_trace += "C"; }, nullptr},
+  };
+  EXPECT_FALSE(vxStartup::Run(steps));
+  EXPECT_TRUE(vxStartup::Failed());
+  EXPECT_EQ(vxStartup::FailureMessage(), u"TvxMath.Selftest failed!");
+  vxStartup::Shutdown();
+  EXPECT_EQ(g_trace, "Aa");
+  vxStartup::ResetForTests();
+}
+
+}  // namespace
