@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libicu-dev zlib1g-dev libssl-dev
+  libicu-dev zlib1g-dev libssl-dev uuid-dev
   libgtest-dev libbenchmark-dev
 )
 
