@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 struct Currency {
   int64_t Scaled = 0;  // the amount times 10,000
@@ -12,3 +13,9 @@ struct Currency {
   friend constexpr bool operator==(Currency, Currency) = default;
   friend constexpr auto operator<=>(Currency, Currency) = default;
 };
+
+// Reads a decimal number text (the rules of TextToFloat in
+// platform/vxNumberText.h) exactly into a currency amount; digits beyond
+// the fourth decimal round half away from zero. False when the text is no
+// number or its amount lies beyond the currency range.
+bool TextToCurrency(std::u16string_view text, char16_t decimalSeparator, Currency& value);

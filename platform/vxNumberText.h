@@ -1,0 +1,33 @@
+// The runtime's reading of decimal number texts, exact and independent of
+// the process locale: blanks (U+0020) at the start, an optional sign,
+// digits with an optional decimal separator and fraction digits (at least
+// one digit in all), an optional exponent ("E" or "e", an optional sign,
+// digits); nothing may follow.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/vxBase.h"
+
+// A scanned number: (-1 if Negative) * Digits * 10^Exponent, where Digits
+// holds the significant decimal digits (ASCII, no leading zeros; empty for
+// zero).
+struct TDecimalNumber {
+  bool Negative = false;
+  std::string Digits;
+  int64_t Exponent = 0;
+};
+
+// Scans text by the rules above; false when it is no such number.
+bool ScanDecimalNumber(std::u16string_view text, char16_t decimalSeparator, TDecimalNumber& number);
+
+// The double nearest to the text's value. False when the text is no number
+// or its value lies beyond the double range; a value too small for a
+// double reads as zero.
+bool TextToFloat(std::u16string_view text, char16_t decimalSeparator, double& value);
+
+// Whether a double's integer part fits a 64-bit signed integer (false for
+// NaN and the infinities), so that a cast to int64_t is defined.
+inline bool FitsInt64(double value) { return value >= -9223372036854775808.0 && value < 9223372036854775808.0; }
