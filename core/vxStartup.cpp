@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "core/vxMath.h"
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
 
@@ -25,7 +26,12 @@ State& TheState() {
 
 // The core units that have start-up work, in link order. Each unit adds its
 // step here, as a {unit name, initialise, finalise} entry of one array.
-std::span<const TStartupStep> CoreSteps() { return {}; }
+std::span<const TStartupStep> CoreSteps() {
+  static constexpr TStartupStep steps[] = {
+      {"vxMath", TvxMath::Initialize, nullptr},
+  };
+  return steps;
+}
 
 bool Run(std::span<const TStartupStep> steps) {
   State& s = TheState();
