@@ -1,0 +1,309 @@
+#include "core/vxConversion.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "core/vxMath.h"
+#include "core/vxStrToFloatConverter.h"
+#include "core/vxToolsEvo2.h"
+#include "platform/vxCodePage.h"
+#include "platform/vxExceptions.h"
+#include "platform/vxFormatSettings.h"
+#include "platform/vxNumberText.h"
+#include "platform/vxRuntime.h"
+
+namespace TvxConversion {
+namespace {
+
+// The decimal counts travel in a signed byte limited to this range.
+constexpr int kMaxDecimals = 37;
+
+int ClampDecimals(int decimals) { return std::clamp(decimals, -kMaxDecimals, kMaxDecimals); }
+
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+// Blanks, a sign, then decimal digits or hexadecimal ones after "$", "x" or
+// "0x" up to the end. Decimal values must fit 64 bits; hexadecimal ones are
+// a 64-bit pattern of at most 16 significant digits.
+std::optional<int64_t> ReadInteger(std::u16string_view s) {
+  size_t i = 0;
+  const size_t n = s.size();
+  while (i < n && s[i] == u' ') ++i;
+  bool negative = false;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+  bool hex = false;
+  if (i < n && (s[i] == u'$' || s[i] == u'x' || s[i] == u'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i == n) return std::nullopt;
+
+  uint64_t magnitude = 0;
+  if (hex) {
+    int significant = 0;
+    for (; i < n; ++i) {
+      const int digit = HexDigitValue(s[i]);
+      if (digit < 0) return std::nullopt;
+      if (significant == 0 && digit == 0) continue;
+      if (++significant > 16) return std::nullopt;
+      magnitude = magnitude << 4 | static_cast<uint64_t>(digit);
+    }
+    // The pattern read as a signed value; "-" negates it (modulo 2^64).
+    return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+  }
+
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  for (; i < n; ++i) {
+    if (s[i] < u'0' || s[i] > u'9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(s[i] - u'0');
+    if (magnitude > (limit - digit) / 10) return std::nullopt;
+    magnitude = magnitude * 10 + digit;
+  }
+  return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+}
+
+// StrToReal's separator rules: the text as it is read, with "." as the
+// decimal separator.
+ustring NormaliseRealText(const ustring& str) {
+  const size_t commas = static_cast<size_t>(std::count(str.begin(), str.end(), u','));
+  const size_t dots = static_cast<size_t>(std::count(str.begin(), str.end(), u'.'));
+  ustring text = str;
+  if (commas > 0 && dots > 0) {
+    const size_t lastComma = str.rfind(u',');
+    const size_t lastDot = str.rfind(u'.');
+    if (lastComma > lastDot && commas == 1) {
+      std::erase(text, u'.');
+      std::replace(text.begin(), text.end(), u',', u'.');
+    } else if (lastDot > lastComma && dots == 1) {
+      std::erase(text, u',');
+    }
+  } else if (commas > 0) {
+    std::replace(text.begin(), text.end(), u',', u'.');
+  }
+  return text;
+}
+
+// StrToReal's reading; text receives the text as it was read.
+bool ReadReal(const ustring& str, ustring& text, double& value) {
+  text = NormaliseRealText(str);
+  return TextToFloat(text, u'.', value);
+}
+
+std::string NonFiniteText(double value) {
+  if (std::isnan(value)) return "NAN";
+  return value > 0 ? "INF" : "-INF";
+}
+
+// The significant digits (precision + 1 of them, correctly rounded) and
+// the decimal exponent of a positive magnitude, from its scientific text
+// "d.ddd...e+xx".
+void ScientificDigits(double magnitude, int precision, std::string& digits, int& exponent) {
+  std::array<char, 64> buffer;
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, precision);
+  const std::string_view text(buffer.data(), static_cast<size_t>(result.ptr - buffer.data()));
+  const size_t e = text.find('e');
+  digits.assign(1, text[0]);
+  if (e > 2) digits.append(text.substr(2, e - 2));
+  std::string_view exponentText = text.substr(e + 1);
+  const bool negative = exponentText.front() == '-';
+  exponentText.remove_prefix(1);  // to_chars always writes the sign
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+  if (negative) exponent = -exponent;
+}
+
+// The fixed-point form: "-", the integer digits and, for decimals above 0,
+// "." and exactly that many decimals. The value is taken to 18 significant
+// digits and rounded from there half away from zero.
+std::string FixedPointText(double value, int decimals) {
+  if (!std::isfinite(value)) return NonFiniteText(value);
+  std::string digits;
+  int pointPos = 1;  // digits standing before the decimal point
+  if (value != 0) {
+    int exponent = 0;
+    ScientificDigits(std::fabs(value), 17, digits, exponent);
+    pointPos = exponent + 1;
+  }
+  const int keep = pointPos + decimals;
+  if (keep < static_cast<int>(digits.size())) {
+    const bool roundUp = keep >= 0 && digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(std::max(keep, 0)));
+    if (roundUp) {
+      size_t i = digits.size();
+      while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+      if (i > 0) {
+        ++digits[i - 1];
+      } else {
+        digits.insert(0, 1, '1');
+        ++pointPos;
+      }
+    }
+  }
+  auto digitAt = [&](int index) {
+    return index >= 0 && index < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(index)] : '0';
+  };
+
+  std::string text;
+  // A value that rounds to zero is written without its sign.
+  if (value < 0 && digits.find_first_not_of('0') != std::string::npos) text += '-';
+  if (pointPos <= 0) text += '0';
+  for (int i = 0; i < pointPos; ++i) text += digitAt(i);
+  if (decimals > 0) {
+    text += '.';
+    for (int i = 0; i < decimals; ++i) text += digitAt(pointPos + i);
+  }
+  return text;
+}
+
+// " 1.50000000000000E+0000": sign or blank, 15 significant digits, a
+// four-digit exponent.
+std::string ScientificText(double value) {
+  if (!std::isfinite(value)) return NonFiniteText(value);
+  std::string digits;
+  int exponent = 0;
+  ScientificDigits(std::fabs(value), 14, digits, exponent);
+  std::string text(1, value < 0 ? '-' : ' ');
+  text += digits[0];
+  text += '.';
+  text.append(digits, 1);
+  text += exponent < 0 ? "E-" : "E+";
+  const std::string exponentDigits = std::to_string(std::abs(exponent));
+  text.append(4 - std::min<size_t>(4, exponentDigits.size()), '0');
+  text += exponentDigits;
+  return text;
+}
+
+bool IsTruthWord(const ustring& word) {
+  static constexpr std::u16string_view kTruthWords[] = {
+      u"JA",      u"YES",   u"OK",  u"1",       u"X",   u"TRUE", u"WAHR", u"RICHTIG", u"KORREKT", u"RIGHT", u"YAP",
+      u"OUI",     u"CORRECT", u"JAU", u"YO",    u"JO",  u"YEP",  u"YEPP", u"YAPP",    u"YUP",     u"Y"};
+  return std::find(std::begin(kTruthWords), std::end(kTruthWords), word) != std::end(kTruthWords);
+}
+
+// The text's bytes up to its first zero byte.
+std::string_view UpToZero(const std::string& text) {
+  return std::string_view(text).substr(0, text.find('\0'));
+}
+
+}  // namespace
+
+int64_t StrToInt(const ustring& Str, int32_t ErrorVal) {
+  if (Str.find(u'.') != ustring::npos) {
+    ustring text;
+    double value = 0;
+    // A dotted text that is no number, a fraction and a value beyond 64
+    // bits are all errors.
+    if (!ReadReal(Str, text, value) || value != std::trunc(value) || !FitsInt64(value)) return ErrorVal;
+    return static_cast<int64_t>(value);
+  }
+  if (Str.empty()) return 0;
+  return ReadInteger(Str).value_or(ErrorVal);
+}
+
+std::string IntToStr(int64_t Int) { return std::to_string(Int); }
+
+std::string RealToStr(double RVal, int Decimals) {
+  const int decimals = ClampDecimals(Decimals);
+  if (decimals == -1) return ScientificText(RVal);
+  return FixedPointText(TvxMath::RoundTo(RVal, decimals), std::max(decimals, 0));
+}
+
+std::string FloatToStr(double Value, int32_t Decimals, int MinDecimals) {
+  const int decimals = std::clamp<int32_t>(Decimals, 0, 7);
+  const size_t minDecimals = static_cast<size_t>(std::clamp(MinDecimals, 0, kMaxDecimals));
+  std::string text = FixedPointText(Value, decimals);
+  if (!std::isfinite(Value)) return text;
+  size_t point = text.find('.');
+  if (point != std::string::npos) {
+    while (text.size() > point + 1 + minDecimals && text.back() == '0') text.pop_back();
+    if (text.back() == '.') {
+      text.pop_back();
+      point = std::string::npos;
+    }
+  }
+  const size_t have = point == std::string::npos ? 0 : text.size() - point - 1;
+  if (have < minDecimals) {
+    if (point == std::string::npos) text += '.';
+    text.append(minDecimals - have, '0');
+  }
+  return text;
+}
+
+double StrToReal(const ustring& Str, bool RaiseException, double Default) {
+  ustring text;
+  double value = 0;
+  if (ReadReal(Str, text, value)) return value;
+  if (text.empty()) return Default;
+  if (RaiseException) throw EConvertError(u"float string conversion exception for value \"" + text + u"\"");
+  return Default;
+}
+
+double StrToFloat(const ustring& Str, bool RaiseException, double Default) {
+  return TvxStrToFloatConverter::StrToFloat(Str, Default, RaiseException, false);
+}
+
+double LocaleStrToFloat(const ustring& Str, bool RaiseException, double Default, bool TryAlternativeConversion) {
+  const TFormatSettings& settings = FormatSettings();
+  ustring text = Str;
+  std::erase(text, settings.ThousandSeparator);
+  double value = 0;
+  if (TextToFloat(text, settings.DecimalSeparator, value)) return value;
+  if (TryAlternativeConversion) return StrToFloat(Str, RaiseException, Default);
+  if (RaiseException) throw Exception(u"cannot convert " + Str + u" to float");
+  return Default;
+}
+
+ustring BoolToStr(bool BoolVal) { return BoolVal ? u"True" : u"False"; }
+
+ustring BoolToStrExt(bool BoolVal, const ustring& TrueStr, const ustring& FalseStr) {
+  return BoolVal ? TrueStr : FalseStr;
+}
+
+bool StrToBool(const ustring& BoolStr) {
+  ustring word = vxRuntime::Trim(BoolStr);
+  for (char16_t& c : word) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return IsTruthWord(word);
+}
+
+bool StrToBoolExt(const ustring& BoolStr, const ustring& TrueStr, const ustring& FalseStr) {
+  const ustring trueWord = UpperStrW(vxRuntime::Trim(TrueStr));
+  if (trueWord == UpperStrW(vxRuntime::Trim(FalseStr))) return StrToBool(BoolStr);
+  return UpperStrW(vxRuntime::Trim(BoolStr)) == trueWord;
+}
+
+std::string BoolToSingleByteStr(bool BoolVal) { return BoolVal ? "1" : "0"; }
+
+std::string BoolToSingleByteStrX(bool BoolVal) { return BoolVal ? "X" : ""; }
+
+bool SingleByteStrToBool(const ustring& BoolVal) { return BoolVal == u"1" || BoolVal == u"X" || BoolVal == u"x"; }
+
+int32_t BoolToInt(bool BoolVal) { return BoolVal ? 1 : 0; }
+
+bool IntToBool(int32_t BoolInt) { return BoolInt != 0; }
+
+ustring IntBoolToStr(int32_t BoolInt) { return BoolToStr(IntToBool(BoolInt)); }
+
+int64_t HexToInt(const ustring& Str, int32_t ErrorVal) {
+  if (Str.empty()) return 0;
+  return StrToInt(u"$" + Str, ErrorVal);
+}
+
+std::string AsciiToAnsi(const std::string& AText) { return WideToAnsi(OemToWide(UpToZero(AText))); }
+
+std::string AnsiToAscii(const std::string& AText) { return WideToOem(AnsiToWide(UpToZero(AText))); }
+
+}  // namespace TvxConversion
