@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libicu-dev zlib1g-dev libssl-dev uuid-dev
   libgtest-dev libbenchmark-dev
+  media-types
 )
 
 missing=()
