@@ -225,13 +225,8 @@ void TSmtpClient::LoginSasl() {
 void TSmtpClient::Authenticate() {
   if (Login == TSmtpLogin::None || FAuthenticated) return;
   if (!Connected()) throw ESmtpError("login impossible: not connected to a server");
-  try {
-    if (Login == TSmtpLogin::AuthLogin) LoginAuthLogin();
-    else LoginSasl();
-  } catch (const ESmtpReplyError&) {
-    RecoverFromRefusal();
-    throw;
-  }
+  if (Login == TSmtpLogin::AuthLogin) LoginAuthLogin();
+  else LoginSasl();
   FAuthenticated = true;
 }
 

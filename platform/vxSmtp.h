@@ -30,8 +30,8 @@
 //   and PIPELINING offered, MAIL FROM and the RCPT TO commands go in batches
 //   of up to 100 commands, each batch's replies read in order before the
 //   next; DATA is sent alone after all recipients were accepted, so a
-//   refused recipient never lets a message through. After a refused command
-//   RSET is sent, so the session can be used again.
+//   refused recipient never lets a message through. After a refused command of
+//   a mail transaction RSET is sent, so the session can be used again.
 // - The message goes out normalised to CR LF line ends and dot-stuffed.
 // - Addresses must be ASCII without blanks, control characters or angle
 //   brackets (no command can be smuggled into the session).

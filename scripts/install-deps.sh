@@ -8,6 +8,7 @@ packages=(
   libicu-dev zlib1g-dev libssl-dev uuid-dev
   libgtest-dev libbenchmark-dev
   media-types
+  python3-aiosmtpd openssl
 )
 
 missing=()

@@ -23,15 +23,24 @@ extern char** environ;
 
 class TSmtpTestServer {
  public:
+  // Switches of the server, set in a chain: TOptions().StartTls().Pipelining().
   struct TOptions {
-    bool StartTls = false;
-    bool RequireStartTls = false;
-    bool Tls13Only = false;
-    bool Pipelining = false;
-    std::string AuthUser;  // empty: no AUTH LOGIN
-    std::string AuthPassword;
-    bool AuthWithoutTls = false;
-    std::vector<std::string> Refuse;
+    bool FStartTls = false, FRequireStartTls = false, FTls13Only = false, FPipelining = false;
+    bool FAuthWithoutTls = false;
+    std::string FAuthUser, FAuthPassword;  // empty user: no AUTH LOGIN
+    std::vector<std::string> FRefuse;
+
+    TOptions& StartTls(bool on = true) { FStartTls = on; return *this; }
+    TOptions& RequireStartTls() { FRequireStartTls = true; return *this; }
+    TOptions& Tls13Only() { FTls13Only = true; return *this; }
+    TOptions& Pipelining() { FPipelining = true; return *this; }
+    TOptions& Auth(std::string user, std::string password) {
+      FAuthUser = std::move(user);
+      FAuthPassword = std::move(password);
+      return *this;
+    }
+    TOptions& AuthWithoutTls(bool on = true) { FAuthWithoutTls = on; return *this; }
+    TOptions& Refuse(std::string address) { FRefuse.push_back(std::move(address)); return *this; }
   };
 
   // One stored message: its bytes and the envelope the server saw.
@@ -45,20 +54,21 @@ class TSmtpTestServer {
     std::string Helo;
   };
 
-  explicit TSmtpTestServer(const TOptions& options = {}) {
+  TSmtpTestServer() : TSmtpTestServer(TOptions()) {}
+  explicit TSmtpTestServer(const TOptions& options) {
     char pattern[] = "/tmp/vx-smtp-test-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a folder for the SMTP server");
     FFolder = pattern;
     const std::filesystem::path portFile = FFolder / "port";
     std::vector<std::string> args = {"/usr/bin/python3", ScriptPath(), "--dir", (FFolder / "mail").string(),
                                      "--port-file", portFile.string()};
-    if (options.StartTls) args.push_back("--starttls");
-    if (options.RequireStartTls) args.push_back("--require-starttls");
-    if (options.Tls13Only) args.push_back("--tls13-only");
-    if (options.Pipelining) args.push_back("--pipelining");
-    if (!options.AuthUser.empty()) args.insert(args.end(), {"--auth", options.AuthUser + ":" + options.AuthPassword});
-    if (options.AuthWithoutTls) args.push_back("--auth-without-tls");
-    for (const std::string& r : options.Refuse) args.insert(args.end(), {"--refuse", r});
+    if (options.FStartTls) args.push_back("--starttls");
+    if (options.FRequireStartTls) args.push_back("--require-starttls");
+    if (options.FTls13Only) args.push_back("--tls13-only");
+    if (options.FPipelining) args.push_back("--pipelining");
+    if (!options.FAuthUser.empty()) args.insert(args.end(), {"--auth", options.FAuthUser + ":" + options.FAuthPassword});
+    if (options.FAuthWithoutTls) args.push_back("--auth-without-tls");
+    for (const std::string& r : options.FRefuse) args.insert(args.end(), {"--refuse", r});
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
