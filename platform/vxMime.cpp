@@ -159,31 +159,31 @@ class TAddressParser {
     return DecodeHeaderText(joined);
   }
 
-  // An addr-spec up to ">" or the end of the address; a source route
+  // A mailbox up to ">" or the end of the address; a source route
   // ("@a,@b:") is dropped.
   std::string ReadAngleAddress() {
-    std::string spec;
+    std::string box;
     while (!AtEnd() && !IsSpecial(">")) {
       const TToken& t = FTokens[FPos++];
       if (t.Kind == TTokenKind::Special && t.Text == ":") {
-        spec.clear();
+        box.clear();
         continue;
       }
       if (t.Kind == TTokenKind::Special && t.Text == ",") continue;
-      spec += t.Raw;
+      box += t.Raw;
     }
     if (IsSpecial(">")) ++FPos;
-    return spec;
+    return box;
   }
 
-  void Add(ustring name, const std::string& spec) {
-    if (spec.empty()) return;
-    FResult.push_back({std::move(name), UnknownBytesToWide(spec)});
+  void Add(ustring name, const std::string& box) {
+    if (box.empty()) return;
+    FResult.push_back({std::move(name), UnknownBytesToWide(box)});
   }
 
   void ParseAddress(bool groupAllowed) {
     std::vector<const TToken*> phrase;
-    std::string raw;  // the same tokens as written, in case they are an addr-spec
+    std::string raw;  // the same tokens as written, in case they are a mailbox
     std::string comment;
     while (IsWord() || IsSpecial(".")) {
       phrase.push_back(&FTokens[FPos]);
