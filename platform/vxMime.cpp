@@ -1,14 +1,9 @@
 #include "platform/vxMime.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <ctime>
 #include <random>
 #include <set>
@@ -16,6 +11,7 @@
 #include "platform/vxCodePage.h"
 #include "platform/vxMimeCodec.h"
 #include "platform/vxRuntime.h"
+#include "platform/vxStream.h"
 
 using namespace vxMimeCodec;
 
@@ -268,51 +264,15 @@ TMailAddressList NormaliseList(const TMailAddressList& list) {
 
 // ------------------------------------------------------------ files
 
-[[noreturn]] void FailFile(const char* verb, const std::filesystem::path& fileName, int error) {
-  char buffer[256];
-  const std::string reason = strerror_r(error, buffer, sizeof buffer);
-  throw EOSError(("cannot " + std::string(verb) + " file '" + fileName.string() + "': " + reason).c_str(), error);
+std::string ReadWholeFile(const ustring& fileName) {
+  TFileStream file(fileName, fmOpenRead);
+  return file.ReadToEnd();
 }
 
-std::string ReadWholeFile(const std::filesystem::path& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) FailFile("read", fileName, errno);
-  std::string content;
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n > 0) {
-      content.append(chunk, static_cast<size_t>(n));
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    const int error = n < 0 ? errno : 0;
-    ::close(fd);
-    if (error != 0) FailFile("read", fileName, error);
-    return content;
-  }
-}
-
-// Writes to a temporary file beside the target and renames it over the
-// target, so that the target is never left half written.
-void WriteFileAtomically(const std::filesystem::path& fileName, std::string_view content) {
-  std::string temporary = fileName.string() + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) FailFile("write", fileName, errno);
-  size_t written = 0;
-  int error = 0;
-  while (written < content.size() && error == 0) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n > 0) written += static_cast<size_t>(n);
-    else if (n < 0 && errno != EINTR) error = errno;
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), fileName.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    FailFile("write", fileName, error);
-  }
+void WriteWholeFile(const ustring& fileName, const std::string& content) {
+  TAtomicFileStream file(fileName);
+  file.WriteBuffer(content);
+  file.Commit();
 }
 
 // ------------------------------------------------------------ composing
@@ -602,7 +562,7 @@ TRawMessage TRawMessage::FromBytes(std::string_view bytes) {
   return message;
 }
 
-TRawMessage TRawMessage::LoadFromFile(const std::filesystem::path& fileName) {
+TRawMessage TRawMessage::LoadFromFile(const ustring& fileName) {
   return FromBytes(ReadWholeFile(fileName));
 }
 
@@ -620,7 +580,7 @@ std::string TRawMessage::ToBytes() const {
   return out;
 }
 
-void TRawMessage::SaveToFile(const std::filesystem::path& fileName) const { WriteFileAtomically(fileName, ToBytes()); }
+void TRawMessage::SaveToFile(const ustring& fileName) const { WriteWholeFile(fileName, ToBytes()); }
 
 std::string TRawMessage::FieldValue(std::string_view name) const { return FieldOf(HeaderFields, name); }
 
@@ -677,7 +637,7 @@ TMimePart TMimePart::TextPart(ustring contentType, ustring text) {
   return part;
 }
 
-TMimePart TMimePart::AttachmentFile(ustring contentType, std::filesystem::path sourceFile, ustring fileName) {
+TMimePart TMimePart::AttachmentFile(ustring contentType, ustring sourceFile, ustring fileName) {
   TMimePart part;
   part.Kind = TMimePartKind::Attachment;
   part.ContentType = std::move(contentType);
@@ -756,7 +716,7 @@ TRawMessage TMimeMessage::Compose() const {
   return m;
 }
 
-void TMimeMessage::SaveToFile(const std::filesystem::path& fileName) const { Compose().SaveToFile(fileName); }
+void TMimeMessage::SaveToFile(const ustring& fileName) const { Compose().SaveToFile(fileName); }
 
 TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
   TMimeMessage m;

@@ -22,7 +22,6 @@
 //   the form 'Name <box@host>' is read as that name and mailbox.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,11 +68,12 @@ class TRawMessage {
 
   // Splits bytes into header fields and body, keeping every byte.
   static TRawMessage FromBytes(std::string_view bytes);
-  // Raises EOSError naming the file when it cannot be read.
-  static TRawMessage LoadFromFile(const std::filesystem::path& fileName);
+  // Raises EFOpenError (an EOSError) naming the file when it cannot be
+  // opened, EReadError when it cannot be read.
+  static TRawMessage LoadFromFile(const ustring& fileName);
   std::string ToBytes() const;
-  // Writes the file whole or not at all (a temporary file renamed over it).
-  void SaveToFile(const std::filesystem::path& fileName) const;
+  // Writes the file whole or not at all (TAtomicFileStream).
+  void SaveToFile(const ustring& fileName) const;
 
   // The raw value of the first field of that name (case-insensitive), empty
   // when there is none.
@@ -97,14 +97,14 @@ struct TMimePart {
   ustring ContentType = u"text/plain";  // type/subtype without parameters
   ustring Text;                         // text parts
   std::string Data;                     // attachments: the content...
-  std::filesystem::path SourceFile;     // ...or, when set, the file read for it at composing
+  ustring SourceFile;                   // ...or, when set, the file read for it at composing
   ustring Name;                         // attachments: name shown (content type "name")
   ustring FileName;                     // attachments: file name (disposition "filename")
   ustring ContentId;                    // without angle brackets
   bool Inline = false;                  // disposition inline instead of attachment
 
   static TMimePart TextPart(ustring contentType, ustring text);
-  static TMimePart AttachmentFile(ustring contentType, std::filesystem::path sourceFile, ustring fileName);
+  static TMimePart AttachmentFile(ustring contentType, ustring sourceFile, ustring fileName);
   static TMimePart AttachmentData(ustring contentType, std::string data, ustring fileName);
 };
 
@@ -125,10 +125,10 @@ class TMimeMessage {
   ustring Body;
   std::vector<TMimePart> Parts;
 
-  // The message as bytes, Bcc field included. Raises EOSError when an
-  // attachment's source file cannot be read.
+  // The message as bytes, Bcc field included. Raises EFOpenError (an
+  // EOSError) when an attachment's source file cannot be opened.
   TRawMessage Compose() const;
-  void SaveToFile(const std::filesystem::path& fileName) const;
+  void SaveToFile(const ustring& fileName) const;
 
   // Reads a message back: addresses, subject, message id, priority, content
   // type, and the leaf parts of its MIME tree with their content decoded.

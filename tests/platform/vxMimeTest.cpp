@@ -9,6 +9,8 @@
 
 namespace {
 
+ustring W(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
+
 struct TTempFolder {
   std::filesystem::path Path;
   TTempFolder() {
@@ -147,19 +149,19 @@ TEST(RawMessage, FilesLoadedAndSaved) {
   TTempFolder folder;
   const std::string bytes = "From: a@x\nTo: b@y\n\nbody\n";
   WriteFile(folder.Path / "in.eml", bytes);
-  const TRawMessage m = TRawMessage::LoadFromFile(folder.Path / "in.eml");
-  m.SaveToFile(folder.Path / "out.eml");
+  const TRawMessage m = TRawMessage::LoadFromFile(W(folder.Path / "in.eml"));
+  m.SaveToFile(W(folder.Path / "out.eml"));
   EXPECT_EQ(ReadFile(folder.Path / "out.eml"), bytes);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path), {}), 2);
 
   try {
-    TRawMessage::LoadFromFile(folder.Path / "missing.eml");
+    TRawMessage::LoadFromFile(W(folder.Path / "missing.eml"));
     FAIL() << "no error";
   } catch (const EOSError& e) {
     EXPECT_NE(std::string(e.what()).find("missing.eml"), std::string::npos);
   }
   // A folder that does not exist: an error and no file anywhere.
-  EXPECT_THROW(m.SaveToFile(folder.Path / "no-folder" / "x.eml"), EOSError);
+  EXPECT_THROW(m.SaveToFile(W(folder.Path / "no-folder" / "x.eml")), EOSError);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path), {}), 2);
 }
 
@@ -282,16 +284,16 @@ TEST(MimeMessage, AttachmentFromFileAndNonAsciiNames) {
   m.From = {u"", u"a@x"};
   m.To = {{u"", u"b@x"}};
   m.Parts.push_back(TMimePart::TextPart(u"text/plain", u"see attachment"));
-  m.Parts.push_back(TMimePart::AttachmentFile(u"application/octet-stream", folder.Path / "data.bin",
+  m.Parts.push_back(TMimePart::AttachmentFile(u"application/octet-stream", W(folder.Path / "data.bin"),
                                               u"Übersicht über alle Größen und Längen im Jahr 2024.bin"));
-  m.SaveToFile(folder.Path / "saved.eml");
-  const TMimeMessage back = TMimeMessage::Parse(TRawMessage::LoadFromFile(folder.Path / "saved.eml"));
+  m.SaveToFile(W(folder.Path / "saved.eml"));
+  const TMimeMessage back = TMimeMessage::Parse(TRawMessage::LoadFromFile(W(folder.Path / "saved.eml")));
   ASSERT_EQ(back.Parts.size(), 2u);
   EXPECT_EQ(back.Parts[1].Data, content);
   EXPECT_EQ(back.Parts[1].FileName, u"Übersicht über alle Größen und Längen im Jahr 2024.bin");
   EXPECT_TRUE(AllLinesWithin(ReadFile(folder.Path / "saved.eml"), 78));
 
-  m.Parts[1].SourceFile = folder.Path / "gone.bin";
+  m.Parts[1].SourceFile = W(folder.Path / "gone.bin");
   EXPECT_THROW(m.Compose(), EOSError);
 }
 

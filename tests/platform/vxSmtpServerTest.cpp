@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "platform/vxCodePage.h"
 #include "platform/vxMime.h"
 #include "platform/vxSmtp.h"
 #include "tests/platform/vxSmtpTestServer.h"
@@ -34,6 +35,8 @@ TMimeMessage SimpleMessage() {
 
 const std::vector<std::string> kSimpleRecipients = {"to1@example.com", "to2@example.com", "cc@example.com",
                                                     "hidden@example.com"};
+
+ustring W(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
 
 struct TTempFolder {
   std::filesystem::path Path;
@@ -206,11 +209,11 @@ TEST(SmtpServer, HtmlWithAttachmentsReadBack) {
   TMimeMessage sent = SimpleMessage();
   sent.Parts.clear();
   sent.Parts.push_back(TMimePart::TextPart(u"text/html", u"<html><body><img src=\"cid:logo\">Grüße</body></html>"));
-  TMimePart logo = TMimePart::AttachmentFile(u"image/png", files.Path / "logo.png", u"logo.png");
+  TMimePart logo = TMimePart::AttachmentFile(u"image/png", W(files.Path / "logo.png"), u"logo.png");
   logo.ContentId = u"logo";
   logo.Inline = true;
   sent.Parts.push_back(logo);
-  sent.Parts.push_back(TMimePart::AttachmentFile(u"application/zip", files.Path / "archive.zip", u"a, b.zip"));
+  sent.Parts.push_back(TMimePart::AttachmentFile(u"application/zip", W(files.Path / "archive.zip"), u"a, b.zip"));
   sent.Parts.push_back(TMimePart::AttachmentData(u"text/plain", "Übersicht", u"Übersicht.txt"));
 
   TSmtpTestServer server;
@@ -263,7 +266,7 @@ TEST(SmtpServer, RelayedFileArrivesByteForByteWithoutBcc) {
   Configure(client, server);
   client.UsePipelining = true;
   client.Connect();
-  const TRawMessage raw = TRawMessage::LoadFromFile(files.Path / "mail.eml");
+  const TRawMessage raw = TRawMessage::LoadFromFile(W(files.Path / "mail.eml"));
   client.SendMessage(raw);
   client.Disconnect();
 
@@ -286,7 +289,7 @@ TEST(SmtpServer, RelayedFileWithLfLineEndsGoesOutWithCrLf) {
   TSmtpClient client;
   Configure(client, server);
   client.Connect();
-  client.SendMessage(TRawMessage::LoadFromFile(files.Path / "lf.eml"));
+  client.SendMessage(TRawMessage::LoadFromFile(W(files.Path / "lf.eml")));
   ASSERT_EQ(server.Messages().size(), 1u);
   EXPECT_EQ(server.Messages()[0].Content, "From: a@example.com\r\nTo: b@example.com\r\n\r\nline\r\n.dot\r\n");
 }
