@@ -1,6 +1,7 @@
 // Text primitives on a 1 MiB text.
 #include <benchmark/benchmark.h>
 
+#include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
 
 namespace {
@@ -24,5 +25,19 @@ void BM_UpperStrW(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
 }
 BENCHMARK(BM_UpperStrW);
+
+// Ten blanks in each line of 74 characters.
+void BM_ReplaceW_Frequent(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(TvxStrings::ReplaceW(Text(), u" ", u"_"));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_ReplaceW_Frequent);
+
+// Once in each line of 74 characters.
+void BM_ReplaceW_Rare(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(TvxStrings::ReplaceW(Text(), u"ÄÖÜ", u"AOU"));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_ReplaceW_Rare);
 
 }  // namespace
