@@ -1,9 +1,11 @@
 #include "core/vxStringsReplace.h"
 
+#include <exception>
 #include <string_view>
 
 #include "core/vxStringsFold.h"
 #include "core/vxToolsEvo2.h"
+#include "platform/vxCodePage.h"
 
 namespace {
 
@@ -57,6 +59,25 @@ std::basic_string<Ch> ReplaceFound(const std::basic_string<Ch>& content, std::ba
   return ReplacePass<Ch>(content, haystack, search, replace, count);
 }
 
+// Hands every piece of source between occurrences of splitAt, and the piece
+// behind the last one, to add. A list that refuses an item ends the split
+// with false.
+template <class Ch, class AddPiece>
+bool SplitPieces(std::basic_string_view<Ch> source, std::basic_string_view<Ch> splitAt, AddPiece add) {
+  if (source.empty() || splitAt.empty()) return true;
+  try {
+    size_t start = 0;
+    for (size_t p = source.find(splitAt); p != source.npos; p = source.find(splitAt, start)) {
+      add(source.substr(start, p - start));
+      start = p + splitAt.size();
+    }
+    add(source.substr(start));
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace TvxStrings {
@@ -72,6 +93,18 @@ int32_t GetStrCountW(const ustring& Text, const ustring& Find) {
 int32_t GetStrCountExW(const ustring& Text, const ustring& Find, bool IgnoreCase) {
   if (!IgnoreCase) return GetStrCountW(Text, Find);
   return GetStrCountW(LowerStrW(Text), LowerStrW(Find));
+}
+
+bool SplitString(const std::string& Source, const std::string& SplitAt, TStrings& List) {
+  return SplitPieces<char>(Source, SplitAt, [&List](std::string_view piece) { List.Add(AnsiToWide(piece)); });
+}
+
+bool SplitString(const std::string& Source, const std::string& SplitAt, TAnsiStrings& List) {
+  return SplitPieces<char>(Source, SplitAt, [&List](std::string_view piece) { List.Add(std::string(piece)); });
+}
+
+bool SplitStringW(const ustring& Source, const ustring& SplitAt, TStrings& List) {
+  return SplitPieces<char16_t>(Source, SplitAt, [&List](std::u16string_view piece) { List.Add(ustring(piece)); });
 }
 
 ustring ReplaceW(const ustring& Content, const ustring& SearchText, const ustring& ReplaceText) {

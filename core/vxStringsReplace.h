@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/vxAnsiStringList.h"
 #include "platform/vxBase.h"
+#include "platform/vxStringList.h"
 
 namespace TvxStrings {
 
@@ -18,6 +20,18 @@ int32_t GetStrCountW(const ustring& Text, const ustring& Find);
 // The same count; with IgnoreCase both texts are compared in their LowerStrW
 // form. Text is left as it is.
 int32_t GetStrCountExW(const ustring& Text, const ustring& Find, bool IgnoreCase);
+
+// Splitting appends to List, which is never cleared, every piece of Source
+// between occurrences of SplitAt, in order: empty pieces and the piece after
+// the last SplitAt included ('a;;b' gives 'a', '', 'b'; 'a;' gives 'a' and
+// ''). An empty Source or an empty SplitAt appends nothing. The result is
+// false only when the list refuses an item; the items appended until then
+// stay.
+// The 8-bit pieces converted from the system code page to UTF-16:
+bool SplitString(const std::string& Source, const std::string& SplitAt, TStrings& List);
+// The 8-bit pieces as they are:
+bool SplitString(const std::string& Source, const std::string& SplitAt, TAnsiStrings& List);
+bool SplitStringW(const ustring& Source, const ustring& SplitAt, TStrings& List);
 
 // Every occurrence of SearchText replaced by ReplaceText, case-sensitive,
 // left to right, never searching replaced text again ('aaa' with 'aa' to 'b'

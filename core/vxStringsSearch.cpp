@@ -158,6 +158,16 @@ bool EndsWith(const ustring& Content, const ustring& EndString, bool IgnoreCase)
   return EndsWithNonEmpty(UpperStrW(Content), UpperStrW(EndString));
 }
 
+bool EndsWith(const ustring& Content, const TStrings& EndString, bool IgnoreCase) {
+  // Content is folded once for all items.
+  const ustring content = IgnoreCase ? UpperStrW(Content) : Content;
+  for (int32_t i = 0; i < EndString.Count(); ++i) {
+    const ustring& item = EndString[i];
+    if (content.size() >= item.size() && EndsWithNonEmpty(content, IgnoreCase ? UpperStrW(item) : item)) return true;
+  }
+  return false;
+}
+
 bool EndsWithA(const std::string& Content, const std::string& EndString, bool IgnoreCase) {
   if (Content.size() < EndString.size()) return false;
   if (!IgnoreCase) return EndsWithNonEmpty(Content, EndString);

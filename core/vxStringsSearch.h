@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/vxBase.h"
+#include "platform/vxStringList.h"
 
 // Selects the start, the end or both ends of a text, or the first, the last
 // or each occurrence.
@@ -41,6 +42,8 @@ bool BeginWithA(const std::string& Content, const std::string& BeginString, bool
 
 // Content ends with EndString; no trimming. An empty EndString never matches.
 bool EndsWith(const ustring& Content, const ustring& EndString, bool IgnoreCase);
+// Content ends with any item of the list; false for an empty list.
+bool EndsWith(const ustring& Content, const TStrings& EndString, bool IgnoreCase);
 bool EndsWithA(const std::string& Content, const std::string& EndString, bool IgnoreCase);
 
 // SearchString occurs in Content; an empty SearchString never does.

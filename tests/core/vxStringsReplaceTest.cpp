@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/vxCodePage.h"
 
 using namespace TvxStrings;
@@ -164,4 +166,78 @@ TEST(StringsReplace, RemoveMoreThenOneBlanks) {
     SCOPED_TRACE(Show(c.content));
     EXPECT_EQ(RemoveMoreThenOneBlanks(c.content), c.expected);
   }
+}
+
+namespace {
+
+template <class List>
+std::vector<typename List::string_type> Items(const List& list) {
+  std::vector<typename List::string_type> items;
+  for (int32_t i = 0; i < list.Count(); ++i) items.push_back(list[i]);
+  return items;
+}
+
+}  // namespace
+
+TEST(StringsReplace, SplitStringW) {
+  struct Case {
+    ustring source, splitAt;
+    std::vector<ustring> pieces;
+  };
+  const Case cases[] = {
+      {u"a;b;c", u";", {u"a", u"b", u"c"}},
+      {u"a;;b", u";", {u"a", u"", u"b"}},  // empty pieces stay
+      {u"a;", u";", {u"a", u""}},
+      {u";", u";", {u"", u""}},
+      {u"abc", u";", {u"abc"}},
+      {u"", u";", {}},
+      {u"abc", u"", {}},
+      {u"x--y", u"--", {u"x", u"y"}},
+      {u"a---b", u"--", {u"a", u"-b"}},
+      // A partial separator at the end belongs to the last piece.
+      {u"x-", u"--", {u"x-"}},
+      {u"1.2.3.4", u".", {u"1", u"2", u"3", u"4"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Show(c.source) + " " + Show(c.splitAt));
+    TStringList list;
+    EXPECT_TRUE(SplitStringW(c.source, c.splitAt, list));
+    EXPECT_EQ(Items(list), c.pieces);
+
+    // The same pieces from 8-bit text, into both kinds of list.
+    TStringList wide;
+    EXPECT_TRUE(SplitString(WideToAnsi(c.source), WideToAnsi(c.splitAt), wide));
+    EXPECT_EQ(Items(wide), c.pieces);
+    TAnsiStringList ansi;
+    EXPECT_TRUE(SplitString(WideToAnsi(c.source), WideToAnsi(c.splitAt), ansi));
+    std::vector<std::string> ansiPieces;
+    for (const ustring& piece : c.pieces) ansiPieces.push_back(WideToAnsi(piece));
+    EXPECT_EQ(Items(ansi), ansiPieces);
+  }
+}
+
+TEST(StringsReplace, SplitStringAppendsAndConverts) {
+  TStringList list;
+  list.Add(u"kept");
+  EXPECT_TRUE(SplitString("\xC4;\x80", ";", list));  // 'Ä' and the euro sign
+  EXPECT_EQ(Items(list), (std::vector<ustring>{u"kept", u"Ä", u"€"}));
+
+  TAnsiStringList ansi;
+  ansi.Add("kept");
+  EXPECT_TRUE(SplitString("x--y", "--", ansi));
+  EXPECT_EQ(Items(ansi), (std::vector<std::string>{"kept", "x", "y"}));
+}
+
+TEST(StringsReplace, SplitStringStopsWhereTheListRefuses) {
+  TAnsiStringList list;
+  list.SetSorted(true);
+  list.SetDuplicates(dupError);
+  EXPECT_FALSE(SplitString("b;a;B;c", ";", list));
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"a", "b"}));  // what came before stays
+
+  TStringList wide;
+  wide.SetSorted(true);
+  wide.SetDuplicates(dupError);
+  EXPECT_FALSE(SplitStringW(u"x;x", u";", wide));
+  EXPECT_EQ(Items(wide), (std::vector<ustring>{u"x"}));
 }

@@ -138,6 +138,20 @@ TEST(StringsSearch, EndsWith) {
   }
 }
 
+TEST(StringsSearch, EndsWithAnyItem) {
+  TStringList ends;
+  EXPECT_FALSE(EndsWith(u"abc", ends, false));  // empty list
+  ends.Add(u"");
+  ends.Add(u"xyz");
+  EXPECT_FALSE(EndsWith(u"abc", ends, false));
+  ends.Add(u"BC");
+  EXPECT_FALSE(EndsWith(u"abc", ends, false));
+  EXPECT_TRUE(EndsWith(u"abc", ends, true));
+  ends.Add(u"abcd");
+  EXPECT_TRUE(EndsWith(u"xabc", ends, true));
+  EXPECT_FALSE(EndsWith(u"c", ends, true));
+}
+
 // The 8-bit tests fold through the UTF-16 form, so the code page's letters
 // fold as well, unlike PosA.
 TEST(StringsSearch, AnsiBeginEndEquals) {
