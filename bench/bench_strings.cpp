@@ -1,7 +1,9 @@
 // Text primitives on a 1 MiB text.
 #include <benchmark/benchmark.h>
 
+#include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
+#include "platform/vxCodePage.h"
 
 namespace {
 
@@ -24,5 +26,40 @@ void BM_UpperStrW(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
 }
 BENCHMARK(BM_UpperStrW);
+
+// Ten blanks in each line of 74 characters.
+void BM_ReplaceW_Frequent(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(TvxStrings::ReplaceW(Text(), u" ", u"_"));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_ReplaceW_Frequent);
+
+// Once in each line of 74 characters.
+void BM_ReplaceW_Rare(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(TvxStrings::ReplaceW(Text(), u"ÄÖÜ", u"AOU"));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_ReplaceW_Rare);
+
+// Both splits cut the text at every blank into a fresh list (about 140,000
+// items).
+void BM_SplitString(benchmark::State& state) {
+  const std::string text = WideToAnsi(Text());
+  for (auto _ : state) {
+    TAnsiStringList list;
+    benchmark::DoNotOptimize(TvxStrings::SplitString(text, " ", list));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_SplitString);
+
+void BM_SplitStringW(benchmark::State& state) {
+  for (auto _ : state) {
+    TStringList list;
+    benchmark::DoNotOptimize(TvxStrings::SplitStringW(Text(), u" ", list));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_SplitStringW);
 
 }  // namespace

@@ -1,0 +1,6 @@
+// TvxStrings, the library's text class: one namespace of stateless
+// functions, split by area into the headers included here.
+#pragma once
+
+#include "core/vxStringsReplace.h"
+#include "core/vxStringsSearch.h"

@@ -1,0 +1,16 @@
+// The two ways the 8-bit text routines fold letter case, shared by the
+// search and the replacement routines.
+#pragma once
+
+#include <string>
+
+namespace vxStringsFold {
+
+// Only a-z become A-Z; every other byte stays.
+std::string AsciiUpper(std::string text);
+
+// Through the UTF-16 form: system code page to UTF-16, UpperStrW, and back,
+// so the letters of the code page fold too.
+std::string UpperThroughWide(const std::string& text);
+
+}  // namespace vxStringsFold
