@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libicu-dev zlib1g-dev libssl-dev uuid-dev
+  libicu-dev zlib1g-dev libssl-dev uuid-dev libpcre2-dev
   libgtest-dev libbenchmark-dev
   media-types
   python3-aiosmtpd openssl
