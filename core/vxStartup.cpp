@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "core/vxMD5.h"
 #include "core/vxMath.h"
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
@@ -29,6 +30,7 @@ State& TheState() {
 std::span<const TStartupStep> CoreSteps() {
   static constexpr TStartupStep steps[] = {
       {"vxMath", TvxMath::Initialize, nullptr},
+      {"vxMD5", vxMD5::Initialize, nullptr},
   };
   return steps;
 }
