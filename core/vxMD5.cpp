@@ -15,11 +15,17 @@ namespace {
 
 const char EmptyInputDigest[] = "D41D8CD98F00B204E9800998ECF8427E";
 
+// The algorithm, looked up once for the process instead of at every digest.
+const EVP_MD* Algorithm() {
+  static const EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
+  return md5;
+}
+
 // One digest computation; the library wipes its context when it is freed.
 class TDigest {
  public:
   TDigest() : FContext(EVP_MD_CTX_new()) {
-    if (!FContext || EVP_DigestInit_ex(FContext.get(), EVP_md5(), nullptr) != 1)
+    if (!FContext || !Algorithm() || EVP_DigestInit_ex(FContext.get(), Algorithm(), nullptr) != 1)
       throw Exception("MD5 digest not available");
   }
 
