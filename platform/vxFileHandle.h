@@ -18,18 +18,18 @@
 
 #include "platform/vxFileSystem.h"
 
-namespace vxFileSystem {
-
-// Access, in the low bits of an open mode.
+// The runtime's open modes. Access, in the low bits:
 inline constexpr uint16_t fmOpenRead = 0x0000;
 inline constexpr uint16_t fmOpenWrite = 0x0001;
 inline constexpr uint16_t fmOpenReadWrite = 0x0002;
-// Sharing, in bits 4 to 7.
+// Sharing, in bits 4 to 7:
 inline constexpr uint16_t fmShareCompat = 0x0000;
 inline constexpr uint16_t fmShareExclusive = 0x0010;
 inline constexpr uint16_t fmShareDenyWrite = 0x0020;
 inline constexpr uint16_t fmShareDenyRead = 0x0030;
 inline constexpr uint16_t fmShareDenyNone = 0x0040;
+
+namespace vxFileSystem {
 
 // An open file descriptor, closed (and so unlocked) by the destructor.
 class TFileHandle {
@@ -84,6 +84,9 @@ class TAtomicFileWriter {
   ~TAtomicFileWriter();
 
   bool Valid() const { return FFile.Valid(); }
+  // The temporary file's descriptor, for writers of their own (a stream);
+  // it stays owned by this writer.
+  int Fd() const { return FFile.Fd(); }
   bool Write(const void* Data, size_t Count);
   bool Write(std::string_view Data) { return Write(Data.data(), Data.size()); }
   // The permission bits of the new file; without this call a replaced

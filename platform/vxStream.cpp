@@ -1,15 +1,12 @@
 #include "platform/vxStream.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/vxCodePage.h"
 
@@ -133,85 +130,44 @@ int64_t THandleStream::Size() {
 
 namespace {
 
-int OpenFile(const std::string& path, uint16_t mode) {
-  int flags = O_CLOEXEC;
-  if (mode == fmCreate) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
+int OpenFile(const ustring& FileName, uint16_t mode) {
+  if (mode != fmCreate) {
+    // Existing files open through the file-system layer, which takes the
+    // share mode's lock.
+    vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, mode);
+    if (file.Valid()) return file.Release();
   } else {
-    switch (mode & 0x000F) {
-      case fmOpenWrite: flags |= O_WRONLY; break;
-      case fmOpenReadWrite: flags |= O_RDWR; break;
-      default: flags |= O_RDONLY; break;
-    }
+    int fd;
+    do fd = ::open(WideToUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) return fd;
   }
-  int fd;
-  do fd = ::open(path.c_str(), flags, 0666);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    const int error = errno;
-    throw EFOpenError(FileError(mode == fmCreate ? "cannot create file" : "cannot open file", path, error), error);
-  }
-  return fd;
+  const int error = errno;
+  throw EFOpenError(FileError(mode == fmCreate ? "cannot create file" : "cannot open file", WideToUtf8(FileName), error),
+                    error);
 }
 
 }  // namespace
 
-TFileStream::TFileStream(const ustring& FileName, uint16_t Mode) : THandleStream(OpenFile(WideToUtf8(FileName), Mode)) {}
+TFileStream::TFileStream(const ustring& FileName, uint16_t Mode) : THandleStream(OpenFile(FileName, Mode)) {}
 
 // --- TAtomicFileStream -----------------------------------------------------
 
-namespace {
-
-std::string ResolveTarget(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_symlink(path, ec)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) return resolved.string();
+// The file-system layer's atomic writer does the work; the stream writes
+// through its descriptor.
+TAtomicFileStream::TAtomicFileStream(const ustring& FileName) : FTarget(WideToUtf8(FileName)), FWriter(FileName) {
+  if (!FWriter.Valid()) {
+    const int error = errno;
+    throw EFOpenError(FileError("cannot create file", FTarget, error), error);
   }
-  return path;
+  SetHandle(FWriter.Fd());
 }
 
-// Creates a new file beside target with a random name, with the permissions
-// that a new file gets from the process (or those of the file it replaces).
-int CreateSibling(const std::string& target, std::string& temporary) {
-  const std::filesystem::path t(target);
-  struct stat old {};
-  const bool replaces = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, 0) != sizeof random) random ^= static_cast<uint64_t>(attempt) * 7919u;
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx", static_cast<unsigned long long>(random));
-    std::string leaf(1, '.');
-    leaf += t.filename().string();
-    leaf += suffix;
-    temporary = (t.parent_path() / leaf).string();
-    const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (replaces) ::fchmod(fd, old.st_mode & 07777);
-      return fd;
-    }
-    if (errno != EEXIST && errno != EINTR) {
-      const int error = errno;
-      throw EFOpenError(FileError("cannot create file", target, error), error);
-    }
-  }
-  throw EFOpenError(FileError("cannot create file", target, EEXIST), EEXIST);
-}
-
-}  // namespace
-
-TAtomicFileStream::TAtomicFileStream(const ustring& FileName) : FTarget(ResolveTarget(WideToUtf8(FileName))) {
-  SetHandle(CreateSibling(FTarget, FTemporary));
-}
-
-TAtomicFileStream::~TAtomicFileStream() {
-  if (!FCommitted && !FTemporary.empty()) ::unlink(FTemporary.c_str());
-}
+TAtomicFileStream::~TAtomicFileStream() { SetHandle(-1); }
 
 void TAtomicFileStream::Commit() {
   if (FCommitted) return;
-  if (::fsync(Handle()) != 0) throw EWriteError(FileError("cannot write file", FTarget, errno));
-  if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0) throw EWriteError(FileError("cannot replace file", FTarget, errno));
+  SetHandle(-1);  // the writer closes the descriptor, whatever the outcome
+  if (!FWriter.Commit(true)) throw EWriteError(FileError("cannot replace file", FTarget, errno));
   FCommitted = true;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/vxBase.h"
 #include "platform/vxExceptions.h"
+#include "platform/vxFileHandle.h"
 
 VX_DECLARE_EXCEPTION(EStreamError, Exception);
 // Fewer bytes came than were asked for, or the system refused to read.
@@ -84,14 +85,8 @@ class THandleStream : public TStream {
   int FHandle;
 };
 
-// File open modes: one access mode, optionally or-ed with a share mode. This
-// system has no share modes; they are accepted and have no effect.
-constexpr uint16_t fmOpenRead = 0x0000;
-constexpr uint16_t fmOpenWrite = 0x0001;
-constexpr uint16_t fmOpenReadWrite = 0x0002;
-constexpr uint16_t fmShareExclusive = 0x0010;
-constexpr uint16_t fmShareDenyWrite = 0x0020;
-constexpr uint16_t fmShareDenyNone = 0x0040;
+// File open modes: one access mode, optionally or-ed with a share mode (the
+// file-system layer's, platform/vxFileHandle.h, with their share locks); or:
 // Creates the file for reading and writing, emptying an existing one.
 constexpr uint16_t fmCreate = 0xFF00;
 
@@ -112,11 +107,11 @@ class TAtomicFileStream : public THandleStream {
   ~TAtomicFileStream() override;
 
   // Flushes the new file to disk and renames it over FileName; raises
-  // EWriteError when either fails.
+  // EWriteError when either fails (a read-only FileName is not replaced).
   void Commit();
 
  private:
   std::string FTarget;
-  std::string FTemporary;
+  vxFileSystem::TAtomicFileWriter FWriter;  // owns the descriptor
   bool FCommitted = false;
 };

@@ -9,11 +9,10 @@
 #include "core/vxStartup.h"
 #include "platform/vxExceptions.h"
 #include "platform/vxFileHandle.h"
-#include "support/vxChildProcess.h"
-#include "support/vxTestFiles.h"
+#include "vxChildProcess.h"
+#include "vxScopedEnv.h"
+#include "vxTestTempDir.h"
 
-using vxTest::TTempFolder;
-using vxTest::WriteFile;
 
 namespace {
 
@@ -83,35 +82,35 @@ TEST(MD5, InvalidBufferRaises) {
 }
 
 TEST(MD5, FileReadInPieces) {
-  TTempFolder dir;
+  TTestTempDir dir;
   // Larger than the read piece and not a multiple of it.
-  WriteFile(dir.Native("data.bin"), Pattern(1048583));
-  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.Path("data.bin"), 32), "CBD872011034AEAC1BC122B14A389F88");
-  WriteFile(dir.Native("empty.bin"), "");
-  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.Path("empty.bin"), 32), "D41D8CD98F00B204E9800998ECF8427E");
-  WriteFile(dir.Native("ro.bin"), "abc");
-  chmod(dir.Native("ro.bin").c_str(), 0444);
-  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.Path("ro.bin"), 32), "900150983CD24FB0D6963F7D28E17F72");
+  TTestTempDir::WriteBytes(dir.File("data.bin"), Pattern(1048583));
+  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.WideFile("data.bin"), 32), "CBD872011034AEAC1BC122B14A389F88");
+  TTestTempDir::WriteBytes(dir.File("empty.bin"), "");
+  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.WideFile("empty.bin"), 32), "D41D8CD98F00B204E9800998ECF8427E");
+  TTestTempDir::WriteBytes(dir.File("ro.bin"), "abc");
+  chmod(dir.File("ro.bin").c_str(), 0444);
+  EXPECT_EQ(TvxMD5::GetMD5FromFile(dir.WideFile("ro.bin"), 32), "900150983CD24FB0D6963F7D28E17F72");
 }
 
 TEST(MD5, MissingFileRaisesNotFound) {
-  TTempFolder dir;
-  std::filesystem::create_directories(dir.Native("folder"));
-  WriteFile(dir.Native(".hidden"), "abc");
+  TTestTempDir dir;
+  std::filesystem::create_directories(dir.File("folder"));
+  TTestTempDir::WriteBytes(dir.File(".hidden"), "abc");
   for (const char* name : {"missing.bin", "folder", ".hidden"}) {
-    const ustring path = dir.Path(name);
+    const ustring path = dir.WideFile(name);
     EXPECT_EQ(RaisedMessage([&] { TvxMD5::GetMD5FromFile(path, 32); }), u"file " + path + u" not found") << name;
   }
 }
 
 TEST(MD5, UnreadableFileIsNeverTheEmptyInput) {
-  TTempFolder dir;
-  WriteFile(dir.Native("locked.bin"), "content");
-  const ustring locked = dir.Path("locked.bin");
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("locked.bin"), "content");
+  const ustring locked = dir.WideFile("locked.bin");
   // Another process holds the file exclusively.
   vxFileSystem::TFileHandle held;
   vxTest::TChildHolding child([&] {
-    held = vxFileSystem::TFileHandle::Open(locked, vxFileSystem::fmOpenReadWrite | vxFileSystem::fmShareExclusive);
+    held = vxFileSystem::TFileHandle::Open(locked, fmOpenReadWrite | fmShareExclusive);
     return held.Valid();
   });
   ASSERT_TRUE(child.Taken());
@@ -121,14 +120,14 @@ TEST(MD5, UnreadableFileIsNeverTheEmptyInput) {
   EXPECT_EQ(TvxMD5::GetMD5FromFile(locked, 32), "9A0364B9E99BB480DD25E1F0284C8555");
 
   // A mask finds a file, but no file has the masked name itself.
-  const ustring masked = dir.Path("*.bin");
+  const ustring masked = dir.WideFile("*.bin");
   EXPECT_EQ(RaisedMessage([&] { TvxMD5::GetMD5FromFile(masked, 32); }),
             u"file " + masked + u" cannot be read (No such file or directory)");
 
   if (geteuid() != 0) {  // the owner's read bit does not stop root
-    WriteFile(dir.Native("closed.bin"), "content");
-    chmod(dir.Native("closed.bin").c_str(), 0);
-    const ustring closed = dir.Path("closed.bin");
+    TTestTempDir::WriteBytes(dir.File("closed.bin"), "content");
+    chmod(dir.File("closed.bin").c_str(), 0);
+    const ustring closed = dir.WideFile("closed.bin");
     EXPECT_EQ(RaisedMessage([&] { TvxMD5::GetMD5FromFile(closed, 32); }),
               u"file " + closed + u" cannot be read (Permission denied)");
   }

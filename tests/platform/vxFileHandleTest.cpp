@@ -9,22 +9,19 @@
 
 #include <cerrno>
 
-#include "support/vxChildProcess.h"
-#include "support/vxTestFiles.h"
+#include "vxChildProcess.h"
+#include "vxScopedEnv.h"
+#include "vxTestTempDir.h"
 
 using namespace vxFileSystem;
-using vxTest::Listing;
-using vxTest::ReadFile;
-using vxTest::TTempFolder;
-using vxTest::WriteFile;
 
 namespace {
 
 TEST(FileHandle, OpensExistingFilesWithTheirAccess) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "hello");
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "hello");
   {
-    const TFileHandle file = TFileHandle::Open(dir.Path("a.txt"), fmOpenRead | fmShareDenyWrite);
+    const TFileHandle file = TFileHandle::Open(dir.WideFile("a.txt"), fmOpenRead | fmShareDenyWrite);
     ASSERT_TRUE(file.Valid());
     EXPECT_EQ(file.Size(), 5);
     char buffer[16];
@@ -34,38 +31,38 @@ TEST(FileHandle, OpensExistingFilesWithTheirAccess) {
     EXPECT_FALSE(file.WriteAll("x", 1));  // opened for reading only
   }
   {
-    const TFileHandle file = TFileHandle::Open(dir.Path("a.txt"), fmOpenReadWrite);
+    const TFileHandle file = TFileHandle::Open(dir.WideFile("a.txt"), fmOpenReadWrite);
     ASSERT_TRUE(file.Valid());
     EXPECT_EQ(file.Seek(0, SEEK_END), 5);
     EXPECT_TRUE(file.WriteAll(" world", 6));
   }
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "hello world");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "hello world");
 
-  EXPECT_FALSE(TFileHandle::Open(dir.Path("missing"), fmOpenRead).Valid());
+  EXPECT_FALSE(TFileHandle::Open(dir.WideFile("missing"), fmOpenRead).Valid());
   EXPECT_EQ(errno, ENOENT);
-  EXPECT_FALSE(TFileHandle::Open(dir.Path(), fmOpenRead).Valid());
+  EXPECT_FALSE(TFileHandle::Open(dir.WideFile(""), fmOpenRead).Valid());
   EXPECT_EQ(errno, EISDIR);
-  EXPECT_FALSE(TFileHandle::Open(dir.Path("a.txt"), 0x0003).Valid());
+  EXPECT_FALSE(TFileHandle::Open(dir.WideFile("a.txt"), 0x0003).Valid());
   EXPECT_EQ(errno, EINVAL);
-  EXPECT_FALSE(TFileHandle::Open(dir.Path("a.txt"), 0xFF00).Valid());  // creating goes through the atomic writer
+  EXPECT_FALSE(TFileHandle::Open(dir.WideFile("a.txt"), 0xFF00).Valid());  // creating goes through the atomic writer
 }
 
 TEST(FileHandle, CreateNewNeverTakesAnExistingFile) {
-  TTempFolder dir;
+  TTestTempDir dir;
   {
-    const TFileHandle file = TFileHandle::CreateNew(dir.Path("new.txt"));
+    const TFileHandle file = TFileHandle::CreateNew(dir.WideFile("new.txt"));
     ASSERT_TRUE(file.Valid());
     EXPECT_TRUE(file.WriteAll("abc", 3));
   }
-  EXPECT_FALSE(TFileHandle::CreateNew(dir.Path("new.txt")).Valid());
+  EXPECT_FALSE(TFileHandle::CreateNew(dir.WideFile("new.txt")).Valid());
   EXPECT_EQ(errno, EEXIST);
-  EXPECT_EQ(ReadFile(dir.Native("new.txt")), "abc");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("new.txt")), "abc");
 }
 
 TEST(FileHandle, ShareModesAsLocks) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "x");
-  const ustring path = dir.Path("a.txt");
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "x");
+  const ustring path = dir.WideFile("a.txt");
   struct Case {
     uint16_t first, second;
     bool secondOpens;
@@ -91,9 +88,9 @@ TEST(FileHandle, ShareModesAsLocks) {
 }
 
 TEST(FileHandle, ExclusiveOpenKeepsOutAnotherProcess) {
-  TTempFolder dir;
-  WriteFile(dir.Native("locked.txt"), "x");
-  const ustring path = dir.Path("locked.txt");
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("locked.txt"), "x");
+  const ustring path = dir.WideFile("locked.txt");
   {
     TFileHandle held;
     vxTest::TChildHolding child([&] {
@@ -119,60 +116,60 @@ TEST(FileHandle, ExclusiveOpenKeepsOutAnotherProcess) {
 }
 
 TEST(AtomicReplace, NewAndReplacedContent) {
-  TTempFolder dir;
-  ASSERT_TRUE(ReplaceFileContent(dir.Path("a.txt"), "first"));
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "first");
-  chmod(dir.Native("a.txt").c_str(), 0640);
-  ASSERT_TRUE(ReplaceFileContent(dir.Path("a.txt"), std::string("sec\0nd", 6)));
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), std::string("sec\0nd", 6));
+  TTestTempDir dir;
+  ASSERT_TRUE(ReplaceFileContent(dir.WideFile("a.txt"), "first"));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "first");
+  chmod(dir.File("a.txt").c_str(), 0640);
+  ASSERT_TRUE(ReplaceFileContent(dir.WideFile("a.txt"), std::string("sec\0nd", 6)));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), std::string("sec\0nd", 6));
   struct stat st {};
-  ASSERT_EQ(stat(dir.Native("a.txt").c_str(), &st), 0);
+  ASSERT_EQ(stat(dir.File("a.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replaced file keeps its mode
-  ASSERT_TRUE(ReplaceFileContent(dir.Path("a.txt"), ""));
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "");
-  EXPECT_EQ(Listing(dir.Native()), (std::vector<std::string>{"a.txt"}));
+  ASSERT_TRUE(ReplaceFileContent(dir.WideFile("a.txt"), ""));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "");
+  EXPECT_EQ(dir.Listing(), "a.txt;");
 }
 
 TEST(AtomicReplace, SymbolicLinkStaysALink) {
-  TTempFolder dir;
-  WriteFile(dir.Native("real.txt"), "old");
-  symlink("real.txt", dir.Native("link.txt").c_str());
-  ASSERT_TRUE(ReplaceFileContent(dir.Path("link.txt"), "new"));
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("real.txt"), "old");
+  symlink("real.txt", dir.File("link.txt").c_str());
+  ASSERT_TRUE(ReplaceFileContent(dir.WideFile("link.txt"), "new"));
   struct stat st {};
-  ASSERT_EQ(lstat(dir.Native("link.txt").c_str(), &st), 0);
+  ASSERT_EQ(lstat(dir.File("link.txt").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(ReadFile(dir.Native("real.txt")), "new");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("real.txt")), "new");
 }
 
 TEST(AtomicReplace, RefusalsLeaveTheOldFile) {
-  TTempFolder dir;
-  WriteFile(dir.Native("ro.txt"), "old");
-  chmod(dir.Native("ro.txt").c_str(), 0444);
-  EXPECT_FALSE(ReplaceFileContent(dir.Path("ro.txt"), "new"));
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("ro.txt"), "old");
+  chmod(dir.File("ro.txt").c_str(), 0444);
+  EXPECT_FALSE(ReplaceFileContent(dir.WideFile("ro.txt"), "new"));
   EXPECT_EQ(errno, EACCES);
-  EXPECT_EQ(ReadFile(dir.Native("ro.txt")), "old");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("ro.txt")), "old");
 
-  mkdir(dir.Native("sub").c_str(), 0755);
-  EXPECT_FALSE(ReplaceFileContent(dir.Path("sub"), "new"));
-  EXPECT_FALSE(ReplaceFileContent(dir.Path("missing/a.txt"), "new"));
+  mkdir(dir.File("sub").c_str(), 0755);
+  EXPECT_FALSE(ReplaceFileContent(dir.WideFile("sub"), "new"));
+  EXPECT_FALSE(ReplaceFileContent(dir.WideFile("missing/a.txt"), "new"));
   EXPECT_EQ(errno, ENOENT);
   EXPECT_FALSE(ReplaceFileContent(ustring(u"a\0b", 3), "new"));
   EXPECT_EQ(errno, EINVAL);
 
-  WriteFile(dir.Native("keep.txt"), "old");
+  TTestTempDir::WriteBytes(dir.File("keep.txt"), "old");
   {
-    TAtomicFileWriter writer(dir.Path("keep.txt"));
+    TAtomicFileWriter writer(dir.WideFile("keep.txt"));
     ASSERT_TRUE(writer.Write("new"));
     EXPECT_FALSE(writer.Commit(false));
     EXPECT_EQ(errno, EEXIST);
   }
-  EXPECT_EQ(ReadFile(dir.Native("keep.txt")), "old");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("keep.txt")), "old");
   {
-    TAtomicFileWriter writer(dir.Path("keep.txt"));
+    TAtomicFileWriter writer(dir.WideFile("keep.txt"));
     ASSERT_TRUE(writer.Write("never committed"));
   }
-  EXPECT_EQ(ReadFile(dir.Native("keep.txt")), "old");
-  EXPECT_EQ(Listing(dir.Native()), (std::vector<std::string>{"keep.txt", "ro.txt", "sub"}));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("keep.txt")), "old");
+  EXPECT_EQ(dir.Listing(), "keep.txt;ro.txt;sub;");
 }
 
 // Limits the size of files this process may write until the end of the
@@ -197,23 +194,23 @@ class TFileSizeLimit {
 };
 
 TEST(AtomicReplace, FailingWriteLeavesOldContentAndNoTemporary) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "old content");
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "old content");
   bool replaced;
   int error;
   {
     TFileSizeLimit limit(4096);
-    replaced = ReplaceFileContent(dir.Path("a.txt"), std::string(64 * 1024, 'n'));
+    replaced = ReplaceFileContent(dir.WideFile("a.txt"), std::string(64 * 1024, 'n'));
     error = errno;
   }
   EXPECT_FALSE(replaced);
   EXPECT_EQ(error, EFBIG);
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "old content");
-  EXPECT_EQ(Listing(dir.Native()), (std::vector<std::string>{"a.txt"}));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "old content");
+  EXPECT_EQ(dir.Listing(), "a.txt;");
 
   // A later write through the same writer after a failure does not go on.
   {
-    TAtomicFileWriter writer(dir.Path("a.txt"));
+    TAtomicFileWriter writer(dir.WideFile("a.txt"));
     {
       TFileSizeLimit limit(16);
       EXPECT_FALSE(writer.Write(std::string(64, 'n')));
@@ -222,8 +219,8 @@ TEST(AtomicReplace, FailingWriteLeavesOldContentAndNoTemporary) {
     EXPECT_FALSE(writer.Commit());
     EXPECT_EQ(errno, EFBIG);
   }
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "old content");
-  EXPECT_EQ(Listing(dir.Native()), (std::vector<std::string>{"a.txt"}));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "old content");
+  EXPECT_EQ(dir.Listing(), "a.txt;");
 }
 
 }  // namespace

@@ -6,11 +6,10 @@
 
 #include <algorithm>
 
-#include "support/vxTestFiles.h"
+#include "vxScopedEnv.h"
+#include "vxTestTempDir.h"
 
 using namespace vxFileSystem;
-using vxTest::TTempFolder;
-using vxTest::WriteFile;
 
 namespace {
 
@@ -76,79 +75,79 @@ std::vector<ustring> SortedNames(const ustring& pattern, int32_t attr) {
 class FileSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(dir.Native("a.txt"), "12345");
-    WriteFile(dir.Native("B.TXT"), "1");
-    WriteFile(dir.Native("notes"), "");
-    WriteFile(dir.Native(".hidden.txt"), "");
-    WriteFile(dir.Native("ro.txt"), "");
-    chmod(dir.Native("ro.txt").c_str(), 0444);
-    mkdir(dir.Native("sub.txt").c_str(), 0755);
-    mkfifo(dir.Native("pipe.txt").c_str(), 0644);
+    TTestTempDir::WriteBytes(dir.File("a.txt"), "12345");
+    TTestTempDir::WriteBytes(dir.File("B.TXT"), "1");
+    TTestTempDir::WriteBytes(dir.File("notes"), "");
+    TTestTempDir::WriteBytes(dir.File(".hidden.txt"), "");
+    TTestTempDir::WriteBytes(dir.File("ro.txt"), "");
+    chmod(dir.File("ro.txt").c_str(), 0444);
+    mkdir(dir.File("sub.txt").c_str(), 0755);
+    mkfifo(dir.File("pipe.txt").c_str(), 0644);
   }
-  TTempFolder dir;
+  TTestTempDir dir;
 };
 
 TEST_F(FileSearchTest, MaskIgnoresCase) {
-  EXPECT_EQ(SortedNames(dir.Path("*.TXT"), faArchive), (std::vector<ustring>{u"B.TXT", u"a.txt", u"ro.txt"}));
-  EXPECT_EQ(SortedNames(dir.Path("?.txt"), faArchive), (std::vector<ustring>{u"B.TXT", u"a.txt"}));
+  EXPECT_EQ(SortedNames(dir.WideFile("*.TXT"), faArchive), (std::vector<ustring>{u"B.TXT", u"a.txt", u"ro.txt"}));
+  EXPECT_EQ(SortedNames(dir.WideFile("?.txt"), faArchive), (std::vector<ustring>{u"B.TXT", u"a.txt"}));
 }
 
 TEST_F(FileSearchTest, AttributesChooseHiddenSystemAndFolders) {
-  EXPECT_EQ(SortedNames(dir.Path("*.*"), 0), (std::vector<ustring>{u"B.TXT", u"a.txt", u"notes", u"ro.txt"}));
-  EXPECT_EQ(SortedNames(dir.Path("*.txt"), faHidden),
+  EXPECT_EQ(SortedNames(dir.WideFile("*.*"), 0), (std::vector<ustring>{u"B.TXT", u"a.txt", u"notes", u"ro.txt"}));
+  EXPECT_EQ(SortedNames(dir.WideFile("*.txt"), faHidden),
             (std::vector<ustring>{u".hidden.txt", u"B.TXT", u"a.txt", u"ro.txt"}));
-  EXPECT_EQ(SortedNames(dir.Path("*.txt"), faSysFile), (std::vector<ustring>{u"B.TXT", u"a.txt", u"pipe.txt", u"ro.txt"}));
-  EXPECT_EQ(SortedNames(dir.Path("*.txt"), faDirectory), (std::vector<ustring>{u"B.TXT", u"a.txt", u"ro.txt", u"sub.txt"}));
-  EXPECT_EQ(SortedNames(dir.Path("*"), faAnyFile),
+  EXPECT_EQ(SortedNames(dir.WideFile("*.txt"), faSysFile), (std::vector<ustring>{u"B.TXT", u"a.txt", u"pipe.txt", u"ro.txt"}));
+  EXPECT_EQ(SortedNames(dir.WideFile("*.txt"), faDirectory), (std::vector<ustring>{u"B.TXT", u"a.txt", u"ro.txt", u"sub.txt"}));
+  EXPECT_EQ(SortedNames(dir.WideFile("*"), faAnyFile),
             (std::vector<ustring>{u".", u"..", u".hidden.txt", u"B.TXT", u"a.txt", u"notes", u"pipe.txt", u"ro.txt",
                                   u"sub.txt"}));
 }
 
 TEST_F(FileSearchTest, DotEntriesComeFirst) {
-  const std::vector<ustring> names = Names(FindEntries(dir.Path("*"), faDirectory));
+  const std::vector<ustring> names = Names(FindEntries(dir.WideFile("*"), faDirectory));
   ASSERT_GE(names.size(), 3u);
   EXPECT_EQ(names[0], u".");
   EXPECT_EQ(names[1], u"..");
-  EXPECT_EQ(Names(FindEntries(dir.Path("*"), 0)).size(), 4u);  // without folders, none of them
+  EXPECT_EQ(Names(FindEntries(dir.WideFile("*"), 0)).size(), 4u);  // without folders, none of them
 }
 
 TEST_F(FileSearchTest, EntriesCarrySizeAttributesAndTimes) {
   TSearchRec entry;
-  ASSERT_TRUE(FindFirstEntry(dir.Path("A.*"), faArchive, entry));
+  ASSERT_TRUE(FindFirstEntry(dir.WideFile("A.*"), faArchive, entry));
   EXPECT_EQ(entry.Name, u"a.txt");
   EXPECT_EQ(entry.Size, 5);
   EXPECT_EQ(entry.Attr, faArchive);
   EXPECT_GT(entry.LastWriteTime, 0);
-  ASSERT_TRUE(FindFirstEntry(dir.Path("r?.txt"), 0, entry));
+  ASSERT_TRUE(FindFirstEntry(dir.WideFile("r?.txt"), 0, entry));
   EXPECT_EQ(entry.Attr, faArchive | faReadOnly);
-  ASSERT_TRUE(FindFirstEntry(dir.Path("sub.*"), faDirectory, entry));
+  ASSERT_TRUE(FindFirstEntry(dir.WideFile("sub.*"), faDirectory, entry));
   EXPECT_EQ(entry.Attr, faDirectory);
   EXPECT_EQ(entry.Size, 0);
 }
 
 TEST_F(FileSearchTest, NameWithoutWildcardIsExact) {
   TSearchRec entry;
-  EXPECT_TRUE(FindFirstEntry(dir.Path("a.txt"), 0, entry));
+  EXPECT_TRUE(FindFirstEntry(dir.WideFile("a.txt"), 0, entry));
   EXPECT_EQ(entry.Name, u"a.txt");
-  EXPECT_FALSE(FindFirstEntry(dir.Path("A.TXT"), 0, entry));  // as opening it would find it
-  EXPECT_FALSE(FindFirstEntry(dir.Path(".hidden.txt"), 0, entry));
-  EXPECT_TRUE(FindFirstEntry(dir.Path(".hidden.txt"), faHidden, entry));
-  EXPECT_FALSE(FindFirstEntry(dir.Path("sub.txt"), 0, entry));
-  EXPECT_TRUE(FindFirstEntry(dir.Path("sub.txt"), faDirectory, entry));
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile("A.TXT"), 0, entry));  // as opening it would find it
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile(".hidden.txt"), 0, entry));
+  EXPECT_TRUE(FindFirstEntry(dir.WideFile(".hidden.txt"), faHidden, entry));
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile("sub.txt"), 0, entry));
+  EXPECT_TRUE(FindFirstEntry(dir.WideFile("sub.txt"), faDirectory, entry));
 }
 
 TEST_F(FileSearchTest, NothingFound) {
   TSearchRec entry;
-  EXPECT_FALSE(FindFirstEntry(dir.Path("*.pdf"), faAnyFile, entry));
-  EXPECT_FALSE(FindFirstEntry(dir.Path("missing/*"), faAnyFile, entry));
-  EXPECT_FALSE(FindFirstEntry(dir.Path(), faAnyFile, entry));  // a folder without a mask
-  EXPECT_TRUE(FindEntries(dir.Path("nothing"), faAnyFile).empty());
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile("*.pdf"), faAnyFile, entry));
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile("missing/*"), faAnyFile, entry));
+  EXPECT_FALSE(FindFirstEntry(dir.WideFile(""), faAnyFile, entry));  // a folder without a mask
+  EXPECT_TRUE(FindEntries(dir.WideFile("nothing"), faAnyFile).empty());
 }
 
 TEST_F(FileSearchTest, RelativePatternSearchesTheCurrentFolder) {
   char old[4096];
   ASSERT_NE(getcwd(old, sizeof old), nullptr);
-  ASSERT_EQ(chdir(dir.Native().c_str()), 0);
+  ASSERT_EQ(chdir(dir.Path().c_str()), 0);
   const std::vector<ustring> names = SortedNames(u"*.txt", 0);
   const std::vector<ustring> literal = Names(FindEntries(u"notes", 0));
   ASSERT_EQ(chdir(old), 0);

@@ -7,12 +7,10 @@
 
 #include <cerrno>
 
-#include "support/vxTestFiles.h"
+#include "vxScopedEnv.h"
+#include "vxTestTempDir.h"
 
 using namespace vxFileSystem;
-using vxTest::ReadFile;
-using vxTest::TTempFolder;
-using vxTest::WriteFile;
 
 namespace {
 
@@ -56,16 +54,16 @@ TEST(FilePaths, DelimitersAndExtensionChange) {
 }
 
 TEST(FileAttributes, FromModesNamesAndKinds) {
-  TTempFolder dir;
-  WriteFile(dir.Native("plain.txt"), "x");
-  WriteFile(dir.Native("locked.txt"), "x");
-  chmod(dir.Native("locked.txt").c_str(), 0444);
-  WriteFile(dir.Native(".hidden"), "x");
-  mkdir(dir.Native("sub").c_str(), 0755);
-  mkdir(dir.Native(".config").c_str(), 0755);
-  mkfifo(dir.Native("pipe").c_str(), 0644);
-  symlink("plain.txt", dir.Native("link").c_str());
-  symlink("missing.txt", dir.Native("dangling").c_str());
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("plain.txt"), "x");
+  TTestTempDir::WriteBytes(dir.File("locked.txt"), "x");
+  chmod(dir.File("locked.txt").c_str(), 0444);
+  TTestTempDir::WriteBytes(dir.File(".hidden"), "x");
+  mkdir(dir.File("sub").c_str(), 0755);
+  mkdir(dir.File(".config").c_str(), 0755);
+  mkfifo(dir.File("pipe").c_str(), 0644);
+  symlink("plain.txt", dir.File("link").c_str());
+  symlink("missing.txt", dir.File("dangling").c_str());
 
   struct Case {
     const char* name;
@@ -81,54 +79,54 @@ TEST(FileAttributes, FromModesNamesAndKinds) {
       {"link", faArchive | faSymLink},
       {"dangling", faSysFile | faSymLink},
   };
-  for (const Case& c : cases) EXPECT_EQ(FileGetAttr(dir.Path(c.name)), c.attr) << c.name;
-  EXPECT_EQ(FileGetAttr(dir.Path("missing")), faInvalid);
-  EXPECT_EQ(FileGetAttr(dir.Path("sub/../plain.txt")), faArchive);
+  for (const Case& c : cases) EXPECT_EQ(FileGetAttr(dir.WideFile(c.name)), c.attr) << c.name;
+  EXPECT_EQ(FileGetAttr(dir.WideFile("missing")), faInvalid);
+  EXPECT_EQ(FileGetAttr(dir.WideFile("sub/../plain.txt")), faArchive);
   EXPECT_EQ(FileGetAttr(ustring(u"a\0b", 3)), faInvalid);  // a NUL names no file
 }
 
 TEST(FileAttributes, ReadOnlyIsTheWriteBits) {
-  TTempFolder dir;
-  const std::string file = dir.Native("a.txt");
-  WriteFile(file, "x");
+  TTestTempDir dir;
+  const std::string file = dir.File("a.txt");
+  TTestTempDir::WriteBytes(file, "x");
   chmod(file.c_str(), 0664);
-  ASSERT_TRUE(FileSetAttr(dir.Path("a.txt"), faReadOnly | faArchive));
+  ASSERT_TRUE(FileSetAttr(dir.WideFile("a.txt"), faReadOnly | faArchive));
   EXPECT_EQ(ModeOf(file), 0444u);
-  EXPECT_EQ(FileGetAttr(dir.Path("a.txt")), faReadOnly | faArchive);
-  ASSERT_TRUE(FileSetAttr(dir.Path("a.txt"), faArchive));
+  EXPECT_EQ(FileGetAttr(dir.WideFile("a.txt")), faReadOnly | faArchive);
+  ASSERT_TRUE(FileSetAttr(dir.WideFile("a.txt"), faArchive));
   EXPECT_EQ(ModeOf(file), 0644u);
-  EXPECT_EQ(FileGetAttr(dir.Path("a.txt")), faArchive);
-  EXPECT_FALSE(FileSetAttr(dir.Path("missing"), faArchive));
+  EXPECT_EQ(FileGetAttr(dir.WideFile("a.txt")), faArchive);
+  EXPECT_FALSE(FileSetAttr(dir.WideFile("missing"), faArchive));
   EXPECT_EQ(errno, ENOENT);
 }
 
 TEST(FileStatus, SizeKindAndTimes) {
-  TTempFolder dir;
-  WriteFile(dir.Native("five.bin"), "12345");
-  mkdir(dir.Native("sub").c_str(), 0755);
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("five.bin"), "12345");
+  mkdir(dir.File("sub").c_str(), 0755);
   TSearchRec status;
-  ASSERT_TRUE(GetFileStatus(dir.Path("five.bin"), status));
+  ASSERT_TRUE(GetFileStatus(dir.WideFile("five.bin"), status));
   EXPECT_EQ(status.Name, u"five.bin");
   EXPECT_EQ(status.Size, 5);
   EXPECT_EQ(status.Attr, faArchive);
   EXPECT_LE(status.CreationTime, status.LastWriteTime);
-  ASSERT_TRUE(GetFileStatus(dir.Path("sub/"), status));
+  ASSERT_TRUE(GetFileStatus(dir.WideFile("sub/"), status));
   EXPECT_EQ(status.Name, u"sub");
   EXPECT_EQ(status.Size, 0);
   EXPECT_EQ(status.Attr, faDirectory);
-  EXPECT_FALSE(GetFileStatus(dir.Path("missing"), status));
+  EXPECT_FALSE(GetFileStatus(dir.WideFile("missing"), status));
 
   const TFileTime access = 1'000'000'000LL * 1'000'000'000 + 123'456'789;
   const TFileTime write = 981'173'106LL * 1'000'000'000 + 789'000'000;
-  ASSERT_TRUE(SetFileTimes(dir.Path("five.bin"), access, write));
-  ASSERT_TRUE(GetFileStatus(dir.Path("five.bin"), status));
+  ASSERT_TRUE(SetFileTimes(dir.WideFile("five.bin"), access, write));
+  ASSERT_TRUE(GetFileStatus(dir.WideFile("five.bin"), status));
   EXPECT_EQ(status.LastAccessTime, access);
   EXPECT_EQ(status.LastWriteTime, write);
-  ASSERT_TRUE(SetFileTimes(dir.Path("five.bin"), std::nullopt, write + 1'000'000'000));
-  ASSERT_TRUE(GetFileStatus(dir.Path("five.bin"), status));
+  ASSERT_TRUE(SetFileTimes(dir.WideFile("five.bin"), std::nullopt, write + 1'000'000'000));
+  ASSERT_TRUE(GetFileStatus(dir.WideFile("five.bin"), status));
   EXPECT_EQ(status.LastAccessTime, access);
   EXPECT_EQ(status.LastWriteTime, write + 1'000'000'000);
-  EXPECT_FALSE(SetFileTimes(dir.Path("missing"), access, write));
+  EXPECT_FALSE(SetFileTimes(dir.WideFile("missing"), access, write));
 }
 
 // Central European time without the zone database (UTC+1, summer UTC+2)
@@ -161,151 +159,151 @@ TEST(FileStatus, LocalDateTimes) {
 }
 
 TEST(FileExistence, FilesAndFolders) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "x");
-  WriteFile(dir.Native(".hidden"), "x");
-  mkdir(dir.Native("sub").c_str(), 0755);
-  symlink("sub", dir.Native("sublink").c_str());
-  EXPECT_TRUE(FileExists(dir.Path("a.txt")));
-  EXPECT_TRUE(FileExists(dir.Path(".hidden")));
-  EXPECT_FALSE(FileExists(dir.Path("A.TXT")));  // names are exact
-  EXPECT_FALSE(FileExists(dir.Path("sub")));
-  EXPECT_FALSE(FileExists(dir.Path("missing")));
-  EXPECT_TRUE(DirectoryExists(dir.Path("sub")));
-  EXPECT_TRUE(DirectoryExists(dir.Path("sublink")));
-  EXPECT_TRUE(DirectoryExists(dir.Path()));
-  EXPECT_FALSE(DirectoryExists(dir.Path("a.txt")));
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "x");
+  TTestTempDir::WriteBytes(dir.File(".hidden"), "x");
+  mkdir(dir.File("sub").c_str(), 0755);
+  symlink("sub", dir.File("sublink").c_str());
+  EXPECT_TRUE(FileExists(dir.WideFile("a.txt")));
+  EXPECT_TRUE(FileExists(dir.WideFile(".hidden")));
+  EXPECT_FALSE(FileExists(dir.WideFile("A.TXT")));  // names are exact
+  EXPECT_FALSE(FileExists(dir.WideFile("sub")));
+  EXPECT_FALSE(FileExists(dir.WideFile("missing")));
+  EXPECT_TRUE(DirectoryExists(dir.WideFile("sub")));
+  EXPECT_TRUE(DirectoryExists(dir.WideFile("sublink")));
+  EXPECT_TRUE(DirectoryExists(dir.WideFile("")));
+  EXPECT_FALSE(DirectoryExists(dir.WideFile("a.txt")));
 }
 
 TEST(FileChanges, DeleteKeepsReadOnlyFilesAndFolders) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "x");
-  WriteFile(dir.Native("ro.txt"), "x");
-  chmod(dir.Native("ro.txt").c_str(), 0444);
-  mkdir(dir.Native("sub").c_str(), 0755);
-  symlink("ro.txt", dir.Native("link").c_str());
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "x");
+  TTestTempDir::WriteBytes(dir.File("ro.txt"), "x");
+  chmod(dir.File("ro.txt").c_str(), 0444);
+  mkdir(dir.File("sub").c_str(), 0755);
+  symlink("ro.txt", dir.File("link").c_str());
 
-  EXPECT_TRUE(DeleteFile(dir.Path("a.txt")));
-  EXPECT_FALSE(FileExists(dir.Path("a.txt")));
-  EXPECT_FALSE(DeleteFile(dir.Path("ro.txt")));
+  EXPECT_TRUE(DeleteFile(dir.WideFile("a.txt")));
+  EXPECT_FALSE(FileExists(dir.WideFile("a.txt")));
+  EXPECT_FALSE(DeleteFile(dir.WideFile("ro.txt")));
   EXPECT_EQ(errno, EACCES);
-  EXPECT_TRUE(FileExists(dir.Path("ro.txt")));
-  EXPECT_TRUE(DeleteFile(dir.Path("link")));  // the link goes, its target stays
-  EXPECT_TRUE(FileExists(dir.Path("ro.txt")));
-  EXPECT_FALSE(DeleteFile(dir.Path("sub")));
+  EXPECT_TRUE(FileExists(dir.WideFile("ro.txt")));
+  EXPECT_TRUE(DeleteFile(dir.WideFile("link")));  // the link goes, its target stays
+  EXPECT_TRUE(FileExists(dir.WideFile("ro.txt")));
+  EXPECT_FALSE(DeleteFile(dir.WideFile("sub")));
   EXPECT_EQ(errno, EISDIR);
-  EXPECT_FALSE(DeleteFile(dir.Path("missing")));
+  EXPECT_FALSE(DeleteFile(dir.WideFile("missing")));
   EXPECT_EQ(errno, ENOENT);
-  ASSERT_TRUE(FileSetAttr(dir.Path("ro.txt"), faArchive));
-  EXPECT_TRUE(DeleteFile(dir.Path("ro.txt")));
+  ASSERT_TRUE(FileSetAttr(dir.WideFile("ro.txt"), faArchive));
+  EXPECT_TRUE(DeleteFile(dir.WideFile("ro.txt")));
 }
 
 TEST(FileChanges, FoldersCreatedAndRemoved) {
-  TTempFolder dir;
-  EXPECT_FALSE(CreateDir(dir.Path("x/y")));
-  EXPECT_TRUE(CreateDir(dir.Path("x")));
-  EXPECT_FALSE(CreateDir(dir.Path("x")));
+  TTestTempDir dir;
+  EXPECT_FALSE(CreateDir(dir.WideFile("x/y")));
+  EXPECT_TRUE(CreateDir(dir.WideFile("x")));
+  EXPECT_FALSE(CreateDir(dir.WideFile("x")));
   EXPECT_EQ(errno, EEXIST);
-  EXPECT_TRUE(ForceDirectories(dir.Path("p/q/r/")));
-  EXPECT_TRUE(DirectoryExists(dir.Path("p/q/r")));
-  EXPECT_TRUE(ForceDirectories(dir.Path("p/q")));  // already there
-  WriteFile(dir.Native("file"), "x");
-  EXPECT_FALSE(ForceDirectories(dir.Path("file/sub")));
+  EXPECT_TRUE(ForceDirectories(dir.WideFile("p/q/r/")));
+  EXPECT_TRUE(DirectoryExists(dir.WideFile("p/q/r")));
+  EXPECT_TRUE(ForceDirectories(dir.WideFile("p/q")));  // already there
+  TTestTempDir::WriteBytes(dir.File("file"), "x");
+  EXPECT_FALSE(ForceDirectories(dir.WideFile("file/sub")));
   EXPECT_FALSE(ForceDirectories(u""));
-  EXPECT_FALSE(RemoveDir(dir.Path("p")));  // not empty
-  EXPECT_TRUE(RemoveDir(dir.Path("p/q/r")));
-  EXPECT_FALSE(DirectoryExists(dir.Path("p/q/r")));
+  EXPECT_FALSE(RemoveDir(dir.WideFile("p")));  // not empty
+  EXPECT_TRUE(RemoveDir(dir.WideFile("p/q/r")));
+  EXPECT_FALSE(DirectoryExists(dir.WideFile("p/q/r")));
 }
 
 TEST(FileChanges, MoveNeverReplaces) {
-  TTempFolder dir;
-  WriteFile(dir.Native("a.txt"), "first");
-  WriteFile(dir.Native("b.txt"), "second");
-  EXPECT_FALSE(MoveFile(dir.Path("a.txt"), dir.Path("b.txt")));
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "first");
+  TTestTempDir::WriteBytes(dir.File("b.txt"), "second");
+  EXPECT_FALSE(MoveFile(dir.WideFile("a.txt"), dir.WideFile("b.txt")));
   EXPECT_EQ(errno, EEXIST);
-  EXPECT_EQ(ReadFile(dir.Native("a.txt")), "first");
-  EXPECT_EQ(ReadFile(dir.Native("b.txt")), "second");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "first");
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("b.txt")), "second");
 
-  mkdir(dir.Native("sub").c_str(), 0755);
-  EXPECT_TRUE(MoveFile(dir.Path("a.txt"), dir.Path("sub/c.txt")));
-  EXPECT_FALSE(FileExists(dir.Path("a.txt")));
-  EXPECT_EQ(ReadFile(dir.Native("sub/c.txt")), "first");
-  EXPECT_TRUE(MoveFile(dir.Path("sub"), dir.Path("moved")));  // folders move too
-  EXPECT_EQ(ReadFile(dir.Native("moved/c.txt")), "first");
-  EXPECT_FALSE(MoveFile(dir.Path("missing"), dir.Path("x")));
+  mkdir(dir.File("sub").c_str(), 0755);
+  EXPECT_TRUE(MoveFile(dir.WideFile("a.txt"), dir.WideFile("sub/c.txt")));
+  EXPECT_FALSE(FileExists(dir.WideFile("a.txt")));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("sub/c.txt")), "first");
+  EXPECT_TRUE(MoveFile(dir.WideFile("sub"), dir.WideFile("moved")));  // folders move too
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("moved/c.txt")), "first");
+  EXPECT_FALSE(MoveFile(dir.WideFile("missing"), dir.WideFile("x")));
   EXPECT_EQ(errno, ENOENT);
 }
 
 TEST(FileChanges, MoveAcrossFileSystemsCopiesAndKeepsTime) {
   // /dev/shm is a separate file system on every Linux.
   struct stat tmp {}, shm {};
-  TTempFolder dir;
-  if (stat("/dev/shm", &shm) != 0 || stat(dir.Native().c_str(), &tmp) != 0 || tmp.st_dev == shm.st_dev)
+  TTestTempDir dir;
+  if (stat("/dev/shm", &shm) != 0 || stat(dir.Path().c_str(), &tmp) != 0 || tmp.st_dev == shm.st_dev)
     GTEST_SKIP() << "no second file system at hand";
   const std::string target = "/dev/shm/vxtest-move-" + std::to_string(getpid());
-  WriteFile(dir.Native("a.txt"), "content");
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "content");
   const TFileTime written = 981'173'106LL * 1'000'000'000;
-  ASSERT_TRUE(SetFileTimes(dir.Path("a.txt"), std::nullopt, written));
-  ASSERT_TRUE(MoveFile(dir.Path("a.txt"), FromNativePath(target)));
-  EXPECT_FALSE(FileExists(dir.Path("a.txt")));
-  EXPECT_EQ(ReadFile(target), "content");
+  ASSERT_TRUE(SetFileTimes(dir.WideFile("a.txt"), std::nullopt, written));
+  ASSERT_TRUE(MoveFile(dir.WideFile("a.txt"), FromNativePath(target)));
+  EXPECT_FALSE(FileExists(dir.WideFile("a.txt")));
+  EXPECT_EQ(TTestTempDir::ReadBytes(target), "content");
   TSearchRec status;
   ASSERT_TRUE(GetFileStatus(FromNativePath(target), status));
   EXPECT_EQ(status.LastWriteTime, written);
-  WriteFile(dir.Native("b.txt"), "other");
-  EXPECT_FALSE(MoveFile(dir.Path("b.txt"), FromNativePath(target)));  // never replaces here either
-  EXPECT_EQ(ReadFile(target), "content");
-  EXPECT_TRUE(FileExists(dir.Path("b.txt")));
+  TTestTempDir::WriteBytes(dir.File("b.txt"), "other");
+  EXPECT_FALSE(MoveFile(dir.WideFile("b.txt"), FromNativePath(target)));  // never replaces here either
+  EXPECT_EQ(TTestTempDir::ReadBytes(target), "content");
+  EXPECT_TRUE(FileExists(dir.WideFile("b.txt")));
   unlink(target.c_str());
 }
 
 TEST(FileChanges, CopyKeepsLastWriteTimeAndMode) {
-  TTempFolder dir;
-  WriteFile(dir.Native("src.txt"), "content");
-  chmod(dir.Native("src.txt").c_str(), 0640);
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("src.txt"), "content");
+  chmod(dir.File("src.txt").c_str(), 0640);
   const TFileTime written = 981'173'106LL * 1'000'000'000 + 789'000'000;
-  ASSERT_TRUE(SetFileTimes(dir.Path("src.txt"), std::nullopt, written));
+  ASSERT_TRUE(SetFileTimes(dir.WideFile("src.txt"), std::nullopt, written));
 
-  ASSERT_TRUE(CopyFile(dir.Path("src.txt"), dir.Path("dst.txt"), true));
-  EXPECT_EQ(ReadFile(dir.Native("dst.txt")), "content");
-  EXPECT_EQ(ModeOf(dir.Native("dst.txt")), 0640u);
+  ASSERT_TRUE(CopyFile(dir.WideFile("src.txt"), dir.WideFile("dst.txt"), true));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("dst.txt")), "content");
+  EXPECT_EQ(ModeOf(dir.File("dst.txt")), 0640u);
   TSearchRec status;
-  ASSERT_TRUE(GetFileStatus(dir.Path("dst.txt"), status));
+  ASSERT_TRUE(GetFileStatus(dir.WideFile("dst.txt"), status));
   EXPECT_EQ(status.LastWriteTime, written);
-  EXPECT_EQ(vxTest::Listing(dir.Native()), (std::vector<std::string>{"dst.txt", "src.txt"}));
+  EXPECT_EQ(dir.Listing(), "dst.txt;src.txt;");
 }
 
 TEST(FileChanges, CopyOntoExistingFile) {
-  TTempFolder dir;
-  WriteFile(dir.Native("src.txt"), "new");
-  WriteFile(dir.Native("dst.txt"), "old");
-  chmod(dir.Native("dst.txt").c_str(), 0600);
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("src.txt"), "new");
+  TTestTempDir::WriteBytes(dir.File("dst.txt"), "old");
+  chmod(dir.File("dst.txt").c_str(), 0600);
 
-  EXPECT_FALSE(CopyFile(dir.Path("src.txt"), dir.Path("dst.txt"), true));
+  EXPECT_FALSE(CopyFile(dir.WideFile("src.txt"), dir.WideFile("dst.txt"), true));
   EXPECT_EQ(errno, EEXIST);
-  EXPECT_EQ(ReadFile(dir.Native("dst.txt")), "old");
-  EXPECT_EQ(vxTest::Listing(dir.Native()), (std::vector<std::string>{"dst.txt", "src.txt"}));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("dst.txt")), "old");
+  EXPECT_EQ(dir.Listing(), "dst.txt;src.txt;");
 
-  ASSERT_TRUE(CopyFile(dir.Path("src.txt"), dir.Path("dst.txt"), false));
-  EXPECT_EQ(ReadFile(dir.Native("dst.txt")), "new");
+  ASSERT_TRUE(CopyFile(dir.WideFile("src.txt"), dir.WideFile("dst.txt"), false));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("dst.txt")), "new");
 
-  chmod(dir.Native("dst.txt").c_str(), 0444);
-  WriteFile(dir.Native("src.txt"), "newer");
-  EXPECT_FALSE(CopyFile(dir.Path("src.txt"), dir.Path("dst.txt"), false));
+  chmod(dir.File("dst.txt").c_str(), 0444);
+  TTestTempDir::WriteBytes(dir.File("src.txt"), "newer");
+  EXPECT_FALSE(CopyFile(dir.WideFile("src.txt"), dir.WideFile("dst.txt"), false));
   EXPECT_EQ(errno, EACCES);
-  EXPECT_EQ(ReadFile(dir.Native("dst.txt")), "new");
-  EXPECT_EQ(vxTest::Listing(dir.Native()), (std::vector<std::string>{"dst.txt", "src.txt"}));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("dst.txt")), "new");
+  EXPECT_EQ(dir.Listing(), "dst.txt;src.txt;");
 }
 
 TEST(FileChanges, FailedCopyLeavesNothing) {
-  TTempFolder dir;
-  mkdir(dir.Native("folder").c_str(), 0755);
-  WriteFile(dir.Native("dst.txt"), "old");
-  EXPECT_FALSE(CopyFile(dir.Path("folder"), dir.Path("dst.txt"), false));  // a folder has no content to copy
-  EXPECT_EQ(ReadFile(dir.Native("dst.txt")), "old");
-  EXPECT_FALSE(CopyFile(dir.Path("missing"), dir.Path("new.txt"), false));
-  EXPECT_FALSE(CopyFile(dir.Path("dst.txt"), dir.Path("nofolder/new.txt"), false));
-  EXPECT_EQ(vxTest::Listing(dir.Native()), (std::vector<std::string>{"dst.txt", "folder"}));
+  TTestTempDir dir;
+  mkdir(dir.File("folder").c_str(), 0755);
+  TTestTempDir::WriteBytes(dir.File("dst.txt"), "old");
+  EXPECT_FALSE(CopyFile(dir.WideFile("folder"), dir.WideFile("dst.txt"), false));  // a folder has no content to copy
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("dst.txt")), "old");
+  EXPECT_FALSE(CopyFile(dir.WideFile("missing"), dir.WideFile("new.txt"), false));
+  EXPECT_FALSE(CopyFile(dir.WideFile("dst.txt"), dir.WideFile("nofolder/new.txt"), false));
+  EXPECT_EQ(dir.Listing(), "dst.txt;folder;");
 }
 
 }  // namespace

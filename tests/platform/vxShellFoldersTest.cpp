@@ -4,7 +4,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "support/vxTestFiles.h"
+#include "vxScopedEnv.h"
+#include "vxTestTempDir.h"
 
 using namespace vxFileSystem;
 using vxTest::TScopedEnv;
@@ -31,10 +32,10 @@ TEST(ShellFolders, TemporaryFolder) {
 }
 
 TEST(ShellFolders, TableFromTheXdgVariables) {
-  vxTest::TTempFolder dir;
+  TTestTempDir dir;
   TScopedEnv home("HOME", "/home/tester");
   TScopedEnv data("XDG_DATA_HOME", "/x/data/");
-  TScopedEnv config("XDG_CONFIG_HOME", dir.Native() + "config");
+  TScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
   TScopedEnv dataDirs("XDG_DATA_DIRS", "relative/share:/srv/share:/usr/share");
   TScopedEnv desktop("XDG_DESKTOP_DIR", "/x/desk");
   TScopedEnv documents("XDG_DOCUMENTS_DIR", "/x/docs");
@@ -56,12 +57,12 @@ TEST(ShellFolders, TableFromTheXdgVariables) {
       {-1, u""},
   };
   for (const Case& c : cases) EXPECT_EQ(ShellFolder(c.csidl), c.folder) << c.csidl;
-  EXPECT_EQ(ShellFolder(CSIDL_APPDATA), dir.Path("config"));
+  EXPECT_EQ(ShellFolder(CSIDL_APPDATA), dir.WideFile("config"));
 }
 
 TEST(ShellFolders, DefaultsBelowHome) {
-  vxTest::TTempFolder dir;
-  const std::string home = dir.Native() + "home";
+  TTestTempDir dir;
+  const std::string home = dir.File("home");
   TScopedEnv homeVar("HOME", home);
   TScopedEnv data("XDG_DATA_HOME", "relative/data");  // ignored: not absolute
   TScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
@@ -76,13 +77,13 @@ TEST(ShellFolders, DefaultsBelowHome) {
 }
 
 TEST(ShellFolders, UserFoldersFromUserDirsFile) {
-  vxTest::TTempFolder dir;
+  TTestTempDir dir;
   TScopedEnv home("HOME", "/home/tester");
-  TScopedEnv config("XDG_CONFIG_HOME", dir.Native() + "config");
+  TScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
   TScopedEnv desktop("XDG_DESKTOP_DIR", std::nullopt);
   TScopedEnv documents("XDG_DOCUMENTS_DIR", std::nullopt);
-  std::filesystem::create_directories(dir.Native("config"));
-  vxTest::WriteFile(dir.Native("config/user-dirs.dirs"),
+  std::filesystem::create_directories(dir.File("config"));
+  TTestTempDir::WriteBytes(dir.File("config/user-dirs.dirs"),
                     "# written by xdg-user-dirs-update\n"
                     "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
                     "XDG_DOCUMENTS_DIR=\"/data/Dokumente\"\n");

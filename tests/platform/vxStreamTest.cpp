@@ -123,3 +123,28 @@ TEST(AtomicFileStream, CreatesANewFileAndFailsInAMissingFolder) {
   EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("fresh.txt")), "x");
   EXPECT_THROW(TAtomicFileStream(dir.WideFile("missing/x.txt")), EFOpenError);
 }
+
+TEST(FileStream, ShareModesAreLocks) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "x");
+  TFileStream reader(dir.WideFile("a.txt"), fmOpenRead | fmShareDenyWrite);
+  TFileStream secondReader(dir.WideFile("a.txt"), fmOpenRead | fmShareDenyWrite);
+  try {
+    TFileStream writer(dir.WideFile("a.txt"), fmOpenWrite | fmShareExclusive);
+    ADD_FAILURE() << "an exclusive open while others read";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.ErrorCode, EWOULDBLOCK);
+  }
+}
+
+TEST(AtomicFileStream, ReadOnlyFileIsNotReplaced) {
+  TTestTempDir dir;
+  const std::string target = dir.File("ro.txt");
+  TTestTempDir::WriteBytes(target, "old");
+  ::chmod(target.c_str(), 0444);
+  TAtomicFileStream s(Utf8ToWide(target));
+  s.WriteBuffer(std::string("new"));
+  EXPECT_THROW(s.Commit(), EWriteError);
+  EXPECT_EQ(TTestTempDir::ReadBytes(target), "old");
+  EXPECT_EQ(dir.Listing(), "ro.txt;");
+}
