@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   media-types
   python3-aiosmtpd openssl
+  tzdata
 )
 
 missing=()
