@@ -2,5 +2,6 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsEscape.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
