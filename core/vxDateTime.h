@@ -1,0 +1,4 @@
+// The date and time unit: TvxDateTime, a class-level toolbox split by area.
+#pragma once
+
+#include "core/vxDateTimeLocale.h"
