@@ -2,3 +2,5 @@
 #pragma once
 
 #include "core/vxDateTimeLocale.h"
+#include "core/vxDateTimeParse.h"
+#include "core/vxDateTimeStamps.h"
