@@ -29,7 +29,8 @@ std::string LocaleNameForLCID(uint32_t LCID) {
   UErrorCode status = U_ZERO_ERROR;
   const int32_t n = uloc_getLocaleForLCID(LCID, buffer, sizeof buffer, &status);
   if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING || n <= 0) return {};
-  return std::string(buffer, n);
+  const std::string name(buffer, n);
+  return name == "root" ? std::string() : name;  // 0 and the like name no locale
 }
 
 uint32_t LCIDForLocaleName(const ustring& LocaleName) {

@@ -1,6 +1,7 @@
 #include "platform/vxLocale.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uloc.h>
 
 TEST(Locale, IdsAndNames) {
   struct Case { uint32_t lcid; const char* name; } cases[] = {
@@ -11,6 +12,7 @@ TEST(Locale, IdsAndNames) {
     EXPECT_EQ(LCIDForLocaleName(ustring(c.name, c.name + 5)), c.lcid);
   }
   EXPECT_EQ(LocaleNameForLCID(0x1234), "");
+  EXPECT_EQ(LocaleNameForLCID(0), "");
   EXPECT_EQ(LCIDForLocaleName(u"de-DE"), 0x0407u);
   EXPECT_EQ(LCIDForLocaleName(u"en-US"), 0x0409u);
   EXPECT_EQ(LCIDForLocaleName(u"qq-QQ"), 0u);
@@ -26,6 +28,18 @@ TEST(Locale, FormatSettingsOfOtherLocales) {
   // Unknown ids and names fall back to the process locale.
   const ustring own = TFormatSettings::FromLocale({}).ShortDateFormat;
   EXPECT_EQ(FormatSettingsForLCID(0x1234).ShortDateFormat, own);
+  EXPECT_EQ(FormatSettingsForLCID(0).ShortDateFormat, own);
   EXPECT_EQ(FormatSettingsForLocaleName(u"abcd").ShortDateFormat, own);
   EXPECT_EQ(FormatSettingsForLocaleName(u"").ShortDateFormat, own);
+}
+
+TEST(Locale, UserDefaultFollowsTheProcessLocale) {
+  const char* saved = uloc_getDefault();
+  const std::string restore = saved;
+  UErrorCode status = U_ZERO_ERROR;
+  uloc_setDefault("de_DE", &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  EXPECT_EQ(UserDefaultLCID(), 0x0407u);
+  status = U_ZERO_ERROR;
+  uloc_setDefault(restore.c_str(), &status);
 }
