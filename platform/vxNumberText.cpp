@@ -1,11 +1,21 @@
 #include "platform/vxNumberText.h"
 
+#include "platform/vxExceptions.h"
+
 #include <charconv>
+#include <limits>
 #include <system_error>
 
 namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
 
 // Far beyond every range a caller can hold; keeps the exponent arithmetic
 // free of overflow whatever the text says.
@@ -90,3 +100,61 @@ bool TextToFloat(std::u16string_view text, char16_t decimalSeparator, double& va
   value = number.Negative ? -parsed : parsed;
   return true;
 }
+
+std::optional<int64_t> ReadInteger(std::u16string_view s) {
+  size_t i = 0;
+  const size_t n = s.size();
+  while (i < n && s[i] == u' ') ++i;
+  bool negative = false;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+  bool hex = false;
+  if (i < n && (s[i] == u'$' || s[i] == u'x' || s[i] == u'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i == n) return std::nullopt;
+
+  uint64_t magnitude = 0;
+  if (hex) {
+    int significant = 0;
+    for (; i < n; ++i) {
+      const int digit = HexDigitValue(s[i]);
+      if (digit < 0) return std::nullopt;
+      if (significant == 0 && digit == 0) continue;
+      if (++significant > 16) return std::nullopt;
+      magnitude = magnitude << 4 | static_cast<uint64_t>(digit);
+    }
+    // The pattern read as a signed value; "-" negates it (modulo 2^64).
+    return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+  }
+
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  for (; i < n; ++i) {
+    if (s[i] < u'0' || s[i] > u'9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(s[i] - u'0');
+    if (magnitude > (limit - digit) / 10) return std::nullopt;
+    magnitude = magnitude * 10 + digit;
+  }
+  return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+}
+
+namespace vxRuntime {
+
+bool TryStrToInt(const ustring& S, int32_t& Value) {
+  const std::optional<int64_t> value = ReadInteger(S);
+  if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max())
+    return false;
+  Value = static_cast<int32_t>(*value);
+  return true;
+}
+
+int32_t StrToInt(const ustring& S) {
+  int32_t value;
+  if (!TryStrToInt(S, value)) throw EConvertError(u"'" + S + u"' ist kein gültiger Integerwert");
+  return value;
+}
+
+}  // namespace vxRuntime

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,3 +32,21 @@ bool TextToFloat(std::u16string_view text, char16_t decimalSeparator, double& va
 // Whether a double's integer part fits a 64-bit signed integer (false for
 // NaN and the infinities), so that a cast to int64_t is defined.
 inline bool FitsInt64(double value) { return value >= -9223372036854775808.0 && value < 9223372036854775808.0; }
+
+// The runtime's integer reading: blanks (U+0020) at the start, an optional
+// sign, then decimal digits, or hexadecimal ones after "$", "x", "X", "0x"
+// or "0X", up to the end of the text. Decimal values must fit 64 bits;
+// hexadecimal ones are a 64-bit pattern of at most 16 significant digits,
+// read as signed, which "-" negates. Nothing when the text is no such
+// number.
+std::optional<int64_t> ReadInteger(std::u16string_view text);
+
+namespace vxRuntime {
+
+// The strict integer conversion: ReadInteger with a value that fits 32
+// bits; anything else (the empty text included) raises EConvertError
+// "'%s' ist kein gültiger Integerwert".
+int32_t StrToInt(const ustring& S);
+bool TryStrToInt(const ustring& S, int32_t& Value);
+
+}  // namespace vxRuntime

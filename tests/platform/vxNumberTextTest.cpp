@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/vxExceptions.h"
+
 #include <cmath>
 #include <limits>
 
@@ -116,3 +118,25 @@ TEST(NumberText, TextToCurrency) {
 }
 
 }  // namespace
+
+TEST(NumberText, StrictIntegerConversion) {
+  struct Case { const char16_t* text; int32_t value; } good[] = {
+      {u"42", 42},           {u" 42", 42},          {u"-7", -7},   {u"+7", 7},
+      {u"$1F", 31},          {u"x1f", 31},          {u"0X1F", 31},
+      {u"$000B4646", 0xB4646}, {u"2147483647", 2147483647}, {u"-2147483648", INT32_MIN},
+  };
+  for (const Case& c : good) {
+    EXPECT_EQ(vxRuntime::StrToInt(c.text), c.value);
+  }
+  for (const char16_t* text : {u"", u"42 ", u"4.0", u"abc", u"2147483648", u"$", u"-", u"$100000000", u"1e3", u"000B4646"}) {
+    int32_t value = 5;
+    EXPECT_FALSE(vxRuntime::TryStrToInt(text, value));
+    EXPECT_EQ(value, 5);
+    try {
+      vxRuntime::StrToInt(text);
+      ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), u"'" + ustring(text) + u"' ist kein gültiger Integerwert");
+    }
+  }
+}

@@ -1,0 +1,9 @@
+#include "core/internal/vxDateTime.h"
+
+namespace vxInternal::TvxDateTime {
+
+TDateTime StrToDateTime_YYYYMMDDHHNNSS(const ustring& Str) {
+  return ::TvxDateTime::StrToDateTime_YYYYMMDDHHNNSS(Str, ::TvxDateTime::TvxDatePartReading::Strict);
+}
+
+}  // namespace vxInternal::TvxDateTime

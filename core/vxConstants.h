@@ -1,0 +1,4 @@
+// The constants unit: shared constant tables, one header per area.
+#pragma once
+
+#include "core/vxConstantsLocale.h"

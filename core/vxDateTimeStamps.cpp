@@ -1,0 +1,242 @@
+#include "core/vxDateTimeStamps.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/vxConstantsLocale.h"
+#include "core/vxDateTimeLocale.h"
+#include "core/vxDateTimeParse.h"
+#include "platform/vxCodePage.h"
+#include "platform/vxExceptions.h"
+#include "platform/vxFormatSettings.h"
+#include "platform/vxNumberText.h"
+#include "platform/vxRuntime.h"
+
+int32_t GetTimeZoneBias() { return vxRuntime::TimeZoneBias(); }
+
+namespace TvxDateTime {
+
+namespace {
+
+// Texts that fail to read as a stamp are read again from what is left of
+// them; past this depth the rest is read as a date text only, so a text
+// full of "#" and "h" cannot exhaust the stack.
+constexpr int MaxStampNesting = 16;
+
+// Settings for the stored forms: ":" between the parts of a time.
+const TFormatSettings& StoredForm() {
+  static const TFormatSettings settings = [] {
+    TFormatSettings s;
+    s.DateSeparator = u'-';
+    s.TimeSeparator = u':';
+    return s;
+  }();
+  return settings;
+}
+
+ustring Format(const char16_t* pattern, TDateTime value) {
+  return vxRuntime::FormatDateTime(pattern, value, StoredForm());
+}
+
+// The part of s before the first c, removed together with c; when c is
+// missing the part is empty and s stays as it is.
+ustring TakeBefore(ustring& s, char16_t c) {
+  const size_t p = s.find(c);
+  if (p == ustring::npos) return {};
+  ustring part = s.substr(0, p);
+  s.erase(0, p + 1);
+  return part;
+}
+
+TDateTime TimeStampStrToDateTimeAt(const ustring& stampStr, int depth);
+
+// A date text: a stamp when it holds "#" or "h", else (or when that gives
+// 0) a date and time by the usual formats.
+TDateTime ReadDateText(const ustring& text, int depth) {
+  TDateTime value = 0;
+  const bool stampLike = text.find_first_of(u"#h") != ustring::npos;
+  if (stampLike && depth < MaxStampNesting) value = TimeStampStrToDateTimeAt(text, depth + 1);
+  if (value == 0)
+    value = StrToDateTimeExt(text, std::vector<ustring>{u"yyyy-mm-dd", ShortDateFormat(), u"dd.mm.yyyy"},
+                             std::vector<ustring>{u"hh:nn:ss", FormatSettings().LongTimeFormat}, 0);
+  return value;
+}
+
+bool StrToTimeStampAt(const ustring& stampStr, TTimeStamp& stamp, int depth) {
+  ustring rest = vxRuntime::Trim(stampStr);
+  try {
+    if (rest.find(u'#') != ustring::npos) {
+      TakeBefore(rest, u'#');
+      const ustring datePart = TakeBefore(rest, u'#');
+      stamp.Time = vxRuntime::StrToInt(rest);
+      stamp.Date = vxRuntime::StrToInt(datePart);
+    } else {
+      const ustring datePart = TakeBefore(rest, u'h');
+      const size_t end = rest.find(u'h');
+      const ustring timePart = end == ustring::npos ? ustring() : rest.substr(0, end);
+      stamp.Time = vxRuntime::StrToInt(u"$" + timePart);
+      stamp.Date = vxRuntime::StrToInt(u"$" + datePart);
+    }
+    return true;
+  } catch (const Exception&) {
+    // Not a stamp: what is left of the text may still be a date.
+  }
+  try {
+    stamp = vxRuntime::DateTimeToTimeStamp(ReadDateText(rest, depth));
+    return true;
+  } catch (const Exception&) {
+    stamp = TTimeStamp();
+    return false;
+  }
+}
+
+TDateTime TimeStampStrToDateTimeAt(const ustring& stampStr, int depth) {
+  TTimeStamp stamp;
+  StrToTimeStampAt(vxRuntime::Trim(stampStr), stamp, depth);
+  return vxRuntime::TimeStampToDateTime(stamp);
+}
+
+bool IsLetterAtoZ(char16_t c) { return c >= u'a' && c <= u'z'; }
+
+ustring UpperAtoZ(std::u16string_view s) {
+  ustring result(s);
+  for (char16_t& c : result)
+    if (IsLetterAtoZ(c)) c = static_cast<char16_t>(c - 32);
+  return result;
+}
+
+}  // namespace
+
+std::string TimeStampToStr(const TTimeStamp& Stamp, bool CompMode) {
+  char buffer[48];
+  if (CompMode)
+    std::snprintf(buffer, sizeof buffer, "#%d#%d", Stamp.Date, Stamp.Time);
+  else
+    std::snprintf(buffer, sizeof buffer, "%08Xh%08Xh", static_cast<uint32_t>(Stamp.Date),
+                  static_cast<uint32_t>(Stamp.Time));
+  return buffer;
+}
+
+std::string DateTimeToTimeStampStr(TDateTime MyDateTime, bool CompMode) {
+  return TimeStampToStr(vxRuntime::DateTimeToTimeStamp(MyDateTime), CompMode);
+}
+
+bool StrToTimeStamp(const ustring& StampStr, TTimeStamp& TimeStamp) { return StrToTimeStampAt(StampStr, TimeStamp, 0); }
+
+TDateTime TimeStampStrToDateTime(const ustring& StampStr) { return TimeStampStrToDateTimeAt(StampStr, 0); }
+
+ustring CreateTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", vxRuntime::Now()); }
+
+ustring CreateGMTTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", GMTNow()); }
+
+ustring DateTimeToISOStr(TDateTime MyDateTime) { return Format(u"yyyy-mm-dd hh:nn:ss", MyDateTime); }
+
+ustring DateTimeToISO8601Str(TDateTime MyDateTime) {
+  if (MyDateTime == std::trunc(MyDateTime)) return Format(u"yyyy-mm-dd", MyDateTime);
+  if (std::trunc(MyDateTime) == 0) return Format(u"hh:nn:ss", MyDateTime);
+  return Format(u"yyyy-mm-dd\"T\"hh:nn:ss.zzz\"Z\"", MyDateTime);
+}
+
+TDateTime ISO8601ToDateTime(const ustring& ADateTime, bool ARaiseExceptions) {
+  try {
+    const bool hasColon = ADateTime.find(u':') != ustring::npos;
+    const bool hasDash = ADateTime.find(u'-') != ustring::npos;
+    if (hasColon && !hasDash) {
+      // A time; the digits after the first "." are a fraction of a second.
+      ustring time = ADateTime;
+      int msec = 0;
+      const size_t dot = time.find(u'.');
+      if (dot != ustring::npos) {
+        const ustring digits = time.substr(dot + 1);
+        bool allDigits = !digits.empty();
+        for (char16_t c : digits) allDigits = allDigits && c >= u'0' && c <= u'9';
+        if (!allDigits) throw EConvertError(u"'" + digits + u"' ist kein gültiger Integerwert");
+        for (size_t i = 0; i < 3; ++i) msec = msec * 10 + (i < digits.size() ? digits[i] - u'0' : 0);
+        time.erase(dot);
+      }
+      TFormatSettings settings;
+      settings.TimeSeparator = u':';
+      settings.DecimalSeparator = 0;
+      settings.TimeAMString.clear();
+      settings.TimePMString.clear();
+      int hour, minute, second, none;
+      vxRuntime::DecodeTime(vxRuntime::StrToTime(time, settings), hour, minute, second, none);
+      return vxRuntime::EncodeTime(hour, minute, second, msec);
+    }
+    if (ADateTime.find(u'T') != ustring::npos) return vxRuntime::ISO8601ToDate(ADateTime);
+    TFormatSettings settings;
+    settings.ShortDateFormat = u"yyyy-mm-dd";
+    settings.DateSeparator = u'-';
+    settings.TimeSeparator = u':';
+    settings.DecimalSeparator = 0;
+    settings.TimeAMString.clear();
+    settings.TimePMString.clear();
+    settings.TwoDigitYearCenturyWindow = 70;
+    return vxRuntime::StrToDateTime(ADateTime, settings);
+  } catch (const Exception&) {
+    if (ARaiseExceptions) throw;
+    return 0;
+  }
+}
+
+TDateTime LocaleDateTimeToGMT(TDateTime AValue) { return AValue + vxRuntime::TimeZoneBiasAt(AValue) / 1440.0; }
+
+TDateTime GMTToLocaleDateTime(TDateTime AValue) { return AValue - vxRuntime::TimeZoneBiasAtUTC(AValue) / 1440.0; }
+
+// The bias of this moment, not that of the local time read back (which is
+// ambiguous in the hour the clocks go back).
+TDateTime GMTNow() { return vxRuntime::Now() + GetTimeZoneBias() / 1440.0; }
+
+int32_t GetQuarter() {
+  int year, month, day;
+  vxRuntime::DecodeDate(vxRuntime::Now(), year, month, day);
+  return (month - 1) / 3 + 1;
+}
+
+TDateTime WeekToDate(int32_t Week, int32_t Year) {
+  const TDateTime firstOfYear = vxRuntime::EncodeDate(Year, 1, 1);
+  const int isoDay = (vxRuntime::DayOfWeek(firstOfYear) + 5) % 7 + 1;  // Monday 1 .. Sunday 7
+  TDateTime monday = firstOfYear - (isoDay - 1);
+  if (Week >= 1 && Week <= 53)
+    while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
+  return monday;
+}
+
+TDateTime UnixTimeToDateTime(int64_t UnixTime) {
+  if (UnixTime > 999'999'999'999) return static_cast<double>(UnixTime) / 86'400'000.0 + vxRuntime::UnixDateDelta;
+  return static_cast<double>(UnixTime) / 86'400.0 + vxRuntime::UnixDateDelta;
+}
+
+std::string SecToLangTime(uint32_t S) {
+  const uint32_t values[4] = {S / 86400, (S / 3600) % 24, (S / 60) % 60, S % 60};
+  static const char* const units[4] = {" day", " hour", " minute", " second"};
+  std::string result;
+  for (int i = 0; i < 4; ++i) {
+    if (values[i] == 0) continue;
+    result = vxRuntime::Trim(result + std::to_string(values[i]) + units[i] + (values[i] == 1 ? "" : "s")) + "# ";
+  }
+  result.erase(result.size() >= 2 ? result.size() - 2 : 0);
+  const size_t last = result.rfind('#');
+  if (last != std::string::npos) {
+    result.replace(last, 1, " and");
+    for (char& c : result)
+      if (c == '#') c = ',';
+  }
+  return result;
+}
+
+int32_t GetDayNumberFromStr(const std::string& DayName) {
+  const ustring name = UpperAtoZ(AnsiToWide(DayName));
+  if (name.empty()) return 0;
+  for (size_t row = 0; row < DayNameTable.size(); ++row) {
+    for (size_t column = 0; column < 2; ++column)  // English, then German
+      if (UpperAtoZ(DayNameTable[row][column]).starts_with(name)) return static_cast<int32_t>(row + 1);
+  }
+  return 0;
+}
+
+bool StrIsToday(const std::string& DayName) {
+  return GetDayNumberFromStr(DayName) == vxRuntime::DayOfWeek(vxRuntime::Now());
+}
+
+}  // namespace TvxDateTime
