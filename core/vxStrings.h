@@ -3,5 +3,6 @@
 #pragma once
 
 #include "core/vxStringsEscape.h"
+#include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
