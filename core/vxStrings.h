@@ -2,6 +2,8 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
+#include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
