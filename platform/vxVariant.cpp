@@ -1,12 +1,12 @@
 #include "platform/vxVariant.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "platform/vxCodePage.h"
 #include "platform/vxFloatFormat.h"
 #include "platform/vxFormatSettings.h"
+#include "platform/vxNumberText.h"
 #include "platform/vxRuntime.h"
 
 struct Variant::ArrayData {
@@ -142,65 +142,11 @@ bool ReadInteger(std::u16string_view s, TextNumber& n) {
 // A decimal float: optional sign, digits with the decimal separator and
 // fraction digits (at least one digit), an optional exponent.
 bool ReadFloat(std::u16string_view s, char16_t decimalSeparator, TextNumber& n) {
-  std::string ascii;
-  size_t i = 0;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-    if (s[i] == u'-') ascii += '-';
-    ++i;
-  }
-  std::string integerDigits, fractionDigits;
-  bool fraction = false;
-  for (; i < s.size(); ++i) {
-    if (IsDigit(s[i])) {
-      (fraction ? fractionDigits : integerDigits) += static_cast<char>(s[i]);
-      ascii += static_cast<char>(s[i]);
-    } else if (s[i] == decimalSeparator && !fraction) {
-      ascii += '.';
-      fraction = true;
-    } else {
-      break;
-    }
-  }
-  if (integerDigits.empty() && fractionDigits.empty()) return false;
-  int64_t exponent = 0;
-  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-    ascii += 'e';
-    ++i;
-    bool negativeExponent = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-      negativeExponent = s[i] == u'-';
-      ascii += static_cast<char>(s[i++]);
-    }
-    const size_t start = i;
-    for (; i < s.size() && IsDigit(s[i]); ++i) {
-      ascii += static_cast<char>(s[i]);
-      if (exponent < 1000000) exponent = exponent * 10 + (s[i] - u'0');
-    }
-    if (i == start) return false;
-    if (negativeExponent) exponent = -exponent;
-  }
-  if (i != s.size()) return false;
-  double value = 0;
-  const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (end != ascii.data() + ascii.size()) return false;
-  if (ec == std::errc::result_out_of_range) {
-    // Beyond the double range: too large is an overflow, too small is zero.
-    // The decimal magnitude of the first significant digit tells which.
-    const size_t firstInteger = integerDigits.find_first_not_of('0');
-    const int64_t magnitude =
-        firstInteger != std::string::npos
-            ? static_cast<int64_t>(integerDigits.size() - firstInteger)
-            : -static_cast<int64_t>(fractionDigits.find_first_not_of('0'));
-    if (magnitude + exponent > 0) {
-      n.OutOfRange = true;
-    } else {
-      value = 0;
-    }
-  } else if (ec != std::errc()) {
-    return false;
-  }
+  TDecimalNumber scanned;
+  if (!ScanDecimalNumber(s, decimalSeparator, scanned)) return false;
   n.IsInteger = false;
-  n.Float = value;
+  // A scanned number that gives no double lies beyond the double range.
+  n.OutOfRange = !TextToFloat(s, decimalSeparator, n.Float);
   return true;
 }
 
@@ -214,8 +160,7 @@ bool ReadNumber(const ustring& text, TextNumber& n) {
 // the result does not fit 64 bits signed.
 bool RoundToInt64(double value, int64_t& result) {
   const double r = std::nearbyint(value);
-  // 2^63 is exact as a double; the range is [-2^63, 2^63).
-  if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return false;
+  if (!FitsInt64(r)) return false;
   result = static_cast<int64_t>(r);
   return true;
 }
@@ -592,16 +537,19 @@ Currency Variant::AsCurrency() const {
     case varOleStr:
     case varUString:
     case varString: {
+      const ustring text = vxRuntime::Trim(v.AsString());
       TextNumber n;
-      if (!ReadNumber(v.AsString(), n)) v.RaiseCast(varCurrency);
-      if (n.IsInteger) {
-        if (n.Magnitude > static_cast<uint64_t>(maxUnits)) v.RaiseOverflow(varCurrency);
-        const int64_t units = static_cast<int64_t>(n.Magnitude);
-        return Currency::FromScaled((n.Negative ? -units : units) * Currency::Scale);
+      if (text.empty() || !ReadInteger(text, n)) {
+        // Decimal texts are read exactly, not through a double.
+        TDecimalNumber scanned;
+        if (!ScanDecimalNumber(text, FormatSettings().DecimalSeparator, scanned)) v.RaiseCast(varCurrency);
+        Currency amount;
+        if (!TextToCurrency(text, FormatSettings().DecimalSeparator, amount)) v.RaiseOverflow(varCurrency);
+        return amount;
       }
-      int64_t scaled = 0;
-      if (n.OutOfRange || !RoundToInt64(n.Float * Currency::Scale, scaled)) v.RaiseOverflow(varCurrency);
-      return Currency::FromScaled(scaled);
+      if (n.Magnitude > static_cast<uint64_t>(maxUnits)) v.RaiseOverflow(varCurrency);
+      const int64_t units = static_cast<int64_t>(n.Magnitude);
+      return Currency::FromScaled((n.Negative ? -units : units) * Currency::Scale);
     }
     case varUInt64:
       if (std::get<uint64_t>(v.FValue) > static_cast<uint64_t>(maxUnits)) v.RaiseOverflow(varCurrency);

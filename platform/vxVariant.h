@@ -94,8 +94,10 @@ class Variant {
   Variant& operator=(Variant&&) noexcept;
   ~Variant();
 
-  // The common kinds convert implicitly; the other widths have factories.
-  // Only a real bool makes a Boolean (no pointer or integer slips in).
+  // The common kinds convert implicitly; the other widths have factories
+  // (a float or a short makes a Double or an Integer: use FromSingle and
+  // FromSmallint). Only a real bool makes a Boolean (no pointer or integer
+  // slips in); other integer types of ambiguous width do not compile.
   template <std::same_as<bool> B>
   Variant(B value) : FType(varBoolean), FValue(int64_t{value ? 1 : 0}) {}
   Variant(int32_t value) : FType(varInteger), FValue(int64_t{value}) {}

@@ -312,13 +312,19 @@ TEST(Variant, ToCurrency) {
       {Variant(1.23456), Outcome::Value, 12346},
       {Variant(-2.5), Outcome::Value, -25000},
       {Variant(u"2.5"), Outcome::Value, 25000},
+      {Variant(u"0.00005"), Outcome::Value, 1},  // texts are read exactly
+      {Variant(u" -1.23456 "), Outcome::Value, -12346},
+      {Variant(u"922337203685477.5807"), Outcome::Value, 9223372036854775807},
+      {Variant(u"$10"), Outcome::Value, 160000},
       {Variant(u"-922337203685477"), Outcome::Value, -9223372036854770000},
       {Variant(true), Outcome::Value, 10000},
       {Variant(1e15), Outcome::Overflow, 0},
       {Variant(u"922337203685478"), Outcome::Overflow, 0},
       {Variant(int64_t{922337203685478}), Outcome::Overflow, 0},
       {Variant::FromUInt64(18446744073709551615u), Outcome::Overflow, 0},
+      {Variant(u"922337203685477.5808"), Outcome::Overflow, 0},
       {Variant(u"x"), Outcome::Cast, 0},
+      {Variant(u""), Outcome::Cast, 0},
       {Variant::Null(), Outcome::Cast, 0},
   };
   DecimalSeparatorScope dot(u'.');
