@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/vxCodePage.h"
+#include "platform/vxDateUtils.h"
 #include "platform/vxFloatFormat.h"
 #include "platform/vxFormatSettings.h"
 #include "platform/vxNumberText.h"
@@ -180,6 +181,13 @@ int64_t RoundCurrency(int64_t scaled) {
   const int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
   if (twice > scale || (twice == scale && quotient % 2 != 0)) quotient += remainder < 0 ? -1 : 1;
   return quotient;
+}
+
+// A date-time in the short date and long time formats; without a time only
+// the date, and without a date (day 0) only the time.
+ustring DateTimeText(TDateTime value) {
+  if (std::trunc(value) == 0 && value != 0) return vxRuntime::TimeToStr(value);
+  return vxRuntime::DateTimeToStr(value);
 }
 
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
@@ -378,6 +386,7 @@ ustring Variant::AsString() const {
     case varSingle: return FloatToStrGeneral(std::get<double>(v.FValue), 7, FormatSettings().DecimalSeparator);
     case varDouble: return FloatToStrGeneral(std::get<double>(v.FValue), 15, FormatSettings().DecimalSeparator);
     case varCurrency: return CurrToStrGeneral(Currency::FromScaled(v.IntegerValue()), FormatSettings().DecimalSeparator);
+    case varDate: return DateTimeText(std::get<double>(v.FValue));
     case varOleStr:
     case varUString: return std::get<ustring>(v.FValue);
     case varString: return AnsiToWide(std::get<std::string>(v.FValue));
@@ -568,7 +577,11 @@ TDateTime Variant::AsDateTime() const {
     case varDate: return std::get<double>(v.FValue);
     case varOleStr:
     case varUString:
-    case varString: v.RaiseCast(varDate);
+    case varString: {
+      TDateTime value = 0;
+      if (!vxRuntime::TryStrToDateTime(v.AsString(), value)) v.RaiseCast(varDate);
+      return value;
+    }
     default: return v.ToDouble(varDate);
   }
 }

@@ -160,8 +160,10 @@ class Variant {
   // Texts as they are (8-bit text through the system code page), integers
   // in decimal, doubles in the general format with 15 digits and singles
   // with 7 (FormatSettings().DecimalSeparator), currency with up to four
-  // decimals, dates in the short date and long time formats, Booleans
-  // "True" or "False", error codes in decimal.
+  // decimals, dates in the short date and long time formats (a date
+  // without time as the date only, a time on day 0 as the time only; a
+  // date-time outside the calendar raises the date runtime's
+  // EConvertError), Booleans "True" or "False", error codes in decimal.
   ustring AsString() const;
   // AsString in the system code page; an 8-bit text comes back as it is.
   std::string AsAnsiString() const;
@@ -177,7 +179,8 @@ class Variant {
   // number.
   bool AsBoolean() const;
   Currency AsCurrency() const;
-  // Numbers are taken as days; texts are read with the format settings.
+  // Numbers are taken as days; texts are read as a date and time by the
+  // format settings (vxRuntime::TryStrToDateTime).
   TDateTime AsDateTime() const;
   // The value converted to Type (a scalar kind, varEmpty, varNull or
   // varVariant); an array only to its own type.

@@ -7,20 +7,24 @@
 #include <limits>
 #include <ostream>
 
+#include "platform/vxDateUtils.h"
 #include "platform/vxFormatSettings.h"
 
 namespace {
 
-// Sets the process decimal separator for one test and restores the settings.
-class DecimalSeparatorScope {
+// Restores the process format settings that a test changes.
+class FormatSettingsScope {
  public:
-  explicit DecimalSeparatorScope(char16_t separator) : FSaved(FormatSettings()) {
-    FormatSettings().DecimalSeparator = separator;
-  }
-  ~DecimalSeparatorScope() { FormatSettings() = FSaved; }
+  FormatSettingsScope() : FSaved(FormatSettings()) {}
+  ~FormatSettingsScope() { FormatSettings() = FSaved; }
 
  private:
   TFormatSettings FSaved;
+};
+
+class DecimalSeparatorScope : FormatSettingsScope {
+ public:
+  explicit DecimalSeparatorScope(char16_t separator) { FormatSettings().DecimalSeparator = separator; }
 };
 
 enum class Outcome { Value, Cast, Overflow };
@@ -335,6 +339,36 @@ TEST(Variant, ToCurrency) {
       case Outcome::Overflow: EXPECT_THROW(c.value.AsCurrency(), EVariantOverflowError) << Describe(c.value); break;
     }
   }
+}
+
+TEST(Variant, DatesAndTexts) {
+  const FormatSettingsScope restore;
+  TFormatSettings& fs = FormatSettings();
+  fs.DateSeparator = u'.';
+  fs.TimeSeparator = u':';
+  fs.ShortDateFormat = u"dd.mm.yyyy";
+  fs.LongTimeFormat = u"hh:nn:ss";
+  const TDateTime leapDay = vxRuntime::EncodeDate(2024, 2, 29);
+  const TDateTime leapNoon = vxRuntime::EncodeDateTime(2024, 2, 29, 12, 30, 15, 0);
+  const std::pair<TDateTime, ustring> texts[] = {
+      {leapDay, u"29.02.2024"},
+      {leapNoon, u"29.02.2024 12:30:15"},
+      {0.5, u"12:00:00"},  // day 0: the time alone
+      {0, u"30.12.1899"},
+      {-1.25, u"29.12.1899 06:00:00"},
+  };
+  for (const auto& [value, text] : texts) {
+    const Variant date = Variant::FromDate(value);
+    EXPECT_EQ(date.AsString(), text) << value;
+    EXPECT_DOUBLE_EQ(Variant(date.AsString()).AsDateTime(), value) << value;  // and back
+  }
+  EXPECT_DOUBLE_EQ(Variant(u"29.02.2024").AsDateTime(), leapDay);
+  EXPECT_DOUBLE_EQ(Variant(" 29.02.2024 12:30:15 ").AsDateTime(), leapNoon);
+  EXPECT_EQ(Variant(u"29.02.2024").AsType(varDate), Variant::FromDate(leapDay));
+  EXPECT_THROW(Variant(u"30.02.2024").AsDateTime(), EVariantTypeCastError);
+  EXPECT_THROW(Variant(u"abc").AsDateTime(), EVariantTypeCastError);
+  EXPECT_THROW(Variant(u"").AsDateTime(), EVariantTypeCastError);
+  EXPECT_THROW(Variant::FromDate(std::nan("")).AsString(), EConvertError);
 }
 
 TEST(Variant, ToDateTimeFromNumbers) {
