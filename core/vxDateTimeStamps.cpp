@@ -6,6 +6,7 @@
 #include "core/vxConstantsLocale.h"
 #include "core/vxDateTimeLocale.h"
 #include "core/vxDateTimeParse.h"
+#include "core/vxStringsPad.h"
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
 #include "platform/vxFormatSettings.h"
@@ -205,6 +206,20 @@ TDateTime WeekToDate(int32_t Week, int32_t Year) {
 TDateTime UnixTimeToDateTime(int64_t UnixTime) {
   if (UnixTime > 999'999'999'999) return static_cast<double>(UnixTime) / 86'400'000.0 + vxRuntime::UnixDateDelta;
   return static_cast<double>(UnixTime) / 86'400.0 + vxRuntime::UnixDateDelta;
+}
+
+std::string SecToTimeExt(int32_t S) {
+  const int32_t minutesTotal = S / 60;
+  const int32_t seconds = S - 60 * minutesTotal;
+  const int32_t hoursTotal = minutesTotal / 60;
+  const int32_t minutes = minutesTotal - 60 * hoursTotal;
+  const int32_t days = hoursTotal / 24;
+  const int32_t hours = hoursTotal - 24 * days;
+  auto two = [](int32_t n) { return WideToAnsi(TvxStrings::FillStrNullW(Utf8ToWide(std::to_string(n)), 2)); };
+  std::string result = two(hours) + ":" + two(minutes) + ":" + two(seconds);
+  if (days == 1) return "1 day " + result;
+  if (days > 1) return std::to_string(days) + " days " + result;
+  return result;
 }
 
 std::string SecToLangTime(uint32_t S) {

@@ -71,6 +71,12 @@ TDateTime WeekToDate(int32_t Week, int32_t Year);
 // no time-zone conversion.
 TDateTime UnixTimeToDateTime(int64_t UnixTime);
 
+// A duration of S seconds as "hh:nn:ss" ('01:02:05'), with '1 day ' or
+// the number of days and " days " in front when there are any
+// ('2 days 07:33:20'). Parts are divided towards zero, so a negative S
+// gives negative parts.
+std::string SecToTimeExt(int32_t S);
+
 // A duration in English words: '1 day, 1 hour, 1 minute and 1 second';
 // 0 gives the empty text.
 std::string SecToLangTime(uint32_t S);

@@ -31,6 +31,7 @@ using ::TvxDateTime::CreateGMTTimeStampStr;
 using ::TvxDateTime::DateTimeToISOStr;
 using ::TvxDateTime::GetQuarter;
 using ::TvxDateTime::SecToLangTime;
+using ::TvxDateTime::SecToTimeExt;
 using ::TvxDateTime::GetDayNumberFromStr;
 using ::TvxDateTime::StrIsToday;
 using ::TvxDateTime::LocaleDateTimeToGMT;

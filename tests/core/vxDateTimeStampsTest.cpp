@@ -1,4 +1,5 @@
 #include "core/vxDateTimeStamps.h"
+#include "core/internal/vxDateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,18 @@ TEST(DateTimeStamps, DurationsInWords) {
       {4294967295u, "49710 days, 6 hours, 28 minutes and 15 seconds"},
   };
   for (const Case& c : cases) EXPECT_EQ(TvxDateTime::SecToLangTime(c.seconds), c.text) << c.seconds;
+}
+
+TEST(DateTimeStamps, DurationsAsClockText) {
+  struct Case { int32_t seconds; const char* text; } cases[] = {
+      {0, "00:00:00"},          {3725, "01:02:05"},          {86399, "23:59:59"},
+      {86400, "1 day 00:00:00"}, {200000, "2 days 07:33:20"}, {-65, "00:-1:-5"},
+      {2147483647, "24855 days 03:14:07"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TvxDateTime::SecToTimeExt(c.seconds), c.text) << c.seconds;
+    EXPECT_EQ(vxInternal::TvxDateTime::SecToTimeExt(c.seconds), c.text) << c.seconds;
+  }
 }
 
 TEST(DateTimeStamps, WeekdayNames) {
