@@ -7,3 +7,4 @@
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
+#include "core/vxStringsWildcard.h"
