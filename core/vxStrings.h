@@ -2,6 +2,7 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
 #include "core/vxStringsPad.h"
