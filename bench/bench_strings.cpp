@@ -62,4 +62,13 @@ void BM_SplitStringW(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitStringW);
 
+// A mask whose first pieces recur in every line; its last piece occurs
+// nowhere, so the search for it runs through the whole text.
+void BM_EqualsExW_Mask(benchmark::State& state) {
+  for (auto _ : state)
+    benchmark::DoNotOptimize(TvxStrings::EqualsExW(Text(), u"lorem*ips?m*d?lor*elit.*sit?amet!*", false, true, u"*", u"?"));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_EqualsExW_Mask);
+
 }  // namespace

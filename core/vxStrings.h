@@ -2,8 +2,10 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
+#include "core/vxStringsWildcard.h"
