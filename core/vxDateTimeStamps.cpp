@@ -188,9 +188,11 @@ TDateTime GMTToLocaleDateTime(TDateTime AValue) { return AValue - vxRuntime::Tim
 // ambiguous in the hour the clocks go back).
 TDateTime GMTNow() { return vxRuntime::Now() + GetTimeZoneBias() / 1440.0; }
 
-int32_t GetQuarter() {
+int32_t GetQuarter() { return GetQuarter(vxRuntime::Now()); }
+
+int32_t GetQuarter(TDateTime Value) {
   int year, month, day;
-  vxRuntime::DecodeDate(vxRuntime::Now(), year, month, day);
+  vxRuntime::DecodeDate(Value, year, month, day);
   return (month - 1) / 3 + 1;
 }
 

@@ -59,8 +59,9 @@ TDateTime LocaleDateTimeToGMT(TDateTime AValue);
 TDateTime GMTToLocaleDateTime(TDateTime AValue);
 TDateTime GMTNow();
 
-// The quarter (1 to 4) of the current month.
+// The quarter (1 to 4) of the current month, and of a date's month.
 int32_t GetQuarter();
+int32_t GetQuarter(TDateTime Value);
 
 // The Monday of ISO week Week (1 to 53) of Year; another Week gives the
 // Monday of the week that holds 1 January. A week 53 the year lacks is

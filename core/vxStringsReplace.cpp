@@ -111,6 +111,10 @@ ustring ReplaceW(const ustring& Content, const ustring& SearchText, const ustrin
   // Upper-casing keeps the length, so texts of different lengths can never
   // be equal ignoring case.
   if (SearchText.size() == ReplaceText.size() && UpperStrW(SearchText) == UpperStrW(ReplaceText)) return Content;
+  return ReplaceExactW(Content, SearchText, ReplaceText);
+}
+
+ustring ReplaceExactW(const ustring& Content, const ustring& SearchText, const ustring& ReplaceText) {
   if (SearchText.empty() || Content.empty()) return Content;
   return ReplaceFound<char16_t>(Content, Content, SearchText, ReplaceText);
 }

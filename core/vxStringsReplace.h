@@ -38,6 +38,9 @@ bool SplitStringW(const ustring& Source, const ustring& SplitAt, TStrings& List)
 // gives 'ba'). Nothing is replaced when SearchText is empty or equals
 // ReplaceText ignoring case (equal after UpperStrW).
 ustring ReplaceW(const ustring& Content, const ustring& SearchText, const ustring& ReplaceText);
+// The same replacement without the equal-ignoring-case shortcut: '%date' to
+// '%DATE' does replace.
+ustring ReplaceExactW(const ustring& Content, const ustring& SearchText, const ustring& ReplaceText);
 // IgnoreCase false: the form above. True: every occurrence found ignoring
 // case is replaced, also when the two texts differ only in case ('abc' to
 // 'ABC' gives 'ABC').

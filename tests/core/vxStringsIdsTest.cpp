@@ -69,3 +69,92 @@ TEST(DecompressString, ErrorClassName) {
 }
 
 }  // namespace
+
+#include "core/vxToolsSystem.h"
+#include "platform/vxDateUtils.h"
+
+namespace {
+
+// A fixed world: Tuesday, 5 March 2024, 14:30:07.123, German settings,
+// GUIDs counting up.
+class PlaceholderTest : public ::testing::Test {
+ protected:
+  PlaceholderTest() : FSettings(TFormatSettings::FromLocale("de_DE")) {
+    FSources.Now = [] { return vxRuntime::EncodeDateTime(2024, 3, 5, 14, 30, 7, 123); };
+    FSources.UserName = [] { return ustring(u"jsmith"); };
+    FSources.ComputerName = [] { return ustring(u"pc01"); };
+    FSources.UserPrincipalName = [] { return ustring(u"PC01\\jsmith"); };
+    FSources.FullyQualifiedHostName = [] { return ustring(u"pc01.example.org"); };
+    FSources.NewGuid = [this] {
+      ++FGuids;
+      return "{0000000" + std::to_string(FGuids) + "-0000-4000-8000-000000000000}";
+    };
+    FSources.Settings = [this]() -> const TFormatSettings& { return FSettings; };
+  }
+
+  ustring Expand(const ustring& text, const ustring& user = u"", const ustring& host = u"") {
+    return TvxStrings::CheckDefaultPlaceHolders(text, user, host, FSources);
+  }
+
+  TFormatSettings FSettings;
+  TvxStrings::TPlaceholderSources FSources;
+  int FGuids = 0;
+};
+
+TEST_F(PlaceholderTest, Table) {
+  struct Case {
+    ustring text, expanded;
+  };
+  const Case cases[] = {
+      {u"no placeholder", u"no placeholder"},
+      {u"%d.%m.%yyyy", u"5.3.2024"},
+      {u"%dd.%mm.%yy", u"05.03.24"},
+      {u"%date|%DATE", u"05.03.2024|05.03.2024"},
+      {u"%Date", u"5ate"},  // not a spelling of %date, but it holds %D, the day
+      {u"%Year", u"%Year"},
+      {u"%year %YEAR", u"2024 2024"},
+      {u"%timestamp", u"20240305143007123"},
+      {u"%time / %shorttime", u"14:30:07 / 14:30"},
+      {u"%dayname %day %days", u"Dienstag Dienstag Dienstags"},
+      {u"%hours:%minute:%ss.%zzz", u"14s:30:07.123"},
+      {u"Q%quarter", u"Q1"},
+      {u"%user %username %USER", u"jsmith jsmith jsmith"},
+      {u"%userprincipal", u"PC01\\jsmith"},
+      {u"%host %computer %computername", u"pc01 pc01 pc01"},
+      {u"%hostdnsfullqualified", u"pc01.example.org"},
+      {u"100%", u"100%"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Expand(c.text), c.expanded) << WideToUtf8(c.text);
+  EXPECT_EQ(Expand(u"%month %mmm %mm"), u"März " + FSettings.ShortMonthNames[2] + u" 03");
+}
+
+TEST_F(PlaceholderTest, GivenNames) {
+  EXPECT_EQ(Expand(u"%user/%username/%userprincipal", u"x"), u"x/x/PC01\\jsmith");
+  EXPECT_EQ(Expand(u"%host/%hostdnsfullqualified", u"", u"mailhost"), u"mailhost/pc01.example.org");
+  // A later placeholder acts on a value an earlier one brought in.
+  EXPECT_EQ(Expand(u"%user", u"%computer"), u"pc01");
+}
+
+TEST_F(PlaceholderTest, IdentifiersOncePerCall) {
+  EXPECT_EQ(Expand(u"%id-%ID"), u"00000001000040008000000000000000-00000001000040008000000000000000");
+  EXPECT_EQ(Expand(u"%id %guid"), u"00000002000040008000000000000000 {00000003-0000-4000-8000-000000000000}");
+}
+
+TEST_F(PlaceholderTest, ValuesOnlyWhenTheirPlaceholderOccurs) {
+  FSources.UserPrincipalName = []() -> ustring { throw Exception("directory unreachable"); };
+  FSources.NewGuid = []() -> std::string { throw Exception("no GUIDs"); };
+  EXPECT_EQ(Expand(u"%user on %host"), u"jsmith on pc01");
+  EXPECT_THROW(Expand(u"%userprincipal"), Exception);  // failures reach the caller
+}
+
+TEST(Placeholders, SystemSources) {
+  EXPECT_EQ(TvxStrings::CheckDefaultPlaceHolders(u"plain text", u"", u""), u"plain text");
+  EXPECT_EQ(TvxStrings::CheckDefaultPlaceHolders(u"%user@%host", u"", u""),
+            TvxTools::GetUserName() + u"@" + TvxTools::GetComputerName());
+  const ustring id = TvxStrings::CheckDefaultPlaceHolders(u"%id", u"", u"");
+  EXPECT_EQ(id.size(), 32u);
+  EXPECT_EQ(TvxStrings::CreateId().Length(), 32u);
+  EXPECT_EQ(TvxStrings::CreateGuidStr().size(), 38u);
+}
+
+}  // namespace

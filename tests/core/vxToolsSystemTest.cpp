@@ -1,0 +1,103 @@
+#include "core/vxToolsSystem.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "core/vxToolsEvo2.h"
+#include "platform/vxCodePage.h"
+#include "platform/vxHostName.h"
+#include "platform/vxSystemInfo.h"
+#include "vxScopedEnv.h"
+
+namespace {
+
+bool IsUpperHex(const std::string& s) {
+  return s.find_first_not_of("0123456789ABCDEF") == std::string::npos;
+}
+
+TEST(ToolsSystem, Identifiers) {
+  const std::string guid = TvxTools::CreateGuidStr();
+  ASSERT_EQ(guid.size(), 38u);
+  EXPECT_EQ(guid.front(), '{');
+  EXPECT_EQ(guid.back(), '}');
+  for (size_t position : {10, 15, 20, 25}) EXPECT_EQ(guid[position - 1], '-') << position;
+  std::set<std::string> ids;
+  for (int i = 0; i < 100; ++i) {
+    const std::string id = TvxTools::CreateId().Str();
+    EXPECT_EQ(id.size(), 32u);
+    EXPECT_TRUE(IsUpperHex(id)) << id;
+    EXPECT_TRUE(ids.insert(id).second);
+  }
+}
+
+TEST(ToolsSystem, UserNameFormats) {
+  const ustring user = TvxTools::GetUserName();
+  const ustring samCompatible = UpperStrW(TvxTools::GetComputerName()) + u"\\" + user;
+  EXPECT_EQ(user, vxSystemInfo::GetLoginName());
+  for (uint32_t format : {0u, 7u, 9u}) EXPECT_EQ(TvxTools::GetUserNameEx(format), user) << format;
+  for (uint32_t format : {1u, 2u, 8u, 10u, 11u}) EXPECT_EQ(TvxTools::GetUserNameEx(format), samCompatible) << format;
+  EXPECT_EQ(TvxTools::GetUserNameEx(6), u"");
+  EXPECT_FALSE(TvxTools::GetUserNameEx(3).empty());
+  for (uint32_t format : {4u, 5u, 12u, 13u, 14u, 99u}) {
+    try {
+      TvxTools::GetUserNameEx(format);
+      ADD_FAILURE() << format;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), u"invalid format type");
+    }
+  }
+}
+
+TEST(ToolsSystem, ComputerNameFormats) {
+  const ustring plain = TvxTools::GetComputerName();
+  EXPECT_FALSE(plain.empty());
+  EXPECT_EQ(plain.find(u'.'), ustring::npos);
+  EXPECT_EQ(TvxTools::GetComputerNameEx(0), plain);
+  EXPECT_EQ(TvxTools::GetComputerNameEx(1), plain);
+  EXPECT_EQ(TvxTools::GetComputerNameEx(3), Utf8ToWide(vxHostName::FullyQualifiedHostName()));
+  EXPECT_EQ(TvxTools::GetComputerNameEx(7), TvxTools::GetComputerNameEx(3));
+  EXPECT_EQ(TvxTools::GetComputerNameEx(8), u"");
+  try {
+    TvxTools::GetComputerNameEx(9);
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"unknown format descriptor");
+  }
+}
+
+TEST(ToolsSystem, Environment) {
+  {
+    vxTest::TScopedEnv set("VX_TOOLS_TEST", std::string("wert ä"));
+    EXPECT_EQ(TvxTools::GetEnvironmentString(u"VX_TOOLS_TEST"), u"wert ä");
+  }
+  vxTest::TScopedEnv unset("VX_TOOLS_TEST", std::nullopt);
+  EXPECT_EQ(TvxTools::GetEnvironmentString(u"VX_TOOLS_TEST"), u"");
+}
+
+TEST(ToolsSystem, LastErrorMessage) {
+  ASSERT_EQ(open("/nonexistent/file", O_RDONLY), -1);
+  EXPECT_EQ(TvxTools::GetLastErrorMessage(), u"No such file or directory");
+}
+
+TEST(ToolsSystem, RemoteSession) {
+  {
+    vxTest::TScopedEnv ssh("SSH_CONNECTION", std::string("10.0.0.1 5000 10.0.0.2 22"));
+    EXPECT_TRUE(TvxTools::IsRemoteSession());
+    EXPECT_TRUE(TvxTools::IsRDPSession());
+  }
+  vxTest::TScopedEnv local("SSH_CONNECTION", std::nullopt);
+  EXPECT_FALSE(TvxTools::IsRemoteSession());
+  EXPECT_FALSE(TvxTools::IsRDPSession());
+}
+
+TEST(ToolsSystem, ProcessFacts) {
+  EXPECT_GE(TvxTools::GetNumberOfProcessors(), 1);
+  EXPECT_NE(TvxTools::GetMemoryUsage(), 0);
+  EXPECT_GT(TvxTools::GetProcessMemoryUsage(static_cast<uint32_t>(getpid())), 0u);
+  EXPECT_EQ(TvxTools::GetProcessMemoryUsage(0), 0u);
+}
+
+}  // namespace
