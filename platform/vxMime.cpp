@@ -33,20 +33,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
          });
 }
 
-std::string TrimAscii(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return std::string(s.substr(b, e - b));
-}
 
-std::string Unfold(std::string_view raw) {
-  std::string result;
-  result.reserve(raw.size());
-  for (char c : raw)
-    if (c != '\r' && c != '\n') result.push_back(c);
-  return result;
-}
 
 // ------------------------------------------------------------ address lists
 
@@ -84,7 +71,7 @@ std::vector<TToken> Tokenize(std::string_view raw) {
         }
         text.push_back(raw[i]);
       }
-      if (!tokens.empty() && tokens.back().Comment.empty()) tokens.back().Comment = TrimAscii(text);
+      if (!tokens.empty() && tokens.back().Comment.empty()) tokens.back().Comment = vxRuntime::Trim<char>(text);
     } else if (c == '"') {
       const size_t start = i++;
       std::string text;
@@ -347,7 +334,7 @@ std::string CleanContentType(std::u16string_view type, const char* fallback) {
 }
 
 std::string AngleId(std::u16string_view id) {
-  std::string text = TrimAscii(WideToUtf8(id));
+  std::string text = vxRuntime::Trim<char>(WideToUtf8(id));
   text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; }),
              text.end());
   if (text.size() >= 2 && text.front() == '<' && text.back() == '>') return text;
@@ -443,7 +430,7 @@ std::vector<std::string_view> SplitMultipart(std::string_view body, const std::s
 }
 
 std::string DecodeTransfer(std::string_view body, const std::string& encoding) {
-  const std::string e = LowerAscii(TrimAscii(encoding));
+  const std::string e = LowerAscii(vxRuntime::Trim<char>(encoding));
   if (e == "base64") return Base64Decode(body);
   if (e == "quoted-printable") return QuotedPrintableDecode(body);
   return std::string(body);
@@ -469,7 +456,7 @@ void ReadLeaves(const std::vector<TRawHeaderField>& fields, std::string_view bod
   part.FileName = disposition.Get("filename");
   if (part.FileName.empty()) part.FileName = part.Name;
   part.Inline = dispositionType == "inline";
-  std::string id = TrimAscii(FieldOf(fields, "Content-ID"));
+  std::string id = vxRuntime::Trim<char>(FieldOf(fields, "Content-ID"));
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   part.ContentId = UnknownBytesToWide(id);
   const std::string content = DecodeTransfer(body, FieldOf(fields, "Content-Transfer-Encoding"));
@@ -731,11 +718,11 @@ TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
     if (EqualsNoCase(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
     if (EqualsNoCase(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
   }
-  m.Subject = DecodeHeaderText(TrimAscii(raw.FieldValue("Subject")));
-  std::string id = TrimAscii(Unfold(raw.FieldValue("Message-ID")));
+  m.Subject = DecodeHeaderText(vxRuntime::Trim<char>(raw.FieldValue("Subject")));
+  std::string id = vxRuntime::Trim<char>(Unfold(raw.FieldValue("Message-ID")));
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   m.MessageId = UnknownBytesToWide(id);
-  const std::string priority = TrimAscii(raw.FieldValue("X-Priority"));
+  const std::string priority = vxRuntime::Trim<char>(raw.FieldValue("X-Priority"));
   if (!priority.empty() && priority[0] >= '1' && priority[0] <= '5')
     m.Priority = static_cast<TMailPriority>(priority[0] - '1');
 

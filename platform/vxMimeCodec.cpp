@@ -51,14 +51,6 @@ std::string LowerAscii(std::string_view s) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Removes the line breaks of folded header lines (the blank after each stays).
-std::string Unfold(std::string_view raw) {
-  std::string result;
-  result.reserve(raw.size());
-  for (char c : raw)
-    if (c != '\r' && c != '\n') result.push_back(c);
-  return result;
-}
 
 // The length of the UTF-8 sequence that starts with lead (1 for a stray byte).
 size_t Utf8SequenceLength(unsigned char lead) {
@@ -600,6 +592,14 @@ THeaderParameters ParseHeaderParameters(std::string_view rawFolded) {
     }
     result.Parameters[name] = CharsetToWide(charset, bytes);
   }
+  return result;
+}
+
+std::string Unfold(std::string_view raw) {
+  std::string result;
+  result.reserve(raw.size());
+  for (char c : raw)
+    if (c != '\r' && c != '\n') result.push_back(c);
   return result;
 }
 

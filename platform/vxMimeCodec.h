@@ -66,4 +66,7 @@ struct THeaderParameters {
 };
 THeaderParameters ParseHeaderParameters(std::string_view raw);
 
+// Removes the line breaks of folded header lines (the blank after each stays).
+std::string Unfold(std::string_view raw);
+
 }  // namespace vxMimeCodec
