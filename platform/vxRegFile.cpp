@@ -16,6 +16,7 @@
 
 #include "platform/vxCaseMap.h"
 #include "platform/vxCodePage.h"
+#include "platform/vxFileHandle.h"
 
 namespace vxRegFile {
 
@@ -525,20 +526,6 @@ namespace {
   throw EOSError((what + " \"" + path + "\": " + reason).c_str(), error);
 }
 
-class TFileHandle {
- public:
-  explicit TFileHandle(int fd) : FFd(fd) {}
-  ~TFileHandle() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Get() const { return FFd; }
-  bool IsOpen() const { return FFd >= 0; }
-
- private:
-  int FFd;
-};
 
 // Removes a temporary file unless the work that made it succeeded.
 class TTemporaryFile {
@@ -608,17 +595,6 @@ std::string ReadAll(int fd, const std::string& path) {
   }
 }
 
-void WriteAll(int fd, std::string_view text, const std::string& path) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseOS("cannot write registry file", path, errno);
-    }
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-}
-
 // Creates Folder and its missing parents, readable by the owner only.
 void MakeFolder(const std::string& folder) {
   for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
@@ -634,8 +610,8 @@ void MakeFolder(const std::string& folder) {
 }
 
 void SyncFolder(const std::string& folder) {
-  const TFileHandle fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.IsOpen() || ::fsync(fd.Get()) != 0) RaiseOS("cannot flush registry folder", folder, errno);
+  const vxFileSystem::TFileHandle fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.Valid() || ::fsync(fd.Fd()) != 0) RaiseOS("cannot flush registry folder", folder, errno);
 }
 
 std::string HomeFolder() {
@@ -678,13 +654,13 @@ std::shared_ptr<const TRegKeyNode> TRegStore::Read() const {
     const auto it = cache.Entries.find(FFileName);
     if (it != cache.Entries.end() && it->second.Identity == TFileIdentity(st)) return it->second.Root;
   }
-  const TFileHandle fd(::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.IsOpen()) {
+  const vxFileSystem::TFileHandle fd(::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) {
     if (errno == ENOENT) return std::make_shared<const TRegKeyNode>(FRootName);
     RaiseOS("cannot read registry file", FFileName, errno);
   }
-  if (::fstat(fd.Get(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
-  std::shared_ptr<const TRegKeyNode> root = ParseRegText(ReadAll(fd.Get(), FFileName), FRootName, FFileName);
+  if (::fstat(fd.Fd(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
+  std::shared_ptr<const TRegKeyNode> root = ParseRegText(ReadAll(fd.Fd(), FFileName), FRootName, FFileName);
   Remember(FFileName, TFileIdentity(st), root);
   return root;
 }
@@ -698,9 +674,9 @@ bool TRegStore::Writable() const {
 void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) const {
   MakeFolder(FFolder);
   const std::string lockName = FFileName + ".lock";
-  const TFileHandle lock(::open(lockName.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644));
-  if (!lock.IsOpen()) RaiseOS("cannot open registry lock file", lockName, errno);
-  while (::flock(lock.Get(), LOCK_EX) != 0) {
+  const vxFileSystem::TFileHandle lock(::open(lockName.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644));
+  if (!lock.Valid()) RaiseOS("cannot open registry lock file", lockName, errno);
+  while (::flock(lock.Fd(), LOCK_EX) != 0) {
     if (errno != EINTR) RaiseOS("cannot lock registry file", lockName, errno);
   }
 
@@ -710,10 +686,10 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
   bool existed = false;
   mode_t mode = 0;
   {
-    const TFileHandle in(::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.IsOpen()) {
+    const vxFileSystem::TFileHandle in(::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Valid()) {
       struct stat st;
-      if (::fstat(in.Get(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
+      if (::fstat(in.Fd(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
       existed = true;
       mode = st.st_mode & 07777;
       // The rename would not need it, but a file without write permission is
@@ -721,7 +697,7 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
       if (::faccessat(AT_FDCWD, FFileName.c_str(), W_OK, AT_EACCESS) != 0) {
         RaiseOS("cannot write registry file", FFileName, errno);
       }
-      root = ParseRegText(ReadAll(in.Get(), FFileName), FRootName, FFileName);
+      root = ParseRegText(ReadAll(in.Fd(), FFileName), FRootName, FFileName);
     } else if (errno == ENOENT) {
       root = std::make_unique<TRegKeyNode>(FRootName);
     } else {
@@ -734,16 +710,16 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
   // A temporary file left by a writer that died is stale: start afresh.
   const std::string tempName = FFileName + ".tmp";
   if (::unlink(tempName.c_str()) != 0 && errno != ENOENT) RaiseOS("cannot remove", tempName, errno);
-  const TFileHandle out(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (!out.IsOpen()) RaiseOS("cannot create registry file", tempName, errno);
+  const vxFileSystem::TFileHandle out(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (!out.Valid()) RaiseOS("cannot create registry file", tempName, errno);
   TTemporaryFile temporary(tempName);
-  WriteAll(out.Get(), text, tempName);
-  if (existed && ::fchmod(out.Get(), mode) != 0) RaiseOS("cannot set the mode of", tempName, errno);
-  if (::fsync(out.Get()) != 0) RaiseOS("cannot flush registry file", tempName, errno);
+  if (!out.WriteAll(text.data(), text.size())) RaiseOS("cannot write registry file", tempName, errno);
+  if (existed && ::fchmod(out.Fd(), mode) != 0) RaiseOS("cannot set the mode of", tempName, errno);
+  if (::fsync(out.Fd()) != 0) RaiseOS("cannot flush registry file", tempName, errno);
   if (::rename(tempName.c_str(), FFileName.c_str()) != 0) RaiseOS("cannot replace registry file", FFileName, errno);
   temporary.Keep();
   struct stat st;
-  if (::fstat(out.Get(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
+  if (::fstat(out.Fd(), &st) != 0) RaiseOS("cannot read registry file", FFileName, errno);
   Remember(FFileName, TFileIdentity(st), std::shared_ptr<const TRegKeyNode>(std::move(root)));
   SyncFolder(FFolder);
 }
