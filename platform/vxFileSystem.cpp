@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "platform/vxCodePage.h"
+#include "platform/vxDateUtils.h"
 #include "platform/vxFileHandle.h"
 #include "platform/vxFileSystemDetail.h"
 
@@ -213,68 +214,27 @@ bool SetFileTimes(const ustring& Path, std::optional<TFileTime> LastAccess, std:
 
 namespace {
 
-constexpr int64_t MsPerDay = 86'400'000;
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp + (mp < 10 ? 3 : -9);
-  y = yoe + era * 400 + (m <= 2);
-}
-
-const int64_t DateTimeEpoch = DaysFromCivil(1899, 12, 30);
+constexpr int64_t NsPerMs = 1'000'000;
+// Milliseconds from the runtime's day 1 (0001-01-01) to 1970-01-01.
+constexpr int64_t UnixEpochMSecs = int64_t{vxRuntime::DateDelta + vxRuntime::UnixDateDelta} * vxRuntime::MSecsPerDay;
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 }  // namespace
 
 TDateTime FileTimeToLocalDateTime(TFileTime Time) {
-  const int64_t totalMs = FloorDiv(Time + 500'000, 1'000'000);
-  const time_t seconds = static_cast<time_t>(FloorDiv(totalMs, 1000));
-  const int64_t ms = totalMs - static_cast<int64_t>(seconds) * 1000;
+  const int64_t utcMs = FloorDiv(Time + NsPerMs / 2, NsPerMs);
+  const time_t seconds = static_cast<time_t>(FloorDiv(utcMs, 1000));
   struct tm local {};
   localtime_r(&seconds, &local);
-  const int64_t days = DaysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1LL, local.tm_mday) - DateTimeEpoch;
-  const double fraction =
-      static_cast<double>(((local.tm_hour * 60LL + local.tm_min) * 60 + local.tm_sec) * 1000 + ms) / MsPerDay;
-  // Before 1899-12-30 the day counts down while the time of day still adds.
-  return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+  const int64_t localMs = utcMs + static_cast<int64_t>(local.tm_gmtoff) * 1000;
+  return vxRuntime::TimeStampToDateTime(vxRuntime::MSecsToTimeStamp(localMs + UnixEpochMSecs));
 }
 
 TFileTime LocalDateTimeToFileTime(TDateTime Local) {
-  int64_t days = static_cast<int64_t>(std::trunc(Local));
-  int64_t msOfDay = std::llround(std::fabs(Local - static_cast<double>(days)) * MsPerDay);
-  if (msOfDay >= MsPerDay) {
-    msOfDay -= MsPerDay;
-    ++days;
-  }
-  int64_t y, m, d;
-  CivilFromDays(days + DateTimeEpoch, y, m, d);
-  struct tm local {};
-  local.tm_year = static_cast<int>(y - 1900);
-  local.tm_mon = static_cast<int>(m - 1);
-  local.tm_mday = static_cast<int>(d);
-  local.tm_hour = static_cast<int>(msOfDay / 3'600'000);
-  local.tm_min = static_cast<int>(msOfDay / 60'000 % 60);
-  local.tm_sec = static_cast<int>(msOfDay / 1000 % 60);
-  local.tm_isdst = -1;
-  const time_t seconds = mktime(&local);
-  return static_cast<TFileTime>(seconds) * 1'000'000'000 + (msOfDay % 1000) * 1'000'000;
+  const int64_t localMs = vxRuntime::TimeStampToMSecs(vxRuntime::DateTimeToTimeStamp(Local)) - UnixEpochMSecs;
+  const int64_t biasMs = int64_t{vxRuntime::TimeZoneBiasAt(Local)} * 60'000;
+  return (localMs + biasMs) * NsPerMs;
 }
 
 // ---- Existence ----

@@ -103,7 +103,8 @@ bool GetFileStatus(const ustring& Path, TSearchRec& Status);
 bool SetFileTimes(const ustring& Path, std::optional<TFileTime> LastAccess, std::optional<TFileTime> LastWrite);
 
 // File times as local date-times (days since 1899-12-30, millisecond
-// precision) and back, through the process's time zone.
+// precision) and back, through the process's time zone. A date-time
+// outside the calendar raises EConvertError.
 TDateTime FileTimeToLocalDateTime(TFileTime Time);
 TFileTime LocalDateTimeToFileTime(TDateTime Local);
 
