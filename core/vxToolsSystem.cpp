@@ -1,11 +1,9 @@
 #include "core/vxToolsSystem.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <vector>
 
 #include "core/vxToolsEvo2.h"
 #include "platform/vxCodePage.h"
@@ -19,18 +17,6 @@ namespace TvxTools {
 namespace {
 
 std::string ShortName(const std::string& name) { return name.substr(0, name.find('.')); }
-
-// The full name of the user's password entry (the first field of its
-// comment); empty when there is none.
-ustring DisplayName() {
-  const long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_gecos) return {};
-  const std::string gecos = found->pw_gecos;
-  return vxRuntime::Trim(Utf8ToWide(gecos.substr(0, gecos.find(','))));
-}
 
 }  // namespace
 
@@ -68,7 +54,8 @@ ustring GetUserName() { return vxRuntime::Trim(vxSystemInfo::GetLoginName()); }
 ustring GetUserNameEx(uint32_t Format) {
   // The display name is the one format this system can answer itself.
   if (Format == 3) {
-    const ustring display = DisplayName();
+    const auto entry = vxSystemInfo::CurrentUserEntry();
+    const ustring display = entry ? vxRuntime::Trim(Utf8ToWide(entry->FullName)) : ustring();
     if (!display.empty()) return display;
   }
   switch (Format) {

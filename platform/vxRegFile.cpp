@@ -1,7 +1,6 @@
 #include "platform/vxRegFile.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +16,7 @@
 #include "platform/vxCaseMap.h"
 #include "platform/vxCodePage.h"
 #include "platform/vxFileHandle.h"
+#include "platform/vxSystemInfo.h"
 
 namespace vxRegFile {
 
@@ -614,19 +614,6 @@ void SyncFolder(const std::string& folder) {
   if (!fd.Valid() || ::fsync(fd.Fd()) != 0) RaiseOS("cannot flush registry folder", folder, errno);
 }
 
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return home;
-  struct passwd entry;
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr && found->pw_dir[0] != '\0') {
-    return found->pw_dir;
-  }
-  throw ERegistryException("no registry folder: set VARLO_REGISTRY or HOME");
-}
-
 }  // namespace
 
 std::string RegistryFolder() {
@@ -634,7 +621,9 @@ std::string RegistryFolder() {
   if (folder != nullptr && folder[0] != '\0') return folder;
   const char* config = std::getenv("XDG_CONFIG_HOME");
   if (config != nullptr && config[0] == '/') return std::string(config) + "/varlo/registry";
-  return HomeFolder() + "/.config/varlo/registry";
+  const std::string home = vxSystemInfo::HomeFolder();
+  if (home.empty()) throw ERegistryException("no registry folder: set VARLO_REGISTRY or HOME");
+  return home + "/.config/varlo/registry";
 }
 
 TRegStore::TRegStore(ustring rootName)

@@ -1,6 +1,5 @@
 #include "platform/vxShellFolders.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/vxFileSystem.h"
+#include "platform/vxSystemInfo.h"
 
 namespace vxFileSystem {
 
@@ -56,19 +56,8 @@ std::string AbsoluteFromEnvironment(const char* name) {
   return value && IsAbsolute(value) ? std::string(value) : std::string();
 }
 
-std::string HomeFolder() {
-  std::string home = AbsoluteFromEnvironment("HOME");
-  if (!home.empty()) return home;
-  std::vector<char> buffer(16384);
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && IsAbsolute(found->pw_dir))
-    return found->pw_dir;
-  return {};
-}
-
 std::string BelowHome(const char* relative) {
-  const std::string home = HomeFolder();
+  const std::string home = vxSystemInfo::HomeFolder();
   return home.empty() ? std::string() : home + "/" + relative;
 }
 
@@ -92,7 +81,7 @@ std::string FromUserDirsFile(const std::string& key) {
     std::string value = line.substr(start + key.size() + 1);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
-      const std::string home = HomeFolder();
+      const std::string home = vxSystemInfo::HomeFolder();
       return home.empty() ? std::string() : home + value.substr(5);
     }
     return IsAbsolute(value) ? value : std::string();
@@ -124,7 +113,7 @@ std::string Resolve(const TFolderRow& row) {
     case TSource::BaseFolder: return BaseFolder(row.Variable, row.Default);
     case TSource::FolderList: return FirstOfList(row.Variable, row.Default);
     case TSource::UserFolder: return UserFolder(row.Variable, row.Default);
-    case TSource::Home: return HomeFolder();
+    case TSource::Home: return vxSystemInfo::HomeFolder();
     case TSource::Fixed: return row.Default;
   }
   return {};

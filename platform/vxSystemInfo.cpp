@@ -14,17 +14,34 @@
 
 namespace vxSystemInfo {
 
-ustring GetLoginName() {
-  long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+std::optional<TUserEntry> CurrentUserEntry() {
+  const long size = sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
   passwd entry{};
   passwd* found = nullptr;
-  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
-    return Utf8ToWide(found->pw_name);
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return std::nullopt;
+  TUserEntry user;
+  if (found->pw_name) user.Name = found->pw_name;
+  if (found->pw_dir) user.Home = found->pw_dir;
+  if (found->pw_gecos) {
+    const std::string gecos = found->pw_gecos;
+    user.FullName = gecos.substr(0, gecos.find(','));
+  }
+  return user;
+}
+
+ustring GetLoginName() {
+  if (const auto user = CurrentUserEntry(); user && !user->Name.empty()) return Utf8ToWide(user->Name);
   for (const char* name : {"USER", "LOGNAME"}) {
     if (const char* value = std::getenv(name); value && *value) return Utf8ToWide(value);
   }
   return Utf8ToWide(std::to_string(geteuid()));
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
+  if (const auto user = CurrentUserEntry(); user && !user->Home.empty() && user->Home[0] == '/') return user->Home;
+  return {};
 }
 
 uint32_t GetTickCount() {

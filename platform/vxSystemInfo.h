@@ -3,15 +3,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <sys/types.h>
 
 #include "platform/vxBase.h"
 
 namespace vxSystemInfo {
 
+// The effective user's entry in the password database.
+struct TUserEntry {
+  std::string Name;
+  std::string Home;
+  std::string FullName;  // the first field of the comment, may be empty
+};
+std::optional<TUserEntry> CurrentUserEntry();
+
 // The login name of the process's effective user (password database, then
 // $USER/$LOGNAME, then the numeric user id).
 ustring GetLoginName();
+
+// The user's home folder: $HOME when it is an absolute path, else the
+// password database's; empty when neither gives one.
+std::string HomeFolder();
 
 // Milliseconds since the system started, wrapping after about 49.7 days.
 uint32_t GetTickCount();
