@@ -434,3 +434,7 @@ ustring GetRecoEngineTypeText(TvxRecognitionEngine Typ);
 TvxRecognitionEngine GetRecoEngineTypeFromText(const ustring& Typ);
 
 }  // namespace TvxTypes
+
+// The typed values, rectangles and sets of TvxTypes, which use the records
+// above.
+#include "core/vxTypesValues.h"
