@@ -437,4 +437,5 @@ TvxRecognitionEngine GetRecoEngineTypeFromText(const ustring& Typ);
 
 // The typed values, rectangles and sets of TvxTypes, which use the records
 // above.
+#include "core/vxTypesRectsSets.h"
 #include "core/vxTypesValues.h"
