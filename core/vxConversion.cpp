@@ -117,6 +117,42 @@ std::string FixedPointText(double value, int decimals) {
   return text;
 }
 
+// A fixed-point text with its trailing fraction zeros removed down to
+// MinDecimals decimals, or zeros added up to them.
+std::string FitDecimals(std::string text, size_t minDecimals) {
+  size_t point = text.find('.');
+  if (point != std::string::npos) {
+    while (text.size() > point + 1 + minDecimals && text.back() == '0') text.pop_back();
+    if (text.back() == '.') {
+      text.pop_back();
+      point = std::string::npos;
+    }
+  }
+  const size_t have = point == std::string::npos ? 0 : text.size() - point - 1;
+  if (have < minDecimals) {
+    if (point == std::string::npos) text += '.';
+    text.append(minDecimals - have, '0');
+  }
+  return text;
+}
+
+// An amount in the fixed-point form with its four decimals, written from
+// its integer so that no digit passes through a double.
+std::string CurrencyFixedPointText(Currency amount) {
+  const bool negative = amount.Scaled < 0;
+  // The magnitude in unsigned arithmetic: the smallest amount has no
+  // positive counterpart.
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(amount.Scaled) : static_cast<uint64_t>(amount.Scaled);
+  const uint64_t scale = static_cast<uint64_t>(Currency::Scale);
+  const std::string fraction = std::to_string(magnitude % scale);
+  std::string text(negative ? "-" : "");
+  text.append(std::to_string(magnitude / scale));
+  text.push_back('.');
+  text.append(4 - fraction.size(), '0');
+  text.append(fraction);
+  return text;
+}
+
 // " 1.50000000000000E+0000": sign or blank, 15 significant digits, a
 // four-digit exponent.
 std::string ScientificText(double value) {
@@ -173,22 +209,22 @@ std::string RealToStr(double RVal, int Decimals) {
 std::string FloatToStr(double Value, int32_t Decimals, int MinDecimals) {
   const int decimals = std::clamp<int32_t>(Decimals, 0, 7);
   const size_t minDecimals = static_cast<size_t>(std::clamp(MinDecimals, 0, kMaxDecimals));
-  std::string text = FixedPointText(Value, decimals);
-  if (!std::isfinite(Value)) return text;
-  size_t point = text.find('.');
-  if (point != std::string::npos) {
-    while (text.size() > point + 1 + minDecimals && text.back() == '0') text.pop_back();
-    if (text.back() == '.') {
-      text.pop_back();
-      point = std::string::npos;
-    }
+  if (!std::isfinite(Value)) return FixedPointText(Value, decimals);
+  return FitDecimals(FixedPointText(Value, decimals), minDecimals);
+}
+
+std::string FloatToStr(const Variant& Value) {
+  switch (Value.VarType()) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64: return IntToStr(Value.AsInt64());
+    case varCurrency: return FitDecimals(CurrencyFixedPointText(Value.AsCurrency()), 2);
+    default: return FloatToStr(Value.AsDouble(), 7, 2);
   }
-  const size_t have = point == std::string::npos ? 0 : text.size() - point - 1;
-  if (have < minDecimals) {
-    if (point == std::string::npos) text += '.';
-    text.append(minDecimals - have, '0');
-  }
-  return text;
 }
 
 double StrToReal(const ustring& Str, bool RaiseException, double Default) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/vxBase.h"
+#include "platform/vxVariant.h"
 
 namespace TvxConversion {
 
@@ -28,6 +29,11 @@ std::string RealToStr(double RVal, int Decimals);
 // Value with at most Decimals (up to 7) decimals, trailing zeros removed
 // down to MinDecimals decimals, and zeros added up to MinDecimals.
 std::string FloatToStr(double Value, int32_t Decimals, int MinDecimals);
+// The number a variant holds: integer kinds in decimal, currency with up to
+// four decimals (written from its integer), everything else converted to a
+// double and written with up to seven; at least two decimals but for
+// integers. A value without a double raises the variant's conversion error.
+std::string FloatToStr(const Variant& Value);
 // A decimal float with "," or "." as the decimal separator (a single ","
 // counts as the separator, "1.234,56" and "1,234.56" as thousands forms).
 // The empty or unreadable text gives Default, or with RaiseException an

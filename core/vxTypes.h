@@ -434,3 +434,8 @@ ustring GetRecoEngineTypeText(TvxRecognitionEngine Typ);
 TvxRecognitionEngine GetRecoEngineTypeFromText(const ustring& Typ);
 
 }  // namespace TvxTypes
+
+// The typed values, rectangles and sets of TvxTypes, which use the records
+// above.
+#include "core/vxTypesRectsSets.h"
+#include "core/vxTypesValues.h"

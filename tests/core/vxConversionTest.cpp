@@ -272,6 +272,49 @@ TEST(TvxConversion, FloatToStr) {
   EXPECT_EQ(FloatToStr(-std::numeric_limits<double>::infinity(), 7, 2), "-INF");
 }
 
+TEST(TvxConversion, FloatToStrOfVariants) {
+  struct Restore {
+    TFormatSettings saved = FormatSettings();
+    ~Restore() { FormatSettings() = saved; }
+  } restore;
+  FormatSettings().DecimalSeparator = u'.';
+  Variant target(int32_t{5});
+  const Variant reference = Variant::RefTo(target);
+  struct Case {
+    const char* name;
+    Variant value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"smallint", Variant::FromSmallint(-3), "-3"},
+      {"integer", Variant(int32_t{42}), "42"},
+      {"shortint", Variant::FromShortInt(-128), "-128"},
+      {"byte", Variant::FromByte(255), "255"},
+      {"word", Variant::FromWord(65535), "65535"},
+      {"longword", Variant::FromLongWord(4294967295u), "4294967295"},
+      {"int64", Variant(kMin64), "-9223372036854775808"},
+      {"currency 2.5", Variant(Currency::FromScaled(25000)), "2.50"},
+      {"currency 1.2345", Variant(Currency::FromScaled(12345)), "1.2345"},
+      {"currency 0.001", Variant(Currency::FromScaled(10)), "0.001"},
+      {"currency -0.0001", Variant(Currency::FromScaled(-1)), "-0.0001"},
+      {"currency 3", Variant(Currency::FromScaled(30000)), "3.00"},
+      // Beyond 15 significant digits: a double would change the last ones.
+      {"currency maximum", Variant(Currency::FromScaled(kMax64)), "922337203685477.5807"},
+      {"currency minimum", Variant(Currency::FromScaled(kMin64)), "-922337203685477.5808"},
+      {"double", Variant(1.23045), "1.23045"},
+      {"double 2", Variant(2.0), "2.00"},
+      {"single", Variant::FromSingle(1.5f), "1.50"},
+      {"date", Variant::FromDate(45351.5), "45351.50"},
+      {"boolean", Variant(true), "1.00"},
+      {"text with the locale separator", Variant(u"2.5"), "2.50"},
+      {"reference to an integer", reference, "5.00"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.name;
+  EXPECT_THROW(FloatToStr(Variant::Null()), EVariantTypeCastError);
+  EXPECT_THROW(FloatToStr(Variant(u"abc")), EVariantTypeCastError);
+  EXPECT_THROW(FloatToStr(Variant::ByteArray("a")), EVariantTypeCastError);
+}
+
 TEST(TvxConversion, StrToBoolTruthWords) {
   const char16_t* truthWords[] = {u"JA",      u"YES", u"OK",  u"1",  u"X",   u"TRUE", u"WAHR",
                                   u"RICHTIG", u"KORREKT", u"RIGHT", u"YAP", u"OUI", u"CORRECT", u"JAU",
