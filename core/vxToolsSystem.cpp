@@ -75,6 +75,13 @@ ustring GetEnvironmentString(const ustring& EnvironmentStr) {
   return value ? Utf8ToWide(value) : ustring();
 }
 
+Variant GetEnvironmentStringEx(const ustring& EnvironmentStr, const Variant& Default, TVarType ResultType) {
+  const ustring value = GetEnvironmentString(EnvironmentStr);
+  if (value.empty()) return Default;
+  if (ResultType == varNull) ResultType = TvxTypes::GetVarType(Default);
+  return TvxTypes::StrToVarExt(value, ResultType);
+}
+
 ustring GetLastErrorMessage() {
   const int code = errno;  // before anything else can replace it
   return vxRuntime::Trim(vxSystemInfo::GetErrorMessage(code));

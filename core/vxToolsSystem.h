@@ -13,6 +13,7 @@
 
 #include "core/vxTypes.h"
 #include "platform/vxBase.h"
+#include "platform/vxVariant.h"
 
 namespace TvxTools {
 
@@ -41,6 +42,10 @@ ustring GetUserNameEx(uint32_t Format);
 
 // The value of an environment variable; empty when it is not set.
 ustring GetEnvironmentString(const ustring& EnvironmentStr);
+// The variable's value read as a variant of ResultType (varNull: of
+// Default's type) by TvxTypes::StrToVarExt; a copy of Default when the
+// variable is unset or empty.
+Variant GetEnvironmentStringEx(const ustring& EnvironmentStr, const Variant& Default, TVarType ResultType);
 
 // The system's message for the calling thread's last error (errno),
 // trimmed; empty when the system has none.

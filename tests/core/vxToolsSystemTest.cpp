@@ -77,6 +77,27 @@ TEST(ToolsSystem, Environment) {
   EXPECT_EQ(TvxTools::GetEnvironmentString(u"VX_TOOLS_TEST"), u"");
 }
 
+TEST(ToolsSystem, TypedEnvironment) {
+  {
+    vxTest::TScopedEnv unset("VX_TOOLS_TEST", std::nullopt);
+    const Variant v = TvxTools::GetEnvironmentStringEx(u"VX_TOOLS_TEST", Variant(int32_t{5}), varNull);
+    EXPECT_EQ(v.VarType(), varInteger);
+    EXPECT_EQ(v.AsInteger(), 5);
+  }
+  {
+    vxTest::TScopedEnv empty("VX_TOOLS_TEST", std::string());
+    EXPECT_EQ(TvxTools::GetEnvironmentStringEx(u"VX_TOOLS_TEST", Variant(u"d"), varNull).AsString(), u"d");
+  }
+  vxTest::TScopedEnv set("VX_TOOLS_TEST", std::string("7"));
+  const Variant typed = TvxTools::GetEnvironmentStringEx(u"VX_TOOLS_TEST", Variant(int32_t{0}), varNull);
+  EXPECT_FALSE(TvxTypes::IsStringVariant(typed));  // read as an integer
+  EXPECT_EQ(typed.AsInteger(), 7);
+  const Variant asDouble = TvxTools::GetEnvironmentStringEx(u"VX_TOOLS_TEST", Variant(int32_t{0}), varDouble);
+  EXPECT_EQ(asDouble.VarType(), varDouble);
+  EXPECT_EQ(asDouble.AsDouble(), 7.0);
+  EXPECT_EQ(TvxTools::GetEnvironmentStringEx(u"VX_TOOLS_TEST", Variant(), varUString).AsString(), u"7");
+}
+
 TEST(ToolsSystem, LastErrorMessage) {
   ASSERT_EQ(open("/nonexistent/file", O_RDONLY), -1);
   EXPECT_EQ(TvxTools::GetLastErrorMessage(), u"No such file or directory");
