@@ -3,6 +3,7 @@
 // and to run work in child processes.
 #pragma once
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,3 +114,27 @@ inline ustring Label(ustring prefix, long long n) {
   prefix += Num(n);
   return prefix;
 }
+
+// Runs Checks in a child process that gives up root rights first (root may
+// read and write anything); returns the text Checks gave.
+template <class Checks>
+std::string RunUnprivileged(Checks checks) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  const pid_t pid = RunInChild([&] {
+    close(fds[0]);
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 3;
+    const std::string result = checks();
+    return write(fds[1], result.data(), result.size()) == static_cast<ssize_t>(result.size()) ? 0 : 4;
+  });
+  close(fds[1]);
+  std::string output;
+  char buffer[256];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) output.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  EXPECT_EQ(WaitForChild(pid), 0);
+  return output;
+}
+
+inline std::string Flag(bool value) { return value ? "1" : "0"; }

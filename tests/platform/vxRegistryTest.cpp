@@ -1,6 +1,5 @@
 #include "platform/vxRegistry.h"
 
-#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -451,30 +450,7 @@ class RegistryAccessTest : public RegistryTest {
     reg.WriteString(u"Name", u"value");
     ASSERT_EQ(chmod(Folder.c_str(), 0755), 0);
   }
-
-  // Runs Checks unprivileged; returns what it printed into the pipe.
-  template <class Checks>
-  std::string RunUnprivileged(Checks checks) {
-    int fds[2];
-    if (pipe(fds) != 0) return "no pipe";
-    const pid_t pid = RunInChild([&] {
-      close(fds[0]);
-      if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 3;
-      const std::string result = checks();
-      return write(fds[1], result.data(), result.size()) == static_cast<ssize_t>(result.size()) ? 0 : 4;
-    });
-    close(fds[1]);
-    std::string output;
-    char buffer[256];
-    ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) output.append(buffer, static_cast<size_t>(n));
-    close(fds[0]);
-    EXPECT_EQ(WaitForChild(pid), 0);
-    return output;
-  }
 };
-
-std::string Flag(bool value) { return value ? "1" : "0"; }
 
 TEST_F(RegistryAccessTest, AReadOnlyFileRefusesWriting) {
   const std::string file = FileOf("HKEY_LOCAL_MACHINE");
