@@ -206,7 +206,10 @@ bool CompareFile(const ustring& FileOne, const ustring& FileTwo, bool CheckFileE
 
 bool ForceDeleteFile(const ustring& Filename) {
   for (int attempt = 1; attempt <= 10; ++attempt) {
-    vxFileSystem::FileSetAttr(Filename, vxFileSystem::faArchive);
+    // A link is deleted itself; the file it names keeps its attributes.
+    const int32_t attr = vxFileSystem::FileGetAttr(Filename);
+    if (attr != vxFileSystem::faInvalid && (attr & vxFileSystem::faSymLink) == 0)
+      vxFileSystem::FileSetAttr(Filename, vxFileSystem::faArchive);
     if (!vxFileSystem::DeleteFile(Filename)) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (!NameTaken(Filename)) break;
   }

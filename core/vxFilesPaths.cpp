@@ -1,10 +1,9 @@
 #include "core/vxFilesPaths.h"
 
-#include <sys/random.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -213,8 +212,7 @@ ustring CreateUniqueFilename(const ustring& TempDirectory, const ustring& Ext) {
   const ustring folder = vxFileSystem::IncludeTrailingPathDelimiter(TempDirectory);
   // The system's way: a 16-bit number, tried upward from a random start
   // until a file of that name can be created.
-  uint16_t start = 0;
-  if (getrandom(&start, sizeof start, 0) != static_cast<ssize_t>(sizeof start)) start = static_cast<uint16_t>(errno);
+  const uint32_t start = std::random_device{}() & 0xFFFF;
   static const char16_t digits[] = u"0123456789ABCDEF";
   for (uint32_t i = 0; i < 0xFFFF; ++i) {
     uint32_t number = (start + i) % 0xFFFF + 1;  // 1 .. 65535
