@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
+#include "core/vxFilesPaths.h"
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
 #include "platform/vxFileHandle.h"
-#include "platform/vxFileSearch.h"
 
 namespace {
 
@@ -90,10 +90,8 @@ std::string GetMD5FromString(const std::string& Text) {
 
 std::string GetMD5FromFile(const ustring& FileName, uint16_t AccessMode) {
   RequireSelfTest();
-  using namespace vxFileSystem;
-  TSearchRec entry;
-  if (!FindFirstEntry(FileName, faReadOnly | faArchive, entry)) throw Exception(u"file " + FileName + u" not found");
-  const TFileHandle file = TFileHandle::Open(FileName, AccessMode);
+  if (!TvxFiles::FileExists(FileName)) throw Exception(u"file " + FileName + u" not found");
+  const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, AccessMode);
   if (!file.Valid()) RaiseUnreadable(FileName, errno);
   TDigest digest;
   std::string buffer(256 * 1024, '\0');

@@ -1,0 +1,6 @@
+// TvxFiles, the library's file and folder class: one namespace of stateless
+// functions, split by area into the headers included here.
+#pragma once
+
+#include "core/vxFilesContent.h"
+#include "core/vxFilesPaths.h"

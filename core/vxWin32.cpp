@@ -1,0 +1,9 @@
+#include "core/vxWin32.h"
+
+#include "platform/vxFileSystem.h"
+
+namespace TvxWin32 {
+
+ustring GetWindowsDirectory() { return ustring(1, vxFileSystem::PathDelim); }
+
+}  // namespace TvxWin32
