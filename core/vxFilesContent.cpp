@@ -38,23 +38,10 @@ constexpr uint16_t ReadDenyWrite = fmOpenRead | fmShareDenyWrite;
 // Something of any kind (a dangling link included) is there under Path.
 bool NameTaken(const ustring& Path) { return vxFileSystem::FileGetAttr(Path) != vxFileSystem::faInvalid; }
 
-// Opens an existing file as the file-system layer does, and keeps the
-// promise of the read-only attribute for every caller, root included: a
-// read-only file is not opened for writing (EACCES).
-TFileHandle OpenFile(const ustring& Path, uint16_t Mode) {
-  const bool writes = (Mode & 0x0003) != fmOpenRead;
-  const int32_t attr = vxFileSystem::FileGetAttr(Path);
-  if (writes && attr != vxFileSystem::faInvalid && (attr & vxFileSystem::faReadOnly) != 0) {
-    errno = EACCES;
-    return {};
-  }
-  return TFileHandle::Open(Path, Mode);
-}
-
 bool Load(const ustring& FileName, std::string& Data, uint16_t Mode, std::optional<int64_t> MaxSize) {
   try {
     if (MaxSize && *MaxSize < 0) return false;
-    const TFileHandle file = OpenFile(FileName, Mode);
+    const TFileHandle file = TFileHandle::Open(FileName, Mode);
     if (!file.Valid()) return false;
     const int64_t size = file.Size();
     if (size < 0) return false;
@@ -73,7 +60,7 @@ bool Load(const ustring& FileName, std::string& Data, uint16_t Mode, std::option
 // Replaces the file's content whole. The file's own share lock is taken
 // first, so a file that another opener holds is not replaced under it.
 void ReplaceContent(const ustring& FileName, const std::string& Data) {
-  const TFileHandle gate = OpenFile(FileName, fmOpenRead | fmShareExclusive);
+  const TFileHandle gate = TFileHandle::Open(FileName, fmOpenRead | fmShareExclusive);
   if (!gate.Valid() && errno == EWOULDBLOCK) throw Exception("file in use by another process");
   vxFileSystem::TAtomicFileWriter writer(FileName);
   if (!writer.Write(Data)) throw Exception("stream write exception - data size mismatch");
@@ -133,7 +120,7 @@ bool SaveStringToFile(const ustring& FileName, const std::string& Data, bool App
     // Appending goes to whatever file is there, a hidden one included:
     // replacing it instead would lose its content.
     if (Append && vxFileSystem::FileExists(FileName)) {
-      const TFileHandle file = OpenFile(FileName, fmOpenReadWrite);
+      const TFileHandle file = TFileHandle::Open(FileName, fmOpenReadWrite);
       if (!file.Valid()) throw Exception(TvxTools::GetLastErrorMessage());
       if (!AppendTo(file, Data.data(), Data.size())) throw Exception("stream write exception - data size mismatch");
     } else if (Append) {
@@ -153,9 +140,9 @@ bool SaveStringToFile(const ustring& FileName, const std::string& Data, bool App
 
 bool MergeFiles(const ustring& FirstFileName, const ustring& SecondFileName) {
   if (!FileExists(FirstFileName) || !FileExists(SecondFileName)) return false;
-  const TFileHandle source = OpenFile(FirstFileName, fmOpenRead);
+  const TFileHandle source = TFileHandle::Open(FirstFileName, fmOpenRead);
   if (!source.Valid()) throw EFOpenError(FileErrorText("cannot open file", FirstFileName), errno);
-  const TFileHandle target = OpenFile(SecondFileName, fmOpenReadWrite);
+  const TFileHandle target = TFileHandle::Open(SecondFileName, fmOpenReadWrite);
   if (!target.Valid()) throw EFOpenError(FileErrorText("cannot open file", SecondFileName), errno);
   // The first file's size when it was opened: merging a file into itself
   // doubles it once.
@@ -233,7 +220,7 @@ bool WipeFile(const ustring& SzFilename, int32_t RewrittenTimes, int32_t RenameT
       ok = false;
   }
   {
-    const TFileHandle file = OpenFile(current, fmOpenWrite);
+    const TFileHandle file = TFileHandle::Open(current, fmOpenWrite);
     if (!file.Valid() || ftruncate(file.Fd(), 0) != 0) ok = false;
   }
   if (!vxFileSystem::DeleteFile(current)) ok = false;
@@ -261,7 +248,7 @@ void SecureDeleteFiles(const ustring& APath, const ustring& AFindMask, bool AWit
 // ---- Locks ----
 
 uintptr_t CreateFileLock(const ustring& FileName) {
-  TFileHandle file = OpenFile(FileName, fmOpenWrite | fmShareExclusive);
+  TFileHandle file = TFileHandle::Open(FileName, fmOpenWrite | fmShareExclusive);
   return file.Valid() ? static_cast<uintptr_t>(file.Release()) : InvalidFileLock;
 }
 
@@ -272,7 +259,7 @@ bool ReleaseFileLock(uintptr_t Handle) {
 
 bool FileIsInUse(const ustring& FileName) {
   if (!FileExists(FileName)) return false;
-  return !OpenFile(FileName, fmOpenReadWrite | fmShareExclusive).Valid();
+  return !TFileHandle::Open(FileName, fmOpenReadWrite | fmShareExclusive).Valid();
 }
 
 // ---- Sizes ----
@@ -329,7 +316,7 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB) {
 namespace vxFilesContent {
 
 bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Opened) {
-  const vxFileSystem::TFileHandle file = TvxFiles::OpenFile(FileName, fmOpenReadWrite);
+  const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, fmOpenReadWrite);
   Opened = file.Valid();
   if (!Opened) return false;
   std::mt19937 random(std::random_device{}());

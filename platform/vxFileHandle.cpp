@@ -75,6 +75,11 @@ TFileHandle TFileHandle::Open(const ustring& Path, uint16_t Mode) {
     errno = EISDIR;
     return {};
   }
+  // The read-only attribute holds for every caller, root included.
+  if (flags != O_RDONLY && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return {};
+  }
   const int fileFlags = fcntl(file.Fd(), F_GETFL);
   if (fileFlags < 0 || fcntl(file.Fd(), F_SETFL, fileFlags & ~O_NONBLOCK) != 0) return {};
   if (lock != 0 && flock(file.Fd(), lock | LOCK_NB) != 0) return {};

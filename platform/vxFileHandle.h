@@ -44,7 +44,8 @@ class TFileHandle {
 
   // Opens an existing file (not a folder: EISDIR) with Mode's access and
   // its share lock; an invalid handle on failure, errno telling why
-  // (EWOULDBLOCK when the share lock is held elsewhere).
+  // (EWOULDBLOCK when the share lock is held elsewhere; EACCES when a
+  // read-only file is opened for writing, also for root).
   static TFileHandle Open(const ustring& Path, uint16_t Mode);
   // Creates a new empty file for reading and writing; fails when Path
   // exists (EEXIST).
