@@ -516,18 +516,17 @@ TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressPa
 std::string FormatAddress(const TMailAddress& address) {
   const std::string box = WideToUtf8(address.Address);
   if (address.Name.empty() || address.Name == address.Address) return box;
-  std::string name;
-  if (!IsPrintableAscii(address.Name)) {
-    name = EncodeHeaderText(address.Name);
-  } else if (NeedsQuotes(address.Name)) {
+  // Encoded words for text outside printable ASCII, for runs too long to
+  // fold and for text that would read back as an encoded word.
+  std::string name = EncodeHeaderText(address.Name);
+  const bool plain = IsPrintableAscii(address.Name) && name == WideToUtf8(address.Name);
+  if (plain && NeedsQuotes(address.Name)) {
     name = "\"";
     for (char16_t c : address.Name) {
       if (c == u'"' || c == u'\\') name.push_back('\\');
       name.push_back(static_cast<char>(c));
     }
     name += "\"";
-  } else {
-    name = WideToUtf8(address.Name);
   }
   return name + " <" + box + ">";
 }

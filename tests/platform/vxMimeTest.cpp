@@ -101,8 +101,15 @@ TEST(MailAddresses, FormattedForHeaders) {
   EXPECT_EQ(FormatAddress({u"Ann Lee", u"a@x"}), "Ann Lee <a@x>");
   EXPECT_EQ(FormatAddress({u"Lee, Ann", u"a@x"}), "\"Lee, Ann\" <a@x>");
   EXPECT_EQ(FormatAddress({u"Jürgen", u"j@x"}), "=?UTF-8?Q?J=C3=BCrgen?= <j@x>");
-  const TMailAddressList list = {{u"Lee, Ann", u"a@x"}, {u"Jürgen \"J\"", u"j@x"}, {u"", u"c@x"}};
+  const TMailAddressList list = {{u"Lee, Ann", u"a@x"}, {u"Jürgen \"J\"", u"j@x"}, {u"", u"c@x"},
+                                 {u"=?UTF-8?Q?x?=", u"d@x"}, {ustring(1200, u'n'), u"e@x"}};
   EXPECT_EQ(ParseAddressList(FormatAddressList(list)), list);
+  // Even a name without blanks can be folded within a line.
+  TMimeMessage m;
+  m.From = list.back();
+  m.To = list;
+  const std::string bytes = m.Compose().ToBytes();
+  EXPECT_TRUE(AllLinesWithin(bytes, 76)) << bytes;
 }
 
 TEST(RawMessage, KeepsEveryByte) {
