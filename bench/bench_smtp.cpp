@@ -1,11 +1,13 @@
 // Mail throughput: composing messages of 100 KiB with one attachment each,
 // alone and with one SMTP session per message to the local test server
-// (scripts/smtp_server.py on 127.0.0.1).
+// (scripts/smtp_server.py on 127.0.0.1); reading header text full of
+// encoded-word starts that never end, which must stay linear.
 #include <benchmark/benchmark.h>
 
 #include <random>
 
 #include "platform/vxMime.h"
+#include "platform/vxMimeCodec.h"
 #include "platform/vxSmtp.h"
 #include "tests/platform/vxSmtpTestServer.h"
 
@@ -59,5 +61,13 @@ void BM_ComposeAndSend(benchmark::State& state) {
 }
 // Wall-clock time: most of a session is spent waiting for the server.
 BENCHMARK(BM_ComposeAndSend)->Iterations(200)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_DecodeHeaderTextWithoutWords(benchmark::State& state) {
+  std::string text;
+  while (text.size() < static_cast<size_t>(state.range(0))) text += "=?a?Q?x";
+  for (auto _ : state) benchmark::DoNotOptimize(vxMimeCodec::DecodeHeaderText(text));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_DecodeHeaderTextWithoutWords)->Range(1 << 12, 1 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace

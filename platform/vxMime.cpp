@@ -17,7 +17,8 @@ using namespace vxMimeCodec;
 
 namespace {
 
-constexpr size_t kFoldColumn = 78;
+// Lines that hold encoded words may not be longer than 76 characters.
+constexpr size_t kFoldColumn = 76;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -169,6 +170,9 @@ class TAddressParser {
     std::string raw;  // the same tokens as written, in case they are a mailbox
     std::string comment;
     while (IsWord() || IsSpecial(".")) {
+      // Words without a dot between them ("john smith@x") make no mailbox:
+      // the blank stays, so that they are never joined into another one.
+      if (IsWord() && !phrase.empty() && phrase.back()->Kind != TTokenKind::Special) raw += ' ';
       phrase.push_back(&FTokens[FPos]);
       raw += FTokens[FPos].Raw;
       if (!FTokens[FPos].Comment.empty()) comment = FTokens[FPos].Comment;
@@ -225,16 +229,44 @@ bool IsPrintableAscii(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 32 && c <= 126; });
 }
 
+bool IsControl(char16_t c) { return c < 32 || c == 127; }
+
+// A mailbox a header field can carry: no control character (a line break
+// would start a field of its own) and no blank outside a quoted local part.
+bool IsWritableMailbox(std::u16string_view box) {
+  bool quoted = false;
+  for (size_t i = 0; i < box.size(); ++i) {
+    const char16_t c = box[i];
+    if (IsControl(c)) return false;
+    if (quoted && c == u'\\' && i + 1 < box.size()) {
+      if (IsControl(box[i + 1])) return false;
+      ++i;
+    } else if (c == u'"') {
+      quoted = !quoted;
+    } else if (c == u' ' && !quoted) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The address as the wire should carry it: trimmed, 'Name <box>' read as
 // name and mailbox, blanks and control characters never inside.
 TMailAddress Normalise(const TMailAddress& given) {
   TMailAddress result{vxRuntime::Trim(given.Name), vxRuntime::Trim(given.Address)};
-  if (result.Address.find_first_of(u"<>\" ,;()") != ustring::npos) {
+  // Reading the text as an address list would drop line breaks silently.
+  const bool controlFree = std::none_of(result.Address.begin(), result.Address.end(), IsControl);
+  if (controlFree && result.Address.find_first_of(u"<>\" ,;()") != ustring::npos) {
     const TMailAddressList parsed = ParseAddressList(WideToUtf8(result.Address));
     if (parsed.size() == 1) {
       if (result.Name.empty() || result.Name == result.Address) result.Name = parsed.front().Name;
       result.Address = parsed.front().Address;
     }
+  }
+  if (!controlFree || !IsWritableMailbox(result.Address)) {
+    std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
+    std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
+    throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());
   }
   if (result.Name == result.Address) result.Name.clear();
   return result;
@@ -264,18 +296,22 @@ void WriteWholeFile(const ustring& fileName, const std::string& content) {
 
 // ------------------------------------------------------------ composing
 
-// "Name: value" folded at blanks so that lines stay within 78 columns where
-// the words allow it.
+// "Name: value" folded at blanks so that lines stay within kFoldColumn
+// where the words allow it. A first word too long for the line of the name
+// goes on a line of its own.
 std::string FoldField(std::string_view name, std::string_view value) {
+  const std::string blankAndValue = " " + std::string(value);
+  const std::string_view rest = blankAndValue;
   std::string out(name);
-  out += ": ";
+  out += ":";
   size_t column = out.size();
   size_t i = 0;
-  while (i < value.size()) {
-    size_t next = value.find(' ', i + 1);
-    if (next == std::string_view::npos) next = value.size();
-    const std::string_view word = value.substr(i, next - i);
-    if (word.front() == ' ' && column + word.size() > kFoldColumn && column > name.size() + 2) {
+  while (i < rest.size()) {
+    size_t next = rest.find(' ', i + 1);
+    if (next == std::string_view::npos) next = rest.size();
+    const std::string_view word = rest.substr(i, next - i);  // with its blank
+    const bool first = i == 0;
+    if (column + word.size() > kFoldColumn && (!first || word.size() <= kFoldColumn)) {
       out += "\r\n";
       column = 0;
     }
@@ -480,18 +516,17 @@ TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressPa
 std::string FormatAddress(const TMailAddress& address) {
   const std::string box = WideToUtf8(address.Address);
   if (address.Name.empty() || address.Name == address.Address) return box;
-  std::string name;
-  if (!IsPrintableAscii(address.Name)) {
-    name = EncodeHeaderText(address.Name);
-  } else if (NeedsQuotes(address.Name)) {
+  // Encoded words for text outside printable ASCII, for runs too long to
+  // fold and for text that would read back as an encoded word.
+  std::string name = EncodeHeaderText(address.Name);
+  const bool plain = IsPrintableAscii(address.Name) && name == WideToUtf8(address.Name);
+  if (plain && NeedsQuotes(address.Name)) {
     name = "\"";
     for (char16_t c : address.Name) {
       if (c == u'"' || c == u'\\') name.push_back('\\');
       name.push_back(static_cast<char>(c));
     }
     name += "\"";
-  } else {
-    name = WideToUtf8(address.Name);
   }
   return name + " <" + box + ">";
 }

@@ -12,14 +12,17 @@
 //   Subject, Date, Message-ID (the given id in angle brackets), MIME-Version
 //   and, unless the priority is normal, X-Priority and Importance.
 // - Header text outside printable ASCII in UTF-8 encoded words; fields folded
-//   at blanks to 78 columns where they can be.
+//   at blanks to 76 columns (the limit of lines with encoded words) where
+//   they can be.
 // - Text parts as UTF-8 in quoted-printable with CR LF line ends;
 //   attachments in Base64 of 76 columns with their name and file name
 //   (RFC 2231 when needed), content id and inline or attachment disposition.
 // - Bcc is a field of the composed message (so a saved copy keeps its blind
 //   recipients), but WireBytes() never sends it.
 // - Addresses are trimmed, empty ones are left out, and an address text of
-//   the form 'Name <box@host>' is read as that name and mailbox.
+//   the form 'Name <box@host>' is read as that name and mailbox. A mailbox
+//   with a control character or a blank (outside a quoted local part) is
+//   refused with EMailAddressError rather than changed or written.
 #pragma once
 
 #include <string>
@@ -28,6 +31,9 @@
 
 #include "platform/vxBase.h"
 #include "platform/vxExceptions.h"
+
+// An address that no header field can carry.
+VX_DECLARE_EXCEPTION(EMailAddressError, Exception);
 
 struct TMailAddress {
   ustring Name;     // display name; may be empty
@@ -126,7 +132,8 @@ class TMimeMessage {
   std::vector<TMimePart> Parts;
 
   // The message as bytes, Bcc field included. Raises EFOpenError (an
-  // EOSError) when an attachment's source file cannot be opened.
+  // EOSError) when an attachment's source file cannot be opened, and
+  // EMailAddressError for an address it cannot write.
   TRawMessage Compose() const;
   void SaveToFile(const ustring& fileName) const;
 

@@ -21,6 +21,8 @@ constexpr size_t kQuotedPrintableLineLength = 76;
 constexpr size_t kEncodedWordPayload = 75 - 12;
 // Longer runs without a blank cannot be folded within a header line.
 constexpr size_t kLongestPlainHeaderWord = 70;
+// An encoded word cannot span lines; longer ones than a line are not read.
+constexpr size_t kLongestEncodedWord = 998;
 
 int Base64Value(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -371,6 +373,8 @@ namespace {
 // Reads one encoded word at raw[pos] ("=?charset?B|Q?text?="); on success
 // sets its decoded text and the position after it.
 bool ReadEncodedWord(std::string_view raw, size_t pos, ustring& text, size_t& end) {
+  // Searching no further keeps decoding linear on text full of "=?".
+  raw = raw.substr(0, std::min(raw.size(), pos + kLongestEncodedWord));
   if (raw.compare(pos, 2, "=?") != 0) return false;
   const size_t q1 = raw.find('?', pos + 2);
   if (q1 == std::string_view::npos || q1 + 2 >= raw.size() || raw[q1 + 2] != '?') return false;
@@ -463,18 +467,25 @@ std::string FormatParameter(std::string_view name, std::u16string_view value) {
   const std::string utf8 = WideToUtf8(value);
   const size_t lineBudget = 72 > name.size() + 12 ? 72 - name.size() - 12 : 24;
   std::vector<std::string> sections(1);
-  for (char ch : utf8) {
-    const unsigned char c = static_cast<unsigned char>(ch);
+  size_t i = 0;
+  while (i < utf8.size()) {
+    // A character at a time: no section ends inside a UTF-8 sequence, so
+    // each one decodes on its own, as some readers do.
+    const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
     std::string piece;
-    if (IsAttributeChar(c)) {
-      piece.push_back(static_cast<char>(c));
-    } else {
-      piece.push_back('%');
-      AppendHexByte(piece, c);
+    for (size_t k = 0; k < length; ++k) {
+      const unsigned char c = static_cast<unsigned char>(utf8[i + k]);
+      if (IsAttributeChar(c)) {
+        piece.push_back(static_cast<char>(c));
+      } else {
+        piece.push_back('%');
+        AppendHexByte(piece, c);
+      }
     }
     const size_t budget = sections.size() == 1 ? lineBudget - 7 : lineBudget;  // the first holds "UTF-8''"
-    if (sections.back().size() + piece.size() > budget) sections.emplace_back();
+    if (!sections.back().empty() && sections.back().size() + piece.size() > budget) sections.emplace_back();
     sections.back() += piece;
+    i += length;
   }
   std::string out;
   for (size_t k = 0; k < sections.size(); ++k) {

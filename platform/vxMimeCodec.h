@@ -48,11 +48,13 @@ ustring CharsetToWide(std::string_view charset, std::string_view bytes);
 std::string EncodeHeaderText(std::u16string_view text);
 // Decodes the encoded words of a header text (line folds removed first);
 // blanks between two encoded words are dropped, other bytes are read as
-// UnknownBytesToWide.
+// UnknownBytesToWide. A word longer than a line (998 characters) is read
+// as plain text.
 ustring DecodeHeaderText(std::string_view raw);
 
 // One header parameter, as 'name=value', 'name="a, b.zip"' or, for
-// non-ASCII or long values, 'name*=UTF-8''...' and 'name*0*=...; name*1*=...'.
+// non-ASCII or long values, 'name*=UTF-8''...' and 'name*0*=...; name*1*=...'
+// (sections end between characters).
 std::string FormatParameter(std::string_view name, std::u16string_view value);
 
 // A structured header value such as a content type: the leading value and

@@ -68,7 +68,9 @@ TSmtpClient::TSmtpClient() = default;
 
 TSmtpClient::~TSmtpClient() { Disconnect(); }
 
-bool TSmtpClient::Connected() const { return FConnection.IsOpen(); }
+// A session that failed on the wire is out of step with the server (a late
+// reply would answer the next command), so it no longer counts as connected.
+bool TSmtpClient::Connected() const { return FConnection.IsOpen() && !FBroken; }
 
 bool TSmtpClient::TlsActive() const { return FConnection.IsTls(); }
 
@@ -114,7 +116,14 @@ void TSmtpClient::Expect(const TSmtpReply& reply, int expected, const std::strin
 }
 
 std::string TSmtpClient::EffectiveHeloName() const {
-  if (!HeloName.empty()) return HeloName;
+  if (!HeloName.empty()) {
+    // A domain or an address literal; nothing that could end the command.
+    const bool printable = std::all_of(HeloName.begin(), HeloName.end(), [](char c) {
+      return static_cast<unsigned char>(c) > 32 && static_cast<unsigned char>(c) < 127;
+    });
+    if (!printable) throw ESmtpError(("invalid name for EHLO: '" + HeloName + "'").c_str());
+    return HeloName;
+  }
   const std::string name = vxHostName::FullyQualifiedHostName();
   if (IsDomainName(name)) return name;
   // No usable name: the address literal of our end of the connection.
@@ -231,7 +240,7 @@ void TSmtpClient::Authenticate() {
 }
 
 void TSmtpClient::RecoverFromRefusal() noexcept {
-  if (FBroken || !Connected()) return;
+  if (!Connected()) return;
   try {
     Command("RSET");
   } catch (const Exception&) {

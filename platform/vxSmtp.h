@@ -6,6 +6,9 @@
 // refused), then, as Tls asks, STARTTLS and EHLO again; Authenticate() logs
 // in as Login asks; SendMessage() sends one message; Disconnect() sends QUIT
 // whenever the connection still works, and the destructor disconnects.
+// After a failure on the wire (a time-out, a dropped connection, a
+// malformed reply) the session is out of step and takes no more commands;
+// connect again.
 //
 // On the wire:
 // - STARTTLS runs TLS 1.2 exactly, with server name indication and without
@@ -102,7 +105,7 @@ class TSmtpClient {
   ustring Password;
   bool UsePipelining = false;
   TSmtpTimeouts Timeouts;
-  std::string HeloName;  // empty: the machine's fully qualified name
+  std::string HeloName;  // empty: the machine's fully qualified name; printable ASCII without blanks
 
   TSmtpClient();
   ~TSmtpClient();
@@ -119,6 +122,7 @@ class TSmtpClient {
   void SendData(const std::string& sender, const std::vector<std::string>& recipients, const std::string& data);
   void Disconnect() noexcept;
 
+  // Connected, and no failure on the wire since.
   bool Connected() const;
   bool TlsActive() const;
   bool Authenticated() const { return FAuthenticated; }

@@ -211,9 +211,9 @@ template <class Ch>
 void TStringsT<Ch>::Move(int32_t CurIndex, int32_t NewIndex) {
   if (CurIndex == NewIndex) return;
   // Everything is checked before the item leaves its place, so a failure
-  // never loses it.
-  CheckUnsorted();
+  // never loses it; the checks come in the order the steps would meet them.
   string_type s = Get(CurIndex);
+  CheckUnsorted();
   if (NewIndex < 0 || NewIndex >= GetCount()) ListIndexError(NewIndex);
   TObject* object = GetObject(CurIndex);
   WithUpdate([&] {
@@ -337,6 +337,7 @@ auto TStringsT<Ch>::GetValueFromIndex(int32_t Index) const -> string_type {
 template <class Ch>
 void TStringsT<Ch>::SetValueFromIndex(int32_t Index, view_type Value) {
   if (!Value.empty()) {
+    if (Index >= 0) (void)Get(Index);  // a wrong index is reported before the sorted list
     CheckUnsorted();
     if (Index < 0) Index = Add({});
     const Ch separator = NameValueSeparator();

@@ -52,9 +52,16 @@ int OpenSslVersion(TTlsVersion version) {
   return TLS1_2_VERSION;
 }
 
+// "[::1]" and "[127.0.0.1]" as a host are "::1" and "127.0.0.1".
+std::string WithoutBrackets(const std::string& host) {
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
+  return host;
+}
+
 bool IsIpLiteral(const std::string& host) {
   unsigned char buffer[sizeof(in6_addr)];
-  return inet_pton(AF_INET, host.c_str(), buffer) == 1 || inet_pton(AF_INET6, host.c_str(), buffer) == 1;
+  const std::string address = WithoutBrackets(host);
+  return inet_pton(AF_INET, address.c_str(), buffer) == 1 || inet_pton(AF_INET6, address.c_str(), buffer) == 1;
 }
 
 class TSocket {
@@ -200,8 +207,7 @@ TTcpConnection::~TTcpConnection() { Close(); }
 
 void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int timeoutMs) {
   Close();
-  std::string host = hostGiven;
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  const std::string host = WithoutBrackets(hostGiven);
   FImpl->Peer = host + ":" + std::to_string(port);
   const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
 

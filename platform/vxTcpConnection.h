@@ -28,7 +28,7 @@ enum class TTlsVersion { Tls10, Tls11, Tls12, Tls13 };
 struct TTlsClientOptions {
   TTlsVersion MinVersion = TTlsVersion::Tls12;
   TTlsVersion MaxVersion = TTlsVersion::Tls12;
-  // Sent as server name indication; IP literals are never sent.
+  // Sent as server name indication; IP literals (also in brackets) are never sent.
   std::string ServerName;
   // The peer's certificate is not verified.
 };

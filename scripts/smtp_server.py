@@ -4,6 +4,7 @@
 Every message received is stored in --dir as NNNN.eml (the bytes as they
 arrived) beside NNNN.envelope (lines "mail_from: ...", "rcpt_to: ..." once
 per recipient, "mail_options: ...", "tls: ..." (the TLS version or "none"),
+"sni: ..." (the server name the client asked for under TLS, or empty),
 "login: ..." (the user logged in, or empty) and "helo: ...").
 
 Usage: smtp_server.py --dir FOLDER [--port N] [--port-file FILE] [--starttls]
@@ -57,16 +58,18 @@ class Handler:
     async def handle_DATA(self, server, session, envelope):
         number = "%04d" % next(self.counter)
         tls = "none"
+        sni = ""
         ssl_object = server.transport.get_extra_info("ssl_object") if server.transport else None
         if ssl_object is not None:
             tls = ssl_object.version()
+            sni = getattr(ssl_object, "server_name_seen", None) or ""
         login = ""
         if session.authenticated and session.auth_data is not None:
             login = session.auth_data.login.decode("utf-8", "replace")
         lines = ["mail_from: " + (envelope.mail_from or "")]
         lines += ["rcpt_to: " + r for r in envelope.rcpt_tos]
         lines += ["mail_options: " + " ".join(envelope.mail_options or []),
-                  "tls: " + tls, "login: " + login, "helo: " + (session.host_name or "")]
+                  "tls: " + tls, "sni: " + sni, "login: " + login, "helo: " + (session.host_name or "")]
         write_atomically(os.path.join(self.folder, number + ".eml"), envelope.original_content)
         write_atomically(os.path.join(self.folder, number + ".envelope"), ("\n".join(lines) + "\n").encode())
         return "250 2.0.0 Message accepted"
@@ -83,6 +86,11 @@ def make_tls_context(folder, tls13_only):
     context.load_cert_chain(certificate, key)
     if tls13_only:
         context.minimum_version = ssl.TLSVersion.TLSv1_3
+
+    def remember_server_name(ssl_object, server_name, _context):
+        ssl_object.server_name_seen = server_name
+
+    context.sni_callback = remember_server_name
     return context
 
 

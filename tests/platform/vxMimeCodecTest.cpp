@@ -160,8 +160,16 @@ TEST(MimeCodec, HeaderTextDecoding) {
       {"(=?ISO-8859-1?Q?a?=)", u"(a)"},
       {"=?broken", u"=?broken"},
       {"plain \xE4 bytes", u"plain ä bytes"},
+      // Encoded words longer than 75 characters are still read; longer than
+      // a line, they are text.
+      {"=?UTF-8?Q?" + std::string(200, 'a') + "?=", ustring(200, u'a')},
+      {"=?UTF-8?Q?" + std::string(1000, 'a') + "?=", u"=?UTF-8?Q?" + ustring(1000, u'a') + u"?="},
   };
   for (const auto& [raw, text] : cases) EXPECT_EQ(DecodeHeaderText(raw), text) << raw;
+  // Text full of starts of words that never end is read as it stands.
+  std::string hostile;
+  while (hostile.size() < 200'000) hostile += "=?a?Q?x";
+  EXPECT_EQ(DecodeHeaderText(hostile), ustring(hostile.begin(), hostile.end()));
 }
 
 TEST(MimeCodec, ParametersFormatted) {
@@ -174,6 +182,29 @@ TEST(MimeCodec, ParametersFormatted) {
   EXPECT_NE(formatted.find("filename*0*=UTF-8''"), std::string::npos);
   EXPECT_NE(formatted.find("; filename*1*="), std::string::npos);
   EXPECT_EQ(ParseHeaderParameters("attachment; " + formatted).Get("filename"), longName);
+  // No section ends inside a character.
+  for (const ustring& value : {longName, u"x" + longName, ustring(u"Übersicht über alle Größen – 2024 €😀😀😀😀😀😀😀.zip")}) {
+    const std::string text = FormatParameter("filename", value);
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find("; ", start);
+      if (end == std::string::npos) end = text.size();
+      std::string section = text.substr(text.find("*=", start) + 2, end - text.find("*=", start) - 2);
+      if (section.rfind("UTF-8''", 0) == 0) section.erase(0, 7);
+      std::string bytes;
+      for (size_t i = 0; i < section.size(); ++i) {
+        if (section[i] == '%' && i + 2 < section.size()) {
+          bytes.push_back(static_cast<char>(std::stoi(section.substr(i + 1, 2), nullptr, 16)));
+          i += 2;
+        } else {
+          bytes.push_back(section[i]);
+        }
+      }
+      EXPECT_TRUE(IsUtf8(bytes)) << section;
+      start = end + 2;
+    }
+    EXPECT_EQ(ParseHeaderParameters("attachment; " + text).Get("filename"), value);
+  }
 }
 
 TEST(MimeCodec, ParametersParsed) {

@@ -86,6 +86,9 @@ TEST(MailAddresses, ParsedFromHeaderValues) {
       {"user@[192.168.0.1]", {{u"", u"user@[192.168.0.1]"}}},
       {"a@x,,b@y , ", {{u"", u"a@x"}, {u"", u"b@y"}}},
       {"postmaster", {{u"", u"postmaster"}}},
+      // Words without a dot make no mailbox; they are not joined into another one.
+      {"john smith@example.com", {{u"", u"john smith@example.com"}}},
+      {"john.smith@example.com", {{u"", u"john.smith@example.com"}}},
       {"", {}},
       {"<>", {}},
   };
@@ -98,8 +101,15 @@ TEST(MailAddresses, FormattedForHeaders) {
   EXPECT_EQ(FormatAddress({u"Ann Lee", u"a@x"}), "Ann Lee <a@x>");
   EXPECT_EQ(FormatAddress({u"Lee, Ann", u"a@x"}), "\"Lee, Ann\" <a@x>");
   EXPECT_EQ(FormatAddress({u"Jürgen", u"j@x"}), "=?UTF-8?Q?J=C3=BCrgen?= <j@x>");
-  const TMailAddressList list = {{u"Lee, Ann", u"a@x"}, {u"Jürgen \"J\"", u"j@x"}, {u"", u"c@x"}};
+  const TMailAddressList list = {{u"Lee, Ann", u"a@x"}, {u"Jürgen \"J\"", u"j@x"}, {u"", u"c@x"},
+                                 {u"=?UTF-8?Q?x?=", u"d@x"}, {ustring(1200, u'n'), u"e@x"}};
   EXPECT_EQ(ParseAddressList(FormatAddressList(list)), list);
+  // Even a name without blanks can be folded within a line.
+  TMimeMessage m;
+  m.From = list.back();
+  m.To = list;
+  const std::string bytes = m.Compose().ToBytes();
+  EXPECT_TRUE(AllLinesWithin(bytes, 76)) << bytes;
 }
 
 TEST(RawMessage, KeepsEveryByte) {
@@ -183,6 +193,24 @@ TEST(MimeMessage, ComposedHeaders) {
   EXPECT_EQ(raw.WireBytes().find("hidden@example.com"), std::string::npos);
 }
 
+TEST(MimeMessage, HeaderLinesWithEncodedWordsStayWithin76Columns) {
+  TMimeMessage m;
+  m.From = {u"Jürgen Müller-Lüdenscheidt von der Größenänderungsabteilung", u"juergen@example.com"};
+  m.To = {{u"", u"b@x"}};
+  m.Body = u"text";
+  const ustring subjects[] = {u"Größe", u"Übersicht über alle Größen und Längen im Jahr 2024 – Größenänderung",
+                              ustring(200, u'ü'), u"Plain " + ustring(70, u'x') + u" words"};
+  for (const ustring& subject : subjects) {
+    m.Subject = subject;
+    const TRawMessage raw = m.Compose();
+    const std::string bytes = raw.ToBytes();
+    EXPECT_TRUE(AllLinesWithin(bytes.substr(0, bytes.find("\r\n\r\n")), 76)) << bytes;
+    const TMimeMessage back = TMimeMessage::Parse(raw);
+    EXPECT_EQ(back.Subject, subject);
+    EXPECT_EQ(back.From, m.From);
+  }
+}
+
 TEST(MimeMessage, ComposedMessageReadsBack) {
   const TMimeMessage sent = SampleMessage();
   const TMimeMessage back = TMimeMessage::Parse(sent.Compose());
@@ -242,6 +270,28 @@ TEST(MimeMessage, HeaderInjectionIsImpossible) {
   const TRawMessage raw = m.Compose();
   EXPECT_FALSE(raw.HasField("Bcc"));
   EXPECT_EQ(TMimeMessage::Parse(raw).Subject, u"Hello\r\nBcc: victim@x");
+
+  // An address that would need changing to be written is refused, never
+  // written as it stands nor sent to another mailbox.
+  const ustring refused[] = {u"b@x\r\nBcc: victim@x", u"b@x\nX-Injected:yes", u"\"b\r\n\"@x",
+                             u"john smith@example.com", u"b\t@x", u"a@x; b@y"};
+  for (const ustring& address : refused) {
+    TMimeMessage badTo = m;
+    badTo.To = {{address, address}};
+    TMimeMessage badFrom = m;
+    badFrom.From = {address, address};
+    for (const TMimeMessage* bad : {&badTo, &badFrom}) {
+      try {
+        bad->Compose();
+        ADD_FAILURE() << "written: " << WideToUtf8(address);
+      } catch (const EMailAddressError& e) {
+        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("invalid mail address '"), std::string::npos);
+      }
+    }
+  }
+  m.To = {{u"", u"\"john smith\"@example.com"}};  // a quoted local part may hold a blank
+  EXPECT_EQ(m.Compose().EnvelopeRecipients(), (std::vector<std::string>{"\"john smith\"@example.com"}));
 }
 
 TEST(MimeMessage, SinglePartAndLongLines) {

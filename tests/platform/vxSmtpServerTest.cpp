@@ -97,6 +97,24 @@ TEST(SmtpServer, StartTlsRunsTls12) {
   for (const auto& r : received) EXPECT_EQ(r.Tls, "TLSv1.2");
 }
 
+TEST(SmtpServer, ServerNameIndicationOnlyForNames) {
+  TSmtpTestServer server(TSmtpTestServer::TOptions().StartTls());
+  // An address, also in brackets, is never sent as a server name.
+  const std::pair<std::string, std::string> hosts[] = {
+      {"localhost", "localhost"}, {"127.0.0.1", ""}, {"[127.0.0.1]", ""}};
+  for (const auto& [host, serverName] : hosts) {
+    TSmtpClient client;
+    Configure(client, server);
+    client.Host = host;
+    client.Tls = TSmtpTls::Required;
+    client.Connect();
+    client.SendMessage(SimpleMessage());
+  }
+  const auto received = server.Messages();
+  ASSERT_EQ(received.size(), std::size(hosts));
+  for (size_t i = 0; i < std::size(hosts); ++i) EXPECT_EQ(received[i].Sni, hosts[i].second) << hosts[i].first;
+}
+
 TEST(SmtpServer, Tls13OnlyServerIsRefused) {
   TSmtpTestServer server(TSmtpTestServer::TOptions().StartTls().Tls13Only());
   TSmtpClient client;

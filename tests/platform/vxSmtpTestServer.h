@@ -50,6 +50,7 @@ class TSmtpTestServer {
     std::vector<std::string> RcptTo;
     std::string MailOptions;
     std::string Tls;  // "none" or the TLS version
+    std::string Sni;  // the server name the client sent under TLS, or empty
     std::string Login;
     std::string Helo;
   };
@@ -130,6 +131,7 @@ class TSmtpTestServer {
         else if (key == "rcpt_to") r.RcptTo.push_back(value);
         else if (key == "mail_options") r.MailOptions = value;
         else if (key == "tls") r.Tls = value;
+        else if (key == "sni") r.Sni = value;
         else if (key == "login") r.Login = value;
         else if (key == "helo") r.Helo = value;
       }

@@ -334,3 +334,32 @@ TEST(SmtpWire, ConnectionRefused) {
   client.Host = "no-such-host.invalid";
   EXPECT_THROW(client.Connect(), ESocketError);
 }
+
+TEST(SmtpWire, NoCommandAfterAFailureOnTheWire) {
+  // A malformed reply leaves the session out of step: a later reply would
+  // answer the wrong command, so nothing more is sent but the close.
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("garbage");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server, 2'000);
+  client.Connect();
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, "x"); }).find("malformed reply"),
+            std::string::npos);
+  EXPECT_FALSE(client.Connected());
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, "x"); }).find("not connected"),
+            std::string::npos);
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x>"}));
+}
+
+TEST(SmtpWire, HeloNameCannotCarryACommand) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.HeloName = "client.test\r\nRSET";
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.Connect(); }).find("invalid name for EHLO"), std::string::npos);
+  EXPECT_EQ(server.Received(), (TLines{"QUIT"}));
+}

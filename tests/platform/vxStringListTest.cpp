@@ -265,6 +265,23 @@ TYPED_TEST(StringList, SortedListsRefuseWhatWouldBreakTheirOrder) {
     EXPECT_EQ(ListErrorOf([&] { c.action(list); }), kSortedError);
     EXPECT_EQ(ItemsOf<TypeParam>(list), (Items{"a", "k=1", "m"}));
   }
+  // A wrong index is met before the re-insertion, so it is what fails.
+  struct WrongIndex {
+    const char* name;
+    std::function<void(List&)> action;
+    std::string error;
+  } wrongIndexes[] = {
+      {"Move from -1", [](List& l) { l.Move(-1, 0); }, IndexError(-1)},
+      {"SetValueFromIndex 3", [](List& l) { l.SetValueFromIndex(3, T<TypeParam>("2")); }, IndexError(3)},
+  };
+  for (const WrongIndex& c : wrongIndexes) {
+    SCOPED_TRACE(c.name);
+    List list;
+    list.SetSorted(true);
+    Fill<TypeParam>(list, {"a", "k=1", "m"});
+    EXPECT_EQ(ListErrorOf([&] { c.action(list); }), c.error);
+    EXPECT_EQ(ItemsOf<TypeParam>(list), (Items{"a", "k=1", "m"}));
+  }
   // What keeps the order is allowed.
   List list;
   list.SetSorted(true);
