@@ -200,8 +200,11 @@ TDateTime WeekToDate(int32_t Week, int32_t Year) {
   const TDateTime firstOfYear = vxRuntime::EncodeDate(Year, 1, 1);
   const int isoDay = (vxRuntime::DayOfWeek(firstOfYear) + 5) % 7 + 1;  // Monday 1 .. Sunday 7
   TDateTime monday = firstOfYear - (isoDay - 1);
-  if (Week >= 1 && Week <= 53)
-    while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
+  if (Week < 1 || Week > 53) return monday;
+  // When 1 January falls on a Friday to Sunday, that Monday ends the
+  // previous year; its week number must not be taken for one of this year.
+  if (isoDay > 4) monday += 7;
+  while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
   return monday;
 }
 

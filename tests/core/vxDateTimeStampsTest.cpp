@@ -198,6 +198,13 @@ TEST(DateTimeStamps, WeekToDate) {
       {53, 2020, EncodeDate(2020, 12, 28)},
       {53, 2022, EncodeDate(2026, 12, 28)},  // 2022 has no week 53: the next one
       {1, 2023, EncodeDate(2023, 1, 2)},
+      // 1 January on a Friday to Sunday: the Monday before it ends the
+      // previous year and is no week of this one.
+      {52, 2011, EncodeDate(2011, 12, 26)},
+      {52, 2022, EncodeDate(2022, 12, 26)},
+      {53, 2021, EncodeDate(2026, 12, 28)},
+      {1, 2022, EncodeDate(2022, 1, 3)},
+      {0, 2021, EncodeDate(2020, 12, 28)},
   };
   for (const Case& c : cases) EXPECT_EQ(TvxDateTime::WeekToDate(c.week, c.year), c.monday) << c.week << "/" << c.year;
 }
