@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "core/vxConstants.h"
@@ -168,6 +169,17 @@ TEST(DateTimeStamps, GmtByTheBiasOfTheGivenDate) {
   const int32_t bias = GetTimeZoneBias();
   EXPECT_TRUE(bias == -60 || bias == -120);
   EXPECT_NEAR(TvxDateTime::GMTNow() - vxRuntime::Now(), bias / 1440.0, 60.0 / vxRuntime::SecsPerDay);
+}
+
+TEST(DateTimeStamps, GmtOutsideTheCalendarTakesTheBiasOfNow) {
+  TTimeZoneGuard zone("Europe/Berlin");
+  const TDateTime shift = GetTimeZoneBias() / 1440.0;
+  for (TDateTime value : {-700000.0, 1e7, -1e12, 1e12}) {
+    EXPECT_DOUBLE_EQ(TvxDateTime::LocaleDateTimeToGMT(value), value + shift) << value;
+    EXPECT_DOUBLE_EQ(TvxDateTime::GMTToLocaleDateTime(value), value - shift) << value;
+  }
+  EXPECT_TRUE(std::isnan(TvxDateTime::LocaleDateTimeToGMT(NAN)));
+  EXPECT_TRUE(std::isnan(TvxDateTime::GMTToLocaleDateTime(NAN)));
 }
 
 TEST(DateTimeStamps, GmtInUtcIsLocalTime) {
