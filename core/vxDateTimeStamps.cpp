@@ -97,6 +97,16 @@ TDateTime TimeStampStrToDateTimeAt(const ustring& stampStr, int depth) {
   return vxRuntime::TimeStampToDateTime(stamp);
 }
 
+// Whether the value lies in the years 1 to 9999, where the zone rules can
+// say which bias was in force; the conversions take the bias of now for any
+// other value rather than fail on it.
+bool InCalendar(TDateTime value) {
+  if (!std::isfinite(value) || std::fabs(value) > 3e6) return false;
+  int year, month, day;
+  vxRuntime::DecodeDate(value, year, month, day);
+  return year >= 1 && year <= 9999;
+}
+
 bool IsLetterAtoZ(char16_t c) { return c >= u'a' && c <= u'z'; }
 
 ustring UpperAtoZ(std::u16string_view s) {
@@ -180,9 +190,15 @@ TDateTime ISO8601ToDateTime(const ustring& ADateTime, bool ARaiseExceptions) {
   }
 }
 
-TDateTime LocaleDateTimeToGMT(TDateTime AValue) { return AValue + vxRuntime::TimeZoneBiasAt(AValue) / 1440.0; }
+TDateTime LocaleDateTimeToGMT(TDateTime AValue) {
+  const int32_t bias = InCalendar(AValue) ? vxRuntime::TimeZoneBiasAt(AValue) : GetTimeZoneBias();
+  return AValue + bias / 1440.0;
+}
 
-TDateTime GMTToLocaleDateTime(TDateTime AValue) { return AValue - vxRuntime::TimeZoneBiasAtUTC(AValue) / 1440.0; }
+TDateTime GMTToLocaleDateTime(TDateTime AValue) {
+  const int32_t bias = InCalendar(AValue) ? vxRuntime::TimeZoneBiasAtUTC(AValue) : GetTimeZoneBias();
+  return AValue - bias / 1440.0;
+}
 
 // The bias of this moment, not that of the local time read back (which is
 // ambiguous in the hour the clocks go back).
@@ -200,8 +216,11 @@ TDateTime WeekToDate(int32_t Week, int32_t Year) {
   const TDateTime firstOfYear = vxRuntime::EncodeDate(Year, 1, 1);
   const int isoDay = (vxRuntime::DayOfWeek(firstOfYear) + 5) % 7 + 1;  // Monday 1 .. Sunday 7
   TDateTime monday = firstOfYear - (isoDay - 1);
-  if (Week >= 1 && Week <= 53)
-    while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
+  if (Week < 1 || Week > 53) return monday;
+  // When 1 January falls on a Friday to Sunday, that Monday ends the
+  // previous year; its week number must not be taken for one of this year.
+  if (isoDay > 4) monday += 7;
+  while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
   return monday;
 }
 

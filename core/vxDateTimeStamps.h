@@ -54,7 +54,9 @@ ustring DateTimeToISO8601Str(TDateTime MyDateTime);
 // not read, or the conversion error when ARaiseExceptions.
 TDateTime ISO8601ToDateTime(const ustring& ADateTime, bool ARaiseExceptions);
 
-// Local time to GMT and back by the bias in force at the given moment.
+// Local time to GMT and back by the bias in force at the given moment (the
+// bias of now for a value outside the years 1 to 9999); they fail only when
+// the time zone cannot be read.
 TDateTime LocaleDateTimeToGMT(TDateTime AValue);
 TDateTime GMTToLocaleDateTime(TDateTime AValue);
 TDateTime GMTNow();

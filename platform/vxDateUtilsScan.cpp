@@ -13,6 +13,9 @@ enum class TDateOrder { DMY, MDY, YMD };
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
+// The time-stamp day of 9999-12-31.
+constexpr int32_t LastCalendarDay = DateDelta + static_cast<int32_t>(MaxDateTime);
+
 // The first of d, m and y (e, an era year, counts as y) decides.
 TDateOrder OrderOf(const ustring& shortDateFormat) {
   for (char16_t c : shortDateFormat) {
@@ -224,7 +227,8 @@ class TIsoReader {
     TryEncodeDate(year, month, day, utc);
     midnight.Date = DateTimeToTimeStamp(utc).Date;
     const TTimeStamp stamp = MSecsToTimeStamp(TimeStampToMSecs(midnight) + ms - offsetMinutes * 60000);
-    if (stamp.Date <= 0) return false;
+    // An offset may not carry the value out of the years 1 to 9999.
+    if (stamp.Date <= 0 || stamp.Date > LastCalendarDay) return false;
     utc = TimeStampToDateTime(stamp);
     return true;
   }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "core/vxConstants.h"
@@ -170,6 +171,17 @@ TEST(DateTimeStamps, GmtByTheBiasOfTheGivenDate) {
   EXPECT_NEAR(TvxDateTime::GMTNow() - vxRuntime::Now(), bias / 1440.0, 60.0 / vxRuntime::SecsPerDay);
 }
 
+TEST(DateTimeStamps, GmtOutsideTheCalendarTakesTheBiasOfNow) {
+  TTimeZoneGuard zone("Europe/Berlin");
+  const TDateTime shift = GetTimeZoneBias() / 1440.0;
+  for (TDateTime value : {-700000.0, 1e7, -1e12, 1e12}) {
+    EXPECT_DOUBLE_EQ(TvxDateTime::LocaleDateTimeToGMT(value), value + shift) << value;
+    EXPECT_DOUBLE_EQ(TvxDateTime::GMTToLocaleDateTime(value), value - shift) << value;
+  }
+  EXPECT_TRUE(std::isnan(TvxDateTime::LocaleDateTimeToGMT(NAN)));
+  EXPECT_TRUE(std::isnan(TvxDateTime::GMTToLocaleDateTime(NAN)));
+}
+
 TEST(DateTimeStamps, GmtInUtcIsLocalTime) {
   TTimeZoneGuard zone("UTC");
   EXPECT_EQ(GetTimeZoneBias(), 0);
@@ -198,6 +210,13 @@ TEST(DateTimeStamps, WeekToDate) {
       {53, 2020, EncodeDate(2020, 12, 28)},
       {53, 2022, EncodeDate(2026, 12, 28)},  // 2022 has no week 53: the next one
       {1, 2023, EncodeDate(2023, 1, 2)},
+      // 1 January on a Friday to Sunday: the Monday before it ends the
+      // previous year and is no week of this one.
+      {52, 2011, EncodeDate(2011, 12, 26)},
+      {52, 2022, EncodeDate(2022, 12, 26)},
+      {53, 2021, EncodeDate(2026, 12, 28)},
+      {1, 2022, EncodeDate(2022, 1, 3)},
+      {0, 2021, EncodeDate(2020, 12, 28)},
   };
   for (const Case& c : cases) EXPECT_EQ(TvxDateTime::WeekToDate(c.week, c.year), c.monday) << c.week << "/" << c.year;
 }
