@@ -5,6 +5,7 @@
 #include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
+#include "core/vxStringsIds.h"
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"

@@ -1,4 +1,5 @@
-#include "core/vxStringsIds.h"
+// Through the class's own header, which must offer these routines too.
+#include "core/vxStrings.h"
 
 #include <gtest/gtest.h>
 
