@@ -105,6 +105,8 @@ ustring TFormatSettings::FromIcuPattern(const ustring& icu) {
       case u'a': out += u"AMPM"; break;
       default:
         if (IsPatternLetter(c)) break;  // fields the runtime has no letter for (eras, zones)
+        // Direction marks of right-to-left locales are no part of the layout.
+        if (c == u'\u200E' || c == u'\u200F' || c == u'\u061C') break;
         // ICU puts (narrow) no-break spaces where the platform has blanks.
         out.append(run, c == u'\u202F' || c == u'\u00A0' ? u' ' : c);
     }

@@ -32,6 +32,13 @@ TEST(FormatSettings, IcuPatternLetters) {
   EXPECT_EQ(TFormatSettings::FromIcuPattern(u"h:mm a"), u"h:nn AMPM");
 }
 
+TEST(FormatSettings, RightToLeftMarksAreNoSeparators) {
+  EXPECT_EQ(TFormatSettings::FromIcuPattern(u"d\u200F/M\u200F/y"), u"d/m/yyyy");
+  const TFormatSettings s = TFormatSettings::FromLocale("ar_SA");
+  EXPECT_EQ(s.ShortDateFormat.find(u'\u200F'), ustring::npos);
+  EXPECT_NE(s.DateSeparator, u'\u200F');
+}
+
 TEST(FormatSettings, ProcessSettingsAreSettable) {
   TFormatSettings saved = FormatSettings();
   FormatSettings().DecimalSeparator = u',';
