@@ -119,14 +119,11 @@ int32_t ContainHighAndLowChars(const ustring& Content) { return HighAndLow<char1
 bool EqualsRegExW(const ustring& String1, const ustring& StringWithPattern, int32_t& Percent) {
   Percent = 0;
   TvxRegExpr expression(StringWithPattern);
-  // An empty match ends nothing: a non-empty one may still follow further on.
-  for (bool found = expression.Exec(String1); found; found = expression.ExecNext()) {
-    if (expression.MatchLen() > 0) {
-      Percent = 100;
-      return true;
-    }
-  }
-  return false;
+  // Only the first match counts: when it is empty the answer is false, even
+  // if a longer match follows further on.
+  if (!expression.Exec(String1) || expression.MatchLen() == 0) return false;
+  Percent = 100;
+  return true;
 }
 
 int32_t GetWordCount(const ustring& Content) {

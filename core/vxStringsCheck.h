@@ -40,10 +40,10 @@ bool VerifySimpleFormat(const ustring& Format, const ustring& Str);
 int32_t ContainHighAndLowChars(const std::string& Content);
 int32_t ContainHighAndLowChars(const ustring& Content);
 
-// True when the regular expression StringWithPattern (TvxRegExpr, its
-// default settings) finds a non-empty match anywhere in String1; Percent is
-// 100 then, otherwise 0. A pattern that can match only the empty text gives
-// false. Raises ERegExprError, with Percent 0, for a pattern that does not
+// True when the first match of the regular expression StringWithPattern
+// (TvxRegExpr, its default settings) in String1 is not empty; Percent is
+// 100 then, otherwise 0. A pattern that matches the empty text first gives
+// false ('[0-9]*' against 'abc1'). Raises ERegExprError, with Percent 0, for a pattern that does not
 // compile or is empty.
 bool EqualsRegExW(const ustring& String1, const ustring& StringWithPattern, int32_t& Percent);
 

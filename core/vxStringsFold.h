@@ -10,7 +10,8 @@ namespace vxStringsFold {
 std::string AsciiUpper(std::string text);
 
 // Through the UTF-16 form: system code page to UTF-16, UpperStrW, and back,
-// so the letters of the code page fold too.
+// so the letters of the code page fold too; a letter whose upper case the
+// code page lacks (the micro sign) stays as it is.
 std::string UpperThroughWide(const std::string& text);
 
 }  // namespace vxStringsFold

@@ -147,9 +147,12 @@ std::string FastReplaceA(const std::string& SourceStr, const std::string& FromSt
   while (count > 0) {
     std::string next = ReplacePass<char>(text, text, FromStr, ToStr, count);
     const size_t nextCount = CountReplaceable<char>(next, FromStr);
-    // A shrinking text must reach its end; otherwise each pass has to lower
-    // the number of occurrences, or the pair would only ever grow the text.
-    const bool progressed = next.size() < text.size() || nextCount < count;
+    // A shrinking text must reach its end. A pair of equal length does too:
+    // each pass changes the text first at the first differing character of
+    // the pair, always in the same direction, so no text comes back. A
+    // growing pair has to lower the number of occurrences, or it would only
+    // ever grow the text.
+    const bool progressed = next.size() <= text.size() || nextCount < count;
     text = std::move(next);
     count = nextCount;
     if (!progressed) break;

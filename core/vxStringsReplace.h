@@ -52,8 +52,8 @@ std::string ReplaceA(const std::string& Content, const std::string& SearchText, 
 
 // Every FromStr replaced by ToStr, case-sensitive, in passes repeated until
 // FromStr no longer occurs, so runs collapse completely ('  ' to ' ').
-// When ToStr contains FromStr one pass is made. A pass that neither shortens
-// the text nor lowers the number of occurrences ends the repetition, so a
+// When ToStr contains FromStr one pass is made. A pass that lengthens the
+// text without lowering the number of occurrences ends the repetition, so a
 // pair whose replacements keep producing new occurrences ('ab' to 'bbaa')
 // stops after it instead of growing the text for ever.
 std::string FastReplaceA(const std::string& SourceStr, const std::string& FromStr, const std::string& ToStr);

@@ -111,7 +111,16 @@ std::string AsciiUpper(std::string text) {
   return text;
 }
 
-std::string UpperThroughWide(const std::string& text) { return WideToAnsi(UpperStrW(AnsiToWide(text))); }
+std::string UpperThroughWide(const std::string& text) {
+  // The code page maps every byte to one UTF-16 unit and back, so the texts
+  // line up byte for unit. A letter whose upper case the code page lacks
+  // (the micro sign) stays as it is rather than turning into "?".
+  const ustring upper = UpperStrW(AnsiToWide(text));
+  std::string result = WideToAnsi(upper);
+  for (size_t i = 0; i < result.size(); ++i)
+    if (result[i] == '?' && upper[i] != u'?') result[i] = text[i];
+  return result;
+}
 
 }  // namespace vxStringsFold
 
@@ -226,7 +235,8 @@ TBetweenSearchResult GetBetweenW(const ustring& Content, const ustring& StartLet
   const long long startLength = static_cast<long long>(StartLetter.size());
   // The stop marker is looked for behind the start marker at the earliest,
   // so that equal markers ('"a"' between '"' and '"') do not meet themselves.
-  if (result.BeginPos > 0 && endSearch < result.BeginPos + startLength) endSearch = result.BeginPos + startLength;
+  if (endSearch < result.BeginPos || (result.BeginPos > 0 && endSearch < result.BeginPos + startLength))
+    endSearch = result.BeginPos + startLength;
   if (endSearch > length) return result;
   result.EndPos = vxRuntime::Pos(StopLetter, Content, endSearch);
   const long long textStart = result.BeginPos + startLength;

@@ -125,7 +125,8 @@ TEST(StringsCheck, EqualsRegExW) {
   const Case cases[] = {
       {u"abc123", u"[0-9]+", true},
       {u"abc", u"[0-9]*", false},
-      {u"abc1", u"[0-9]*", true},  // an empty match first, a non-empty one further on
+      {u"abc1", u"[0-9]*", false},  // only the first match counts, and it is empty
+      {u"1abc", u"[0-9]*", true},
       {u"abc", u"^", false},       // patterns that can only match empty
       {u"abc", u"$", false},
       {u"abc", u"(?=b)", false},

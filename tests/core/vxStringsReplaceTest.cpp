@@ -135,6 +135,11 @@ TEST(StringsReplace, FastReplaceA) {
       {"aab", "ab", "b", "b"},              // a pass may keep the count while the text shrinks
       {"x=\r\ny", "=\r\n", "", "xy"},
       {"ab", "ab", "bbaa", "bbaa"},         // a growing pair that ends by itself
+      // Pairs of equal length always come to an end, even where a pass
+      // keeps the number of occurrences.
+      {"aab", "ab", "ba", "baa"},
+      {"aaabab", "ab", "ba", "bbaaaa"},
+      {"abbb", "ab", "aa", "aaaa"},
       // A growing pair that would make new occurrences for ever: every
       // occurrence of the source is replaced once, then the passes stop.
       {"aabb", "ab", "bbaa", "abbaab"},

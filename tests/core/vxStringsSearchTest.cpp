@@ -172,6 +172,13 @@ TEST(StringsSearch, AnsiBeginEndEquals) {
   EXPECT_TRUE(EqualsAnsi(" a\t", "a", true, false));
   EXPECT_FALSE(EqualsAnsi(" a", "a", false, false));
   EXPECT_TRUE(EqualsAnsi("", "", false, false));
+  // The micro sign has no upper case in the code page: it stays itself and
+  // does not turn into the '?' of a missing character.
+  EXPECT_FALSE(EqualsAnsi("\xB5", "?", false, true));
+  EXPECT_TRUE(EqualsAnsi("\xB5x", "\xB5X", false, true));
+  EXPECT_FALSE(BeginWithA("\xB5x", "?", true, false));
+  EXPECT_FALSE(EndsWithA("x\xB5", "?", true));
+  EXPECT_TRUE(EqualsAnsi("\xFF", "\x9F", false, true));  // 'ÿ' and 'Ÿ'
 }
 
 TEST(StringsSearch, ContainsAndContainsBetween) {
@@ -294,6 +301,10 @@ TEST(StringsSearch, GetBetweenW) {
       {u"[]", u"[", u"]", 1, 1, u"", 1, 2},
       {u"\"a\"", u"\"", u"\"", 1, 1, u"a", 1, 3},  // equal markers: the stop is behind the start
       {u"(a)", u"(", u")", 1, 2, u"a", 1, 3},
+      // Positions below 1 find no start marker; the stop marker is then
+      // looked for behind where the start marker would end.
+      {u"a]b", u"[", u"]", -1, -1, u"", 0, 2},
+      {u"a]b", u"[[[[", u"]", -1, -1, u"", 0, 0},
       // An absent start marker with an empty stop marker copies from
       // position Length(StartLetter); callers use an empty stop marker only
       // with a start marker that is present.
