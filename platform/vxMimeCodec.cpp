@@ -322,6 +322,25 @@ ustring CharsetToWide(std::string_view charset, std::string_view bytes) {
 
 // ---------------------------------------------------------------- encoded words
 
+namespace {
+
+// Encodes UTF-8 text one character at a time: encodeByte writes each byte
+// of a character into its piece, take receives the pieces in order, so a
+// caller can break lines or sections between characters only.
+template <class EncodeByte, class Take>
+void ForEachEncodedCharacter(std::string_view utf8, EncodeByte encodeByte, Take take) {
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+    std::string piece;
+    for (size_t k = 0; k < length; ++k) encodeByte(piece, static_cast<unsigned char>(utf8[i + k]));
+    take(piece);
+    i += length;
+  }
+}
+
+}  // namespace
+
 std::string EncodeHeaderText(std::u16string_view text) {
   bool plain = text.find(u"=?") == std::u16string_view::npos;
   size_t run = 0;
@@ -344,26 +363,23 @@ std::string EncodeHeaderText(std::u16string_view text) {
     out += "?=";
     word.clear();
   };
-  size_t i = 0;
-  while (i < utf8.size()) {
-    // One character at a time, so that no word splits a UTF-8 sequence.
-    const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-    std::string piece;
-    for (size_t k = 0; k < length; ++k) {
-      const unsigned char c = static_cast<unsigned char>(utf8[i + k]);
-      if (c == ' ') {
-        piece.push_back('_');
-      } else if (IsQSafe(c)) {
-        piece.push_back(static_cast<char>(c));
-      } else {
-        piece.push_back('=');
-        AppendHexByte(piece, c);
-      }
-    }
-    if (word.size() + piece.size() > kEncodedWordPayload) flush();
-    word += piece;
-    i += length;
-  }
+  // One character at a time, so that no word splits a UTF-8 sequence.
+  ForEachEncodedCharacter(
+      utf8,
+      [](std::string& piece, unsigned char c) {
+        if (c == ' ') {
+          piece.push_back('_');
+        } else if (IsQSafe(c)) {
+          piece.push_back(static_cast<char>(c));
+        } else {
+          piece.push_back('=');
+          AppendHexByte(piece, c);
+        }
+      },
+      [&](const std::string& piece) {
+        if (word.size() + piece.size() > kEncodedWordPayload) flush();
+        word += piece;
+      });
   flush();
   return out;
 }
@@ -467,26 +483,23 @@ std::string FormatParameter(std::string_view name, std::u16string_view value) {
   const std::string utf8 = WideToUtf8(value);
   const size_t lineBudget = 72 > name.size() + 12 ? 72 - name.size() - 12 : 24;
   std::vector<std::string> sections(1);
-  size_t i = 0;
-  while (i < utf8.size()) {
-    // A character at a time: no section ends inside a UTF-8 sequence, so
-    // each one decodes on its own, as some readers do.
-    const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-    std::string piece;
-    for (size_t k = 0; k < length; ++k) {
-      const unsigned char c = static_cast<unsigned char>(utf8[i + k]);
-      if (IsAttributeChar(c)) {
-        piece.push_back(static_cast<char>(c));
-      } else {
-        piece.push_back('%');
-        AppendHexByte(piece, c);
-      }
-    }
-    const size_t budget = sections.size() == 1 ? lineBudget - 7 : lineBudget;  // the first holds "UTF-8''"
-    if (!sections.back().empty() && sections.back().size() + piece.size() > budget) sections.emplace_back();
-    sections.back() += piece;
-    i += length;
-  }
+  // A character at a time: no section ends inside a UTF-8 sequence, so each
+  // one decodes on its own, as some readers do.
+  ForEachEncodedCharacter(
+      utf8,
+      [](std::string& piece, unsigned char c) {
+        if (IsAttributeChar(c)) {
+          piece.push_back(static_cast<char>(c));
+        } else {
+          piece.push_back('%');
+          AppendHexByte(piece, c);
+        }
+      },
+      [&](const std::string& piece) {
+        const size_t budget = sections.size() == 1 ? lineBudget - 7 : lineBudget;  // the first holds "UTF-8''"
+        if (!sections.back().empty() && sections.back().size() + piece.size() > budget) sections.emplace_back();
+        sections.back() += piece;
+      });
   std::string out;
   for (size_t k = 0; k < sections.size(); ++k) {
     if (k > 0) out += "; ";
