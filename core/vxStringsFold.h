@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "platform/vxRuntime.h"
+
 namespace vxStringsFold {
 
 // Only a-z become A-Z; every other byte stays.
-std::string AsciiUpper(std::string text);
+using vxRuntime::AsciiUpper;
 
 // Through the UTF-16 form: system code page to UTF-16, UpperStrW, and back,
 // so the letters of the code page fold too; a letter whose upper case the

@@ -105,12 +105,6 @@ std::vector<ustring> SplitWords(const ustring& content) {
 
 namespace vxStringsFold {
 
-std::string AsciiUpper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 std::string UpperThroughWide(const std::string& text) {
   // The code page maps every byte to one UTF-16 unit and back, so the texts
   // line up byte for unit. A letter whose upper case the code page lacks

@@ -22,20 +22,6 @@ constexpr size_t kFoldColumn = 76;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string LowerAscii(std::string_view s) {
-  std::string result(s);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-
-
 // ------------------------------------------------------------ address lists
 
 enum class TTokenKind { Atom, Quoted, DomainLiteral, Special };
@@ -366,7 +352,7 @@ std::string CleanContentType(std::u16string_view type, const char* fallback) {
   std::string out;
   for (char16_t c : type)
     if (c > 32 && c < 127 && c != u';' && c != u'"') out.push_back(static_cast<char>(c));
-  return out.empty() ? fallback : LowerAscii(out);
+  return out.empty() ? fallback : vxRuntime::AsciiLower(out);
 }
 
 std::string AngleId(std::u16string_view id) {
@@ -427,7 +413,7 @@ struct TEntity {
 
 std::string FieldOf(const std::vector<TRawHeaderField>& fields, std::string_view name) {
   for (const TRawHeaderField& f : fields)
-    if (EqualsNoCase(f.Name(), name)) return f.Value();
+    if (vxRuntime::SameTextAscii(f.Name(), name)) return f.Value();
   return {};
 }
 
@@ -466,7 +452,7 @@ std::vector<std::string_view> SplitMultipart(std::string_view body, const std::s
 }
 
 std::string DecodeTransfer(std::string_view body, const std::string& encoding) {
-  const std::string e = LowerAscii(vxRuntime::Trim<char>(encoding));
+  const std::string e = vxRuntime::AsciiLower(vxRuntime::Trim<char>(encoding));
   if (e == "base64") return Base64Decode(body);
   if (e == "quoted-printable") return QuotedPrintableDecode(body);
   return std::string(body);
@@ -475,7 +461,7 @@ std::string DecodeTransfer(std::string_view body, const std::string& encoding) {
 void ReadLeaves(const std::vector<TRawHeaderField>& fields, std::string_view body, std::vector<TMimePart>& parts,
                 int depth) {
   const THeaderParameters type = ParseHeaderParameters(FieldOf(fields, "Content-Type"));
-  const std::string mediaType = type.Value.empty() ? "text/plain" : LowerAscii(type.Value);
+  const std::string mediaType = type.Value.empty() ? "text/plain" : vxRuntime::AsciiLower(type.Value);
   const std::string boundary = WideToUtf8(type.Get("boundary"));
   if (mediaType.rfind("multipart/", 0) == 0 && !boundary.empty() && depth < 32) {
     for (std::string_view partBytes : SplitMultipart(body, boundary)) {
@@ -485,7 +471,7 @@ void ReadLeaves(const std::vector<TRawHeaderField>& fields, std::string_view bod
     return;
   }
   const THeaderParameters disposition = ParseHeaderParameters(FieldOf(fields, "Content-Disposition"));
-  const std::string dispositionType = LowerAscii(disposition.Value);
+  const std::string dispositionType = vxRuntime::AsciiLower(disposition.Value);
   TMimePart part;
   part.ContentType = Utf8ToWide(mediaType);
   part.Name = type.Get("name");
@@ -608,14 +594,14 @@ std::string TRawMessage::FieldValue(std::string_view name) const { return FieldO
 
 bool TRawMessage::HasField(std::string_view name) const {
   return std::any_of(HeaderFields.begin(), HeaderFields.end(),
-                     [&](const TRawHeaderField& f) { return EqualsNoCase(f.Name(), name); });
+                     [&](const TRawHeaderField& f) { return vxRuntime::SameTextAscii(f.Name(), name); });
 }
 
 std::string TRawMessage::WireBytes() const {
   std::string out;
   out.reserve(Separator.size() + Body.size() + 1024);
   for (const TRawHeaderField& f : HeaderFields) {
-    if (EqualsNoCase(f.Name(), "Bcc")) continue;
+    if (vxRuntime::SameTextAscii(f.Name(), "Bcc")) continue;
     out += f.Text;
     out += f.LineEnd;
   }
@@ -627,7 +613,7 @@ std::string TRawMessage::WireBytes() const {
 std::string TRawMessage::EnvelopeSender() const {
   for (const char* name : {"Sender", "From"}) {
     for (const TRawHeaderField& f : HeaderFields) {
-      if (!EqualsNoCase(f.Name(), name)) continue;
+      if (!vxRuntime::SameTextAscii(f.Name(), name)) continue;
       const TMailAddressList boxes = ParseAddressList(f.Value());
       if (!boxes.empty()) return WideToUtf8(boxes.front().Address);
     }
@@ -640,7 +626,7 @@ std::vector<std::string> TRawMessage::EnvelopeRecipients() const {
   std::set<std::string> seen;
   for (const TRawHeaderField& f : HeaderFields) {
     const std::string name = f.Name();
-    if (!EqualsNoCase(name, "To") && !EqualsNoCase(name, "Cc") && !EqualsNoCase(name, "Bcc")) continue;
+    if (!vxRuntime::SameTextAscii(name, "To") && !vxRuntime::SameTextAscii(name, "Cc") && !vxRuntime::SameTextAscii(name, "Bcc")) continue;
     for (const TMailAddress& a : ParseAddressList(f.Value())) {
       std::string box = WideToUtf8(a.Address);
       if (seen.insert(box).second) result.push_back(std::move(box));
@@ -749,9 +735,9 @@ TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
   m.ReplyTo = ParseAddressList(raw.FieldValue("Reply-To"));
   for (const TRawHeaderField& f : raw.HeaderFields) {
     const std::string name = f.Name();
-    if (EqualsNoCase(name, "To")) for (auto& a : ParseAddressList(f.Value())) m.To.push_back(a);
-    if (EqualsNoCase(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
-    if (EqualsNoCase(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
+    if (vxRuntime::SameTextAscii(name, "To")) for (auto& a : ParseAddressList(f.Value())) m.To.push_back(a);
+    if (vxRuntime::SameTextAscii(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
+    if (vxRuntime::SameTextAscii(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
   }
   m.Subject = DecodeHeaderText(vxRuntime::Trim<char>(raw.FieldValue("Subject")));
   std::string id = vxRuntime::Trim<char>(Unfold(raw.FieldValue("Message-ID")));
@@ -762,7 +748,7 @@ TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
     m.Priority = static_cast<TMailPriority>(priority[0] - '1');
 
   const THeaderParameters type = ParseHeaderParameters(raw.FieldValue("Content-Type"));
-  const std::string mediaType = type.Value.empty() ? "text/plain" : LowerAscii(type.Value);
+  const std::string mediaType = type.Value.empty() ? "text/plain" : vxRuntime::AsciiLower(type.Value);
   m.ContentType = Utf8ToWide(mediaType);
   std::vector<TMimePart> leaves;
   ReadLeaves(raw.HeaderFields, raw.Body, leaves, 0);

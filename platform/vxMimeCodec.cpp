@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/vxCodePage.h"
+#include "platform/vxRuntime.h"
 
 namespace vxMimeCodec {
 
@@ -43,12 +44,6 @@ int HexValue(unsigned char c) {
 void AppendHexByte(std::string& out, unsigned char byte) {
   out.push_back(kHexDigits[byte >> 4]);
   out.push_back(kHexDigits[byte & 15]);
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string result(s);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -295,7 +290,7 @@ bool IsUtf8(std::string_view bytes) {
 ustring UnknownBytesToWide(std::string_view bytes) { return IsUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes); }
 
 ustring CharsetToWide(std::string_view charset, std::string_view bytes) {
-  std::string name = LowerAscii(charset);
+  std::string name = vxRuntime::AsciiLower(charset);
   // RFC 2231 lets a language follow the charset: "utf-8*de".
   if (const size_t star = name.find('*'); star != std::string::npos) name.resize(star);
   if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii" || name.empty())
@@ -545,7 +540,7 @@ THeaderParameters ParseHeaderParameters(std::string_view rawFolded) {
     skipBlanks();
     const size_t nameStart = i;
     while (i < raw.size() && raw[i] != '=' && raw[i] != ';') ++i;
-    std::string name = LowerAscii(raw.substr(nameStart, i - nameStart));
+    std::string name = vxRuntime::AsciiLower(raw.substr(nameStart, i - nameStart));
     while (!name.empty() && IsBlank(name.back())) name.pop_back();
     if (i >= raw.size() || raw[i] == ';') continue;  // a parameter without "=" is ignored
     ++i;  // the "="

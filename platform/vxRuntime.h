@@ -70,4 +70,29 @@ int Pos(std::basic_string_view<Ch> sub, std::basic_string_view<Ch> s, long long 
 inline int Pos(const ustring& sub, const ustring& s, long long from = 1) { return Pos<char16_t>(sub, s, from); }
 inline int Pos(const std::string& sub, const std::string& s, long long from = 1) { return Pos<char>(sub, s, from); }
 
+// ASCII-only case folding of 8-bit text: a-z and A-Z change, every other
+// byte stays, whatever the process's C locale says. Protocol keywords and
+// the 8-bit routines that fold only ASCII letters use it.
+inline std::string AsciiUpper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+inline std::string AsciiLower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return result;
+}
+inline bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 }  // namespace vxRuntime

@@ -6,6 +6,7 @@
 #include "platform/vxCodePage.h"
 #include "platform/vxHostName.h"
 #include "platform/vxMimeCodec.h"
+#include "platform/vxRuntime.h"
 
 namespace {
 
@@ -13,11 +14,6 @@ constexpr size_t kLongestReplyLine = 65536;
 constexpr size_t kMostReplyLines = 1000;
 constexpr size_t kPipelineBatch = 100;
 constexpr int kQuitReplyMs = 10'000;
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool IsDomainName(const std::string& name) {
   if (name.empty() || name.size() > 253 || name.front() == '.' || name.back() == '.' || name.front() == '-') return false;
@@ -61,7 +57,7 @@ std::string TSmtpReply::Text() const {
 }
 
 bool TSmtpCapabilities::OffersAuth(const std::string& mechanism) const {
-  return std::find(AuthMechanisms.begin(), AuthMechanisms.end(), UpperAscii(mechanism)) != AuthMechanisms.end();
+  return std::find(AuthMechanisms.begin(), AuthMechanisms.end(), vxRuntime::AsciiUpper(mechanism)) != AuthMechanisms.end();
 }
 
 TSmtpClient::TSmtpClient() = default;
@@ -147,7 +143,7 @@ void TSmtpClient::Hello() {
   for (size_t i = 1; i < reply.Lines.size(); ++i) {
     std::string line = reply.Lines[i];
     std::replace(line.begin(), line.end(), '=', ' ');  // the old form "AUTH=LOGIN"
-    const std::string upper = UpperAscii(line);
+    const std::string upper = vxRuntime::AsciiUpper(line);
     const size_t blank = upper.find(' ');
     const std::string keyword = upper.substr(0, blank);
     const std::string argument = blank == std::string::npos ? std::string() : upper.substr(blank + 1);
