@@ -11,6 +11,7 @@
 
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
+#include "platform/vxRuntime.h"
 
 namespace vxRuntime {
 
@@ -19,11 +20,6 @@ namespace {
 // The time-stamp day of 1970-01-01.
 constexpr int64_t UnixEpochDay = 719163;
 
-int64_t FloorDiv(int64_t a, int64_t b) {
-  const int64_t q = a / b;
-  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
-}
-int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back
 // (the civil-calendar algorithms of H. Hinnant).

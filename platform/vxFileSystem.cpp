@@ -14,6 +14,7 @@
 #include "platform/vxDateUtils.h"
 #include "platform/vxFileHandle.h"
 #include "platform/vxFileSystemDetail.h"
+#include "platform/vxRuntime.h"
 
 namespace vxFileSystem {
 
@@ -218,13 +219,11 @@ constexpr int64_t NsPerMs = 1'000'000;
 // Milliseconds from the runtime's day 1 (0001-01-01) to 1970-01-01.
 constexpr int64_t UnixEpochMSecs = int64_t{vxRuntime::DateDelta + vxRuntime::UnixDateDelta} * vxRuntime::MSecsPerDay;
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
 }  // namespace
 
 TDateTime FileTimeToLocalDateTime(TFileTime Time) {
-  const int64_t utcMs = FloorDiv(Time + NsPerMs / 2, NsPerMs);
-  const time_t seconds = static_cast<time_t>(FloorDiv(utcMs, 1000));
+  const int64_t utcMs = vxRuntime::FloorDiv(Time + NsPerMs / 2, NsPerMs);
+  const time_t seconds = static_cast<time_t>(vxRuntime::FloorDiv(utcMs, 1000));
   struct tm local {};
   localtime_r(&seconds, &local);
   const int64_t localMs = utcMs + static_cast<int64_t>(local.tm_gmtoff) * 1000;

@@ -3,6 +3,7 @@
 // UTF-16 text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,15 @@ int Pos(std::basic_string_view<Ch> sub, std::basic_string_view<Ch> s, long long 
 }
 inline int Pos(const ustring& sub, const ustring& s, long long from = 1) { return Pos<char16_t>(sub, s, from); }
 inline int Pos(const std::string& sub, const std::string& s, long long from = 1) { return Pos<char>(sub, s, from); }
+
+// Integer division rounding towards minus infinity, and its remainder
+// (never negative for a positive b), for day and millisecond arithmetic
+// before 1970 or 1899.
+inline int64_t FloorDiv(int64_t a, int64_t b) {
+  const int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+inline int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
 // ASCII-only case folding of 8-bit text: a-z and A-Z change, every other
 // byte stays, whatever the process's C locale says. Protocol keywords and
