@@ -10,6 +10,7 @@
 #include "platform/vxCodePage.h"
 #include "platform/vxExceptions.h"
 #include "platform/vxFileHandle.h"
+#include "platform/vxRuntime.h"
 
 namespace {
 
@@ -38,13 +39,9 @@ class TDigest {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
     if (EVP_DigestFinal_ex(FContext.get(), digest, &size) != 1) throw Exception("MD5 digest failed");
-    static const char digits[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(2 * size);
-    for (unsigned int i = 0; i < size; ++i) {
-      text += digits[digest[i] >> 4];
-      text += digits[digest[i] & 15];
-    }
+    for (unsigned int i = 0; i < size; ++i) vxRuntime::AppendHexByte(text, digest[i]);
     return text;
   }
 

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "platform/vxFileSystemDetail.h"
+#include "platform/vxRuntime.h"
 
 namespace vxFileSystem {
 
@@ -148,7 +149,6 @@ namespace {
 
 // A hidden, unguessable name in Target's folder.
 std::string TemporaryNameBeside(const std::string& Target) {
-  static const char digits[] = "0123456789abcdef";
   unsigned char random[8] = {};
   if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
     // The kernel's source cannot fail for 8 bytes once booted; the address
@@ -157,10 +157,7 @@ std::string TemporaryNameBeside(const std::string& Target) {
     for (size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(fallback >> (8 * i));
   }
   std::string name = ".vx-";
-  for (unsigned char b : random) {
-    name += digits[b >> 4];
-    name += digits[b & 15];
-  }
+  for (unsigned char b : random) vxRuntime::AppendHexByte(name, b, false);
   name += ".tmp";
   const size_t slash = Target.rfind('/');
   return slash == std::string::npos ? name : Target.substr(0, slash + 1) + name;

@@ -41,11 +41,6 @@ int HexValue(unsigned char c) {
   return -1;
 }
 
-void AppendHexByte(std::string& out, unsigned char byte) {
-  out.push_back(kHexDigits[byte >> 4]);
-  out.push_back(kHexDigits[byte & 15]);
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 
@@ -368,7 +363,7 @@ std::string EncodeHeaderText(std::u16string_view text) {
           piece.push_back(static_cast<char>(c));
         } else {
           piece.push_back('=');
-          AppendHexByte(piece, c);
+          vxRuntime::AppendHexByte(piece, c);
         }
       },
       [&](const std::string& piece) {
@@ -487,7 +482,7 @@ std::string FormatParameter(std::string_view name, std::u16string_view value) {
           piece.push_back(static_cast<char>(c));
         } else {
           piece.push_back('%');
-          AppendHexByte(piece, c);
+          vxRuntime::AppendHexByte(piece, c);
         }
       },
       [&](const std::string& piece) {

@@ -80,6 +80,13 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {
 }
 inline int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
+// Appends a byte as two hexadecimal digits.
+inline void AppendHexByte(std::string& out, unsigned char byte, bool upperCase = true) {
+  const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+  out.push_back(digits[byte >> 4]);
+  out.push_back(digits[byte & 15]);
+}
+
 // ASCII-only case folding of 8-bit text: a-z and A-Z change, every other
 // byte stays, whatever the process's C locale says. Protocol keywords and
 // the 8-bit routines that fold only ASCII letters use it.

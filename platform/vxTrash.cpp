@@ -13,6 +13,7 @@
 #include "platform/vxFileHandle.h"
 #include "platform/vxFileSystem.h"
 #include "platform/vxFileSystemDetail.h"
+#include "platform/vxRuntime.h"
 #include "platform/vxShellFolders.h"
 
 namespace vxFileSystem {
@@ -22,7 +23,6 @@ namespace {
 // The path as the trash records it: absolute, and URL-escaped byte by byte
 // with "/" kept.
 std::string EscapedPath(const std::string& absolute) {
-  static const char digits[] = "0123456789ABCDEF";
   std::string escaped;
   for (unsigned char c : absolute) {
     const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
@@ -31,8 +31,7 @@ std::string EscapedPath(const std::string& absolute) {
       escaped += static_cast<char>(c);
     } else {
       escaped += '%';
-      escaped += digits[c >> 4];
-      escaped += digits[c & 15];
+      vxRuntime::AppendHexByte(escaped, c);
     }
   }
   return escaped;
