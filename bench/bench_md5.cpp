@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/vxMD5.h"
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 
 namespace {
 

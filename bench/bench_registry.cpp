@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/vxRegistry.h"
+#include "platform/registry/vxRegistry.h"
 
 namespace {
 

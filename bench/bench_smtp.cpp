@@ -6,10 +6,10 @@
 
 #include <random>
 
-#include "platform/vxMime.h"
-#include "platform/vxMimeCodec.h"
-#include "platform/vxSmtp.h"
-#include "tests/platform/vxSmtpTestServer.h"
+#include "platform/mail/vxMime.h"
+#include "platform/mail/vxMimeCodec.h"
+#include "platform/mail/vxSmtp.h"
+#include "tests/platform/mail/vxSmtpTestServer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 
 namespace {
 

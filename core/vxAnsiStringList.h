@@ -5,7 +5,7 @@
 // toTStrings copies the items into a UTF-16 list.
 #pragma once
 
-#include "platform/vxStringList.h"
+#include "platform/lists/vxStringList.h"
 
 using TAnsiStrings = TStringsT<char>;
 using TAnsiStringList = TStringListT<char>;

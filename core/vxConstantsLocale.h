@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 // One row of the language table. Codes are upper case; a column a row does
 // not have is empty.

@@ -10,11 +10,11 @@
 #include "core/vxMath.h"
 #include "core/vxStrToFloatConverter.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxNumberText.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/text/vxNumberText.h"
+#include "platform/base/vxRuntime.h"
 
 namespace TvxConversion {
 namespace {

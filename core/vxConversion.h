@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
-#include "platform/vxVariant.h"
+#include "platform/base/vxBase.h"
+#include "platform/values/vxVariant.h"
 
 namespace TvxConversion {
 

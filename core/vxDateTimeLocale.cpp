@@ -2,9 +2,9 @@
 
 #include "core/vxConstantsLocale.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxLocale.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxLocale.h"
+#include "platform/base/vxRuntime.h"
 
 namespace TvxDateTime {
 

@@ -2,8 +2,8 @@
 // settings and of a language code or locale name.
 #pragma once
 
-#include "platform/vxBase.h"
-#include "platform/vxFormatSettings.h"
+#include "platform/base/vxBase.h"
+#include "platform/text/vxFormatSettings.h"
 
 namespace TvxDateTime {
 

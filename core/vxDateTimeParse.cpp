@@ -3,12 +3,12 @@
 #include <string_view>
 
 #include "core/vxConversion.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxNumberText.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/text/vxNumberText.h"
+#include "platform/base/vxRuntime.h"
 
 namespace TvxDateTime {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxDateTime {
 

@@ -7,11 +7,11 @@
 #include "core/vxDateTimeLocale.h"
 #include "core/vxDateTimeParse.h"
 #include "core/vxStringsPad.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxNumberText.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/text/vxNumberText.h"
+#include "platform/base/vxRuntime.h"
 
 int32_t GetTimeZoneBias() { return vxRuntime::TimeZoneBias(); }
 

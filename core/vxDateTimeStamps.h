@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
-#include "platform/vxDateUtils.h"
+#include "platform/base/vxBase.h"
+#include "platform/time/vxDateUtils.h"
 
 using TTimeStamp = vxRuntime::TTimeStamp;
 

@@ -18,14 +18,14 @@
 #include "core/vxStrings.h"
 #include "core/vxStringsIds.h"
 #include "core/vxToolsSystem.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFileHandle.h"
-#include "platform/vxFileSearch.h"
-#include "platform/vxFileSystem.h"
-#include "platform/vxRuntime.h"
-#include "platform/vxStream.h"
-#include "platform/vxTrash.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxFileHandle.h"
+#include "platform/files/vxFileSearch.h"
+#include "platform/files/vxFileSystem.h"
+#include "platform/base/vxRuntime.h"
+#include "platform/files/vxStream.h"
+#include "platform/files/vxTrash.h"
 
 namespace TvxFiles {
 namespace {

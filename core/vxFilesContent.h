@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxFiles {
 

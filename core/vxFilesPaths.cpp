@@ -13,14 +13,14 @@
 #include "core/vxToolsFolders.h"
 #include "core/vxToolsSystem.h"
 #include "core/vxWin32.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFileHandle.h"
-#include "platform/vxFileSearch.h"
-#include "platform/vxFileSystem.h"
-#include "platform/vxRuntime.h"
-#include "platform/vxShellFolders.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxFileHandle.h"
+#include "platform/files/vxFileSearch.h"
+#include "platform/files/vxFileSystem.h"
+#include "platform/base/vxRuntime.h"
+#include "platform/files/vxShellFolders.h"
 
 namespace TvxFiles {
 

@@ -16,8 +16,8 @@
 
 #include <cstdint>
 
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 namespace TvxFiles {
 

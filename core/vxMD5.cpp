@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "core/vxFilesPaths.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFileHandle.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxFileHandle.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 

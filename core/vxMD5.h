@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxMD5 {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/vxToolsEvo2.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxNumberText.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxNumberText.h"
 
 namespace TvxMath {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/vxBase.h"
-#include "platform/vxGeometry.h"
+#include "platform/base/vxBase.h"
+#include "platform/base/vxGeometry.h"
 
 // How a value is rounded to an integer.
 enum class TvxRoundMode : uint8_t {

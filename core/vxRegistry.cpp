@@ -7,9 +7,9 @@
 #include "core/vxConversion.h"
 #include "core/vxDateTimeParse.h"
 #include "core/vxTypes.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxRegFile.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/registry/vxRegFile.h"
 
 namespace TvxRegistry {
 

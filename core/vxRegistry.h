@@ -14,11 +14,11 @@
 
 #include <string>
 
-#include "platform/vxBase.h"
-#include "platform/vxGuid.h"
-#include "platform/vxRegistry.h"
-#include "platform/vxStringList.h"
-#include "platform/vxVariant.h"
+#include "platform/base/vxBase.h"
+#include "platform/base/vxGuid.h"
+#include "platform/registry/vxRegistry.h"
+#include "platform/lists/vxStringList.h"
+#include "platform/values/vxVariant.h"
 
 namespace TvxRegistry {
 

@@ -5,8 +5,8 @@
 
 #include "core/vxMD5.h"
 #include "core/vxMath.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 namespace vxStartup {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace vxStartup {
 

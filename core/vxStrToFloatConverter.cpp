@@ -3,9 +3,9 @@
 #include <optional>
 #include <utility>
 
-#include "platform/vxExceptions.h"
-#include "platform/vxNumberText.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxNumberText.h"
+#include "platform/base/vxRuntime.h"
 
 namespace TvxStrToFloatConverter {
 namespace {

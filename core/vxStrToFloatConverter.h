@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/vxBase.h"
-#include "platform/vxCurrency.h"
+#include "platform/base/vxBase.h"
+#include "platform/values/vxCurrency.h"
 
 // A non-digit character of the text and the count of characters after it.
 struct TvxSeparationEntry {

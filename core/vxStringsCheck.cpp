@@ -7,8 +7,8 @@
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
-#include "platform/vxRegExpr.h"
-#include "platform/vxRuntime.h"
+#include "platform/text/vxRegExpr.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxStrings {
 

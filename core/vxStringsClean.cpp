@@ -8,8 +8,8 @@
 
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxRuntime.h"
 
 using vxRuntime::Trim;
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/vxStringsSearch.h"
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxStrings {
 

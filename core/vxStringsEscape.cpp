@@ -4,7 +4,7 @@
 
 #include "core/vxAnsiStringList.h"
 #include "core/vxStringsReplace.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxExceptions.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/vxStringsSearch.h"
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 using TbyteArray = std::vector<uint8_t>;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/vxRuntime.h"
+#include "platform/base/vxRuntime.h"
 
 namespace vxStringsFold {
 

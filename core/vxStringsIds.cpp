@@ -6,9 +6,9 @@
 #include "core/vxDateTimeStamps.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxToolsSystem.h"
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxDateUtils.h"
+#include "platform/time/vxDateUtils.h"
 
 namespace TvxStrings {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "core/vxTypes.h"
-#include "platform/vxBase.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxZlib.h"
+#include "platform/base/vxBase.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/files/vxZlib.h"
 
 namespace TvxStrings {
 

@@ -5,7 +5,7 @@
 
 #include "core/vxConversion.h"
 #include "core/vxStringsReplace.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxRuntime.h"
 
 using vxRuntime::Copy;
 using vxRuntime::Trim;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/vxStringsSearch.h"
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 namespace TvxStrings {
 

@@ -5,7 +5,7 @@
 
 #include "core/vxStringsFold.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/vxAnsiStringList.h"
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 namespace TvxStrings {
 

@@ -6,8 +6,8 @@
 
 #include "core/vxStringsFold.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxRuntime.h"
 
 using vxRuntime::Copy;
 using vxRuntime::Trim;

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 // Selects the start, the end or both ends of a text, or the first, the last
 // or each occurrence.

@@ -8,7 +8,7 @@
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 

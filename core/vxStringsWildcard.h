@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "platform/vxBase.h"
-#include "platform/vxStringList.h"
+#include "platform/base/vxBase.h"
+#include "platform/lists/vxStringList.h"
 
 namespace vxStringsWildcard {
 

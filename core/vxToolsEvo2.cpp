@@ -1,6 +1,6 @@
 #include "core/vxToolsEvo2.h"
 
-#include "platform/vxCaseMap.h"
+#include "platform/text/vxCaseMap.h"
 
 ustring UpperStrW(const ustring& Text) { return vxCaseMap::Upper(Text); }
 

@@ -5,7 +5,7 @@
 // "equal after UpperStrW on both sides".
 #pragma once
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 ustring UpperStrW(const ustring& Text);
 ustring LowerStrW(const ustring& Text);

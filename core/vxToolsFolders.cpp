@@ -1,8 +1,8 @@
 #include "core/vxToolsFolders.h"
 
-#include "platform/vxFileSystem.h"
-#include "platform/vxRuntime.h"
-#include "platform/vxShellFolders.h"
+#include "platform/files/vxFileSystem.h"
+#include "platform/base/vxRuntime.h"
+#include "platform/files/vxShellFolders.h"
 
 namespace TvxTools {
 

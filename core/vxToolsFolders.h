@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxTools {
 

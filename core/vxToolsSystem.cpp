@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxGuid.h"
-#include "platform/vxHostName.h"
-#include "platform/vxRuntime.h"
-#include "platform/vxSystemInfo.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/base/vxGuid.h"
+#include "platform/net/vxHostName.h"
+#include "platform/base/vxRuntime.h"
+#include "platform/base/vxSystemInfo.h"
 
 namespace TvxTools {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "core/vxTypes.h"
-#include "platform/vxBase.h"
-#include "platform/vxVariant.h"
+#include "platform/base/vxBase.h"
+#include "platform/values/vxVariant.h"
 
 namespace TvxTools {
 

@@ -3,7 +3,7 @@
 #include <span>
 
 #include "core/vxToolsEvo2.h"
-#include "platform/vxRuntime.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/vxBase.h"
-#include "platform/vxShortString.h"
-#include "platform/vxThreadPriority.h"
-#include "platform/vxVariant.h"
+#include "platform/base/vxBase.h"
+#include "platform/base/vxShortString.h"
+#include "platform/base/vxThreadPriority.h"
+#include "platform/values/vxVariant.h"
 
 // ---- Enumerations ---------------------------------------------------------
 

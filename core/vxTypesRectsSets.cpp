@@ -9,9 +9,9 @@
 
 #include "core/vxConversion.h"
 #include "core/vxMath.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxNumberText.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/text/vxNumberText.h"
 
 namespace TvxTypes {
 namespace {

@@ -18,9 +18,9 @@
 // The records of the unit; that header includes this one at its end, so
 // either may be included first.
 #include "core/vxTypes.h"
-#include "platform/vxBase.h"
-#include "platform/vxGeometry.h"
-#include "platform/vxTypeInfo.h"
+#include "platform/base/vxBase.h"
+#include "platform/base/vxGeometry.h"
+#include "platform/values/vxTypeInfo.h"
 
 namespace TvxTypes {
 

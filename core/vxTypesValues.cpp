@@ -10,10 +10,10 @@
 #include "core/vxConversion.h"
 #include "core/vxDateTime.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxNumberText.h"
-#include "platform/vxRuntime.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/text/vxNumberText.h"
+#include "platform/base/vxRuntime.h"
 
 namespace TvxTypes {
 namespace {

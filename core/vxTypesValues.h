@@ -14,9 +14,9 @@
 // The enumerations and records of the unit; that header includes this one
 // at its end, so either may be included first.
 #include "core/vxTypes.h"
-#include "platform/vxBase.h"
-#include "platform/vxBson.h"
-#include "platform/vxVariant.h"
+#include "platform/base/vxBase.h"
+#include "platform/values/vxBson.h"
+#include "platform/values/vxVariant.h"
 
 namespace TvxTypes {
 

@@ -1,6 +1,6 @@
 #include "core/vxWin32.h"
 
-#include "platform/vxFileSystem.h"
+#include "platform/files/vxFileSystem.h"
 
 namespace TvxWin32 {
 

@@ -7,7 +7,7 @@
 // here.
 #pragma once
 
-#include "platform/vxBase.h"
+#include "platform/base/vxBase.h"
 
 namespace TvxWin32 {
 

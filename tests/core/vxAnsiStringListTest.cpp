@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/vxStream.h"
-#include "vxTestTempDir.h"
+#include "platform/files/vxStream.h"
+#include "support/vxTestTempDir.h"
 
 TEST(AnsiStringList, toTStringsAppendsTheItemsAsUtf16) {
   TAnsiStringList source;

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxLocale.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/text/vxLocale.h"
 
 namespace {
 

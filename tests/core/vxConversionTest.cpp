@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/vxExceptions.h"
-#include "platform/vxFormatSettings.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxFormatSettings.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxLocale.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/text/vxLocale.h"
 
 namespace {
 

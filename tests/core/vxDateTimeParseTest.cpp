@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/base/vxExceptions.h"
 
 using vxRuntime::EncodeDate;
 using vxRuntime::EncodeDateTime;

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "core/vxConstants.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/base/vxExceptions.h"
 #include "support/vxTimeZoneGuard.h"
 
 using vxRuntime::EncodeDate;

@@ -10,13 +10,13 @@
 
 #include "core/vxFilesPaths.h"
 #include "core/vxMD5.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFileHandle.h"
-#include "platform/vxStream.h"
-#include "vxChildProcess.h"
-#include "vxScopedEnv.h"
-#include "vxTestTempDir.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxFileHandle.h"
+#include "platform/files/vxStream.h"
+#include "support/vxChildProcess.h"
+#include "support/vxScopedEnv.h"
+#include "support/vxTestTempDir.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 
 #include "core/vxToolsFolders.h"
 #include "core/vxWin32.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxShellFolders.h"
-#include "platform/vxStringList.h"
-#include "vxScopedEnv.h"
-#include "vxTestTempDir.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxShellFolders.h"
+#include "platform/lists/vxStringList.h"
+#include "support/vxScopedEnv.h"
+#include "support/vxTestTempDir.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "core/vxStartup.h"
-#include "platform/vxExceptions.h"
-#include "platform/vxFileHandle.h"
-#include "vxChildProcess.h"
-#include "vxScopedEnv.h"
-#include "vxTestTempDir.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/files/vxFileHandle.h"
+#include "support/vxChildProcess.h"
+#include "support/vxScopedEnv.h"
+#include "support/vxTestTempDir.h"
 
 
 namespace {

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "core/vxStartup.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxExceptions.h"
 
 namespace {
 

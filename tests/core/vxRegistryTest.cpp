@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "core/vxConversion.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxFormatSettings.h"
-#include "platform/vxRegFile.h"
-#include "tests/platform/vxRegistryFolder.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/text/vxFormatSettings.h"
+#include "platform/registry/vxRegFile.h"
+#include "tests/platform/registry/vxRegistryFolder.h"
 
 namespace {
 

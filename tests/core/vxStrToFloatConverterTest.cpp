@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/vxExceptions.h"
+#include "platform/base/vxExceptions.h"
 
 namespace {
 

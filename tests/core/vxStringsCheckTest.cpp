@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxRegExpr.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/text/vxRegExpr.h"
 
 using namespace TvxStrings;
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 
 using namespace TvxStrings;
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxExceptions.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 using namespace TvxStrings;
 

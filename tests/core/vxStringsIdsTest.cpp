@@ -72,7 +72,7 @@ TEST(DecompressString, ErrorClassName) {
 }  // namespace
 
 #include "core/vxToolsSystem.h"
-#include "platform/vxDateUtils.h"
+#include "platform/time/vxDateUtils.h"
 
 namespace {
 

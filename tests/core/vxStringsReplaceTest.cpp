@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/vxCodePage.h"
+#include "platform/base/vxCodePage.h"
 
 using namespace TvxStrings;
 

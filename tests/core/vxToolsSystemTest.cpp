@@ -7,10 +7,10 @@
 #include <set>
 
 #include "core/vxToolsEvo2.h"
-#include "platform/vxCodePage.h"
-#include "platform/vxHostName.h"
-#include "platform/vxSystemInfo.h"
-#include "vxScopedEnv.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/net/vxHostName.h"
+#include "platform/base/vxSystemInfo.h"
+#include "support/vxScopedEnv.h"
 
 namespace {
 

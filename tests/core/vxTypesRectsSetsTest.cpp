@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxFormatSettings.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/text/vxFormatSettings.h"
 
 using namespace TvxTypes;
 

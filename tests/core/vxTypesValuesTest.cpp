@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/vxCodePage.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxFormatSettings.h"
+#include "platform/base/vxCodePage.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/text/vxFormatSettings.h"
 
 using namespace TvxTypes;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/internal/vxConstants.h"
-#include "platform/vxDateUtils.h"
-#include "platform/vxExceptions.h"
+#include "platform/time/vxDateUtils.h"
+#include "platform/base/vxExceptions.h"
 
 using vxRuntime::EncodeDate;
 using vxRuntime::EncodeDateTime;

@@ -1,0 +1,79 @@
+#include "platform/base/vxSystemInfo.h"
+
+#include <pwd.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/base/vxCodePage.h"
+
+namespace vxSystemInfo {
+
+std::optional<TUserEntry> CurrentUserEntry() {
+  const long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return std::nullopt;
+  TUserEntry user;
+  if (found->pw_name) user.Name = found->pw_name;
+  if (found->pw_dir) user.Home = found->pw_dir;
+  if (found->pw_gecos) {
+    const std::string gecos = found->pw_gecos;
+    user.FullName = gecos.substr(0, gecos.find(','));
+  }
+  return user;
+}
+
+ustring GetLoginName() {
+  if (const auto user = CurrentUserEntry(); user && !user->Name.empty()) return Utf8ToWide(user->Name);
+  for (const char* name : {"USER", "LOGNAME"}) {
+    if (const char* value = std::getenv(name); value && *value) return Utf8ToWide(value);
+  }
+  return Utf8ToWide(std::to_string(geteuid()));
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
+  if (const auto user = CurrentUserEntry(); user && !user->Home.empty() && user->Home[0] == '/') return user->Home;
+  return {};
+}
+
+uint32_t GetTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_BOOTTIME, &ts);
+  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(ms);  // wraps as the 32-bit counter does
+}
+
+int GetProcessorCount() {
+  const long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n > 0 ? static_cast<int>(n) : 1;
+}
+
+uint64_t GetResidentSetSize(pid_t pid) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/statm";
+  FILE* file = std::fopen(path.c_str(), "r");
+  if (!file) return 0;
+  unsigned long long total = 0, resident = 0;
+  const int read = std::fscanf(file, "%llu %llu", &total, &resident);
+  std::fclose(file);
+  if (read != 2) return 0;
+  return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+ustring GetErrorMessage(int errorCode) {
+  if (errorCode == 0) return {};
+  char buffer[256];
+  const char* text = strerror_r(errorCode, buffer, sizeof buffer);
+  // glibc answers unknown codes with "Unknown error N": the system has no message.
+  if (!text || std::strncmp(text, "Unknown error", 13) == 0) return {};
+  return Utf8ToWide(text);
+}
+
+}  // namespace vxSystemInfo

@@ -1,0 +1,42 @@
+// Facts about the running process, its user and the machine, from POSIX
+// and /proc.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+#include "platform/base/vxBase.h"
+
+namespace vxSystemInfo {
+
+// The effective user's entry in the password database.
+struct TUserEntry {
+  std::string Name;
+  std::string Home;
+  std::string FullName;  // the first field of the comment, may be empty
+};
+std::optional<TUserEntry> CurrentUserEntry();
+
+// The login name of the process's effective user (password database, then
+// $USER/$LOGNAME, then the numeric user id).
+ustring GetLoginName();
+
+// The user's home folder: $HOME when it is an absolute path, else the
+// password database's; empty when neither gives one.
+std::string HomeFolder();
+
+// Milliseconds since the system started, wrapping after about 49.7 days.
+uint32_t GetTickCount();
+
+// Processors online.
+int GetProcessorCount();
+
+// The resident set size of a process in bytes; 0 when it cannot be read.
+uint64_t GetResidentSetSize(pid_t pid);
+
+// The system's message for an errno value; empty when it has none.
+ustring GetErrorMessage(int errorCode);
+
+}  // namespace vxSystemInfo

@@ -1,0 +1,761 @@
+#include "platform/mail/vxMime.h"
+
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <ctime>
+#include <random>
+#include <set>
+
+#include "platform/base/vxCodePage.h"
+#include "platform/mail/vxMimeCodec.h"
+#include "platform/base/vxRuntime.h"
+#include "platform/files/vxStream.h"
+
+using namespace vxMimeCodec;
+
+namespace {
+
+// Lines that hold encoded words may not be longer than 76 characters.
+constexpr size_t kFoldColumn = 76;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// ------------------------------------------------------------ address lists
+
+enum class TTokenKind { Atom, Quoted, DomainLiteral, Special };
+
+struct TToken {
+  TTokenKind Kind;
+  std::string Text;      // atom text, quoted content (unescaped), literal with brackets, or the special
+  std::string Raw;       // as written (quoted strings with their quotes)
+  std::string Comment;   // text of a comment right after the token
+};
+
+bool IsAddressSpecial(char c) { return std::string_view("()<>[]:;@\\,.\"").find(c) != std::string_view::npos; }
+
+std::vector<TToken> Tokenize(std::string_view raw) {
+  std::vector<TToken> tokens;
+  size_t i = 0;
+  while (i < raw.size()) {
+    const char c = raw[i];
+    if (static_cast<unsigned char>(c) <= 32) {
+      ++i;
+    } else if (c == '(') {
+      // Comments nest and may hold quoted pairs.
+      int depth = 0;
+      std::string text;
+      for (; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+          text.push_back(raw[++i]);
+          continue;
+        }
+        if (raw[i] == '(' && depth++ == 0) continue;
+        if (raw[i] == ')' && --depth == 0) {
+          ++i;
+          break;
+        }
+        text.push_back(raw[i]);
+      }
+      if (!tokens.empty() && tokens.back().Comment.empty()) tokens.back().Comment = vxRuntime::Trim<char>(text);
+    } else if (c == '"') {
+      const size_t start = i++;
+      std::string text;
+      while (i < raw.size() && raw[i] != '"') {
+        if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
+        text.push_back(raw[i++]);
+      }
+      if (i < raw.size()) ++i;
+      tokens.push_back({TTokenKind::Quoted, text, std::string(raw.substr(start, i - start)), {}});
+    } else if (c == '[') {
+      const size_t end = raw.find(']', i);
+      const size_t stop = end == std::string_view::npos ? raw.size() : end + 1;
+      const std::string literal(raw.substr(i, stop - i));
+      tokens.push_back({TTokenKind::DomainLiteral, literal, literal, {}});
+      i = stop;
+    } else if (IsAddressSpecial(c)) {
+      tokens.push_back({TTokenKind::Special, std::string(1, c), std::string(1, c), {}});
+      ++i;
+    } else {
+      const size_t start = i;
+      while (i < raw.size() && static_cast<unsigned char>(raw[i]) > 32 && !IsAddressSpecial(raw[i])) ++i;
+      const std::string atom(raw.substr(start, i - start));
+      tokens.push_back({TTokenKind::Atom, atom, atom, {}});
+    }
+  }
+  return tokens;
+}
+
+class TAddressParser {
+ public:
+  explicit TAddressParser(std::string_view raw) : FTokens(Tokenize(Unfold(raw))) {}
+
+  TMailAddressList ParseList() {
+    while (!AtEnd()) {
+      if (IsSpecial(",") || IsSpecial(";") || IsSpecial(">")) {
+        ++FPos;
+        continue;
+      }
+      ParseAddress(true);
+    }
+    return std::move(FResult);
+  }
+
+ private:
+  std::vector<TToken> FTokens;
+  size_t FPos = 0;
+  TMailAddressList FResult;
+
+  bool AtEnd() const { return FPos >= FTokens.size(); }
+  bool IsSpecial(const char* s) const {
+    return !AtEnd() && FTokens[FPos].Kind == TTokenKind::Special && FTokens[FPos].Text == s;
+  }
+  bool IsWord() const {
+    return !AtEnd() && (FTokens[FPos].Kind == TTokenKind::Atom || FTokens[FPos].Kind == TTokenKind::Quoted);
+  }
+
+  // A display name: its words joined by blanks, encoded words decoded.
+  static ustring PhraseText(const std::vector<const TToken*>& words) {
+    std::string joined;
+    for (const TToken* word : words) {
+      if (word->Kind == TTokenKind::Special && word->Text == ".") {
+        joined += ".";
+        continue;
+      }
+      if (!joined.empty() && joined.back() != '.') joined.push_back(' ');
+      joined += word->Text;
+    }
+    return DecodeHeaderText(joined);
+  }
+
+  // A mailbox up to ">" or the end of the address; a source route
+  // ("@a,@b:") is dropped.
+  std::string ReadAngleAddress() {
+    std::string box;
+    while (!AtEnd() && !IsSpecial(">")) {
+      const TToken& t = FTokens[FPos++];
+      if (t.Kind == TTokenKind::Special && t.Text == ":") {
+        box.clear();
+        continue;
+      }
+      if (t.Kind == TTokenKind::Special && t.Text == ",") continue;
+      box += t.Raw;
+    }
+    if (IsSpecial(">")) ++FPos;
+    return box;
+  }
+
+  void Add(ustring name, const std::string& box) {
+    if (box.empty()) return;
+    FResult.push_back({std::move(name), UnknownBytesToWide(box)});
+  }
+
+  void ParseAddress(bool groupAllowed) {
+    std::vector<const TToken*> phrase;
+    std::string raw;  // the same tokens as written, in case they are a mailbox
+    std::string comment;
+    while (IsWord() || IsSpecial(".")) {
+      // Words without a dot between them ("john smith@x") make no mailbox:
+      // the blank stays, so that they are never joined into another one.
+      if (IsWord() && !phrase.empty() && phrase.back()->Kind != TTokenKind::Special) raw += ' ';
+      phrase.push_back(&FTokens[FPos]);
+      raw += FTokens[FPos].Raw;
+      if (!FTokens[FPos].Comment.empty()) comment = FTokens[FPos].Comment;
+      ++FPos;
+    }
+    if (IsSpecial(":") && groupAllowed) {
+      ++FPos;
+      while (!AtEnd() && !IsSpecial(";")) {
+        if (IsSpecial(",")) {
+          ++FPos;
+          continue;
+        }
+        const size_t before = FPos;
+        ParseAddress(false);
+        if (FPos == before) ++FPos;
+      }
+      if (IsSpecial(";")) ++FPos;
+      return;
+    }
+    if (IsSpecial("<")) {
+      ++FPos;
+      Add(PhraseText(phrase), ReadAngleAddress());
+      return;
+    }
+    if (IsSpecial("@")) {
+      ++FPos;
+      std::string domain;
+      while (!AtEnd() && (FTokens[FPos].Kind == TTokenKind::Atom || FTokens[FPos].Kind == TTokenKind::DomainLiteral ||
+                          IsSpecial("."))) {
+        if (!FTokens[FPos].Comment.empty()) comment = FTokens[FPos].Comment;
+        domain += FTokens[FPos++].Raw;
+      }
+      Add(DecodeHeaderText(comment), raw + "@" + domain);
+      return;
+    }
+    if (!phrase.empty()) {
+      // A mailbox without domain, such as "postmaster".
+      Add(DecodeHeaderText(comment), raw);
+      return;
+    }
+    if (!AtEnd() && !IsSpecial(",") && !IsSpecial(";")) ++FPos;  // skip what cannot start an address
+  }
+};
+
+// A display name needs quotes when it holds anything but atoms and blanks.
+bool NeedsQuotes(std::u16string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char16_t c) {
+    return c < 128 && !std::isalnum(static_cast<unsigned char>(c)) &&
+           std::u16string_view(u" !#$%&'*+-/=?^_`{|}~").find(c) == std::u16string_view::npos;
+  });
+}
+
+bool IsPrintableAscii(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 32 && c <= 126; });
+}
+
+bool IsControl(char16_t c) { return c < 32 || c == 127; }
+
+// A mailbox a header field can carry: no control character (a line break
+// would start a field of its own) and no blank outside a quoted local part.
+bool IsWritableMailbox(std::u16string_view box) {
+  bool quoted = false;
+  for (size_t i = 0; i < box.size(); ++i) {
+    const char16_t c = box[i];
+    if (IsControl(c)) return false;
+    if (quoted && c == u'\\' && i + 1 < box.size()) {
+      if (IsControl(box[i + 1])) return false;
+      ++i;
+    } else if (c == u'"') {
+      quoted = !quoted;
+    } else if (c == u' ' && !quoted) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The address as the wire should carry it: trimmed, 'Name <box>' read as
+// name and mailbox, blanks and control characters never inside.
+TMailAddress Normalise(const TMailAddress& given) {
+  TMailAddress result{vxRuntime::Trim(given.Name), vxRuntime::Trim(given.Address)};
+  // Reading the text as an address list would drop line breaks silently.
+  const bool controlFree = std::none_of(result.Address.begin(), result.Address.end(), IsControl);
+  if (controlFree && result.Address.find_first_of(u"<>\" ,;()") != ustring::npos) {
+    const TMailAddressList parsed = ParseAddressList(WideToUtf8(result.Address));
+    if (parsed.size() == 1) {
+      if (result.Name.empty() || result.Name == result.Address) result.Name = parsed.front().Name;
+      result.Address = parsed.front().Address;
+    }
+  }
+  if (!controlFree || !IsWritableMailbox(result.Address)) {
+    std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
+    std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
+    throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());
+  }
+  if (result.Name == result.Address) result.Name.clear();
+  return result;
+}
+
+TMailAddressList NormaliseList(const TMailAddressList& list) {
+  TMailAddressList result;
+  for (const TMailAddress& a : list) {
+    TMailAddress n = Normalise(a);
+    if (!n.Address.empty()) result.push_back(std::move(n));
+  }
+  return result;
+}
+
+// ------------------------------------------------------------ files
+
+std::string ReadWholeFile(const ustring& fileName) {
+  TFileStream file(fileName, fmOpenRead);
+  return file.ReadToEnd();
+}
+
+void WriteWholeFile(const ustring& fileName, const std::string& content) {
+  TAtomicFileStream file(fileName);
+  file.WriteBuffer(content);
+  file.Commit();
+}
+
+// ------------------------------------------------------------ composing
+
+// "Name: value" folded at blanks so that lines stay within kFoldColumn
+// where the words allow it. A first word too long for the line of the name
+// goes on a line of its own.
+std::string FoldField(std::string_view name, std::string_view value) {
+  const std::string blankAndValue = " " + std::string(value);
+  const std::string_view rest = blankAndValue;
+  std::string out(name);
+  out += ":";
+  size_t column = out.size();
+  size_t i = 0;
+  while (i < rest.size()) {
+    size_t next = rest.find(' ', i + 1);
+    if (next == std::string_view::npos) next = rest.size();
+    const std::string_view word = rest.substr(i, next - i);  // with its blank
+    const bool first = i == 0;
+    if (column + word.size() > kFoldColumn && (!first || word.size() <= kFoldColumn)) {
+      out += "\r\n";
+      column = 0;
+    }
+    out += word;
+    column += word.size();
+    i = next;
+  }
+  return out;
+}
+
+// Header text with line breaks and other control characters made harmless.
+std::string HeaderText(std::u16string_view text) { return EncodeHeaderText(text); }
+
+std::string MailDate(TDateTime date) {
+  std::time_t seconds;
+  if (date == 0) {
+    seconds = std::time(nullptr);
+  } else {
+    // TDateTime counts local days from 1899-12-30; 25569 is 1970-01-01.
+    const double local = std::round((date - 25569.0) * 86400.0);
+    const std::time_t asIfUtc = static_cast<std::time_t>(local);
+    std::tm fields{};
+    gmtime_r(&asIfUtc, &fields);
+    fields.tm_isdst = -1;
+    seconds = std::mktime(&fields);
+  }
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const long offset = local.tm_gmtoff / 60;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s, %d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDays[local.tm_wday], local.tm_mday,
+                kMonths[local.tm_mon], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
+                offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
+  return text;
+}
+
+std::string RandomBoundary() {
+  thread_local std::mt19937_64 generator{std::random_device{}()};
+  char text[40];
+  std::snprintf(text, sizeof text, "=_vx%016llx%08llx", static_cast<unsigned long long>(generator()),
+                static_cast<unsigned long long>(generator() & 0xFFFFFFFFu));
+  // "=_" never occurs in quoted-printable or Base64 output, so the boundary
+  // cannot appear in the parts.
+  return text;
+}
+
+// Content types come from callers; keep only what a token list may hold.
+std::string CleanContentType(std::u16string_view type, const char* fallback) {
+  std::string out;
+  for (char16_t c : type)
+    if (c > 32 && c < 127 && c != u';' && c != u'"') out.push_back(static_cast<char>(c));
+  return out.empty() ? fallback : vxRuntime::AsciiLower(out);
+}
+
+std::string AngleId(std::u16string_view id) {
+  std::string text = vxRuntime::Trim<char>(WideToUtf8(id));
+  text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; }),
+             text.end());
+  if (text.size() >= 2 && text.front() == '<' && text.back() == '>') return text;
+  return "<" + text + ">";
+}
+
+void AddField(TRawMessage& message, std::string_view name, std::string_view value) {
+  message.HeaderFields.push_back({FoldField(name, value), "\r\n"});
+}
+
+std::string ComposeTextPart(std::u16string_view contentType, std::u16string_view text) {
+  std::string part = FoldField("Content-Type", CleanContentType(contentType, "text/plain") + "; charset=utf-8");
+  part += "\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n";
+  part += QuotedPrintableEncode(NormaliseLineBreaks(WideToUtf8(text)));
+  return part;
+}
+
+std::string ComposeAttachmentPart(const TMimePart& p) {
+  std::string type = CleanContentType(p.ContentType, "application/octet-stream");
+  const ustring name = p.Name.empty() ? p.FileName : p.Name;
+  if (!name.empty()) type += "; " + FormatParameter("name", name);
+  std::string part = FoldField("Content-Type", type) + "\r\n";
+  part += "Content-Transfer-Encoding: base64\r\n";
+  std::string disposition = p.Inline ? "inline" : "attachment";
+  if (!p.FileName.empty()) disposition += "; " + FormatParameter("filename", p.FileName);
+  part += FoldField("Content-Disposition", disposition) + "\r\n";
+  if (!p.ContentId.empty()) part += FoldField("Content-ID", AngleId(p.ContentId)) + "\r\n";
+  part += "\r\n";
+  part += Base64EncodeLines(p.SourceFile.empty() ? p.Data : ReadWholeFile(p.SourceFile));
+  return part;
+}
+
+std::string ComposePart(const TMimePart& p) {
+  return p.Kind == TMimePartKind::Text ? ComposeTextPart(p.ContentType, p.Text) : ComposeAttachmentPart(p);
+}
+
+const char* PriorityNumber(TMailPriority priority) {
+  switch (priority) {
+    case TMailPriority::Highest: return "1 (Highest)";
+    case TMailPriority::High: return "2 (High)";
+    case TMailPriority::Normal: return "3 (Normal)";
+    case TMailPriority::Low: return "4 (Low)";
+    case TMailPriority::Lowest: return "5 (Lowest)";
+  }
+  return "3 (Normal)";
+}
+
+// ------------------------------------------------------------ reading back
+
+struct TEntity {
+  std::vector<TRawHeaderField> Fields;
+  std::string_view Body;
+};
+
+std::string FieldOf(const std::vector<TRawHeaderField>& fields, std::string_view name) {
+  for (const TRawHeaderField& f : fields)
+    if (vxRuntime::SameTextAscii(f.Name(), name)) return f.Value();
+  return {};
+}
+
+// The parts between the boundary lines of a multipart body.
+std::vector<std::string_view> SplitMultipart(std::string_view body, const std::string& boundary) {
+  std::vector<std::string_view> parts;
+  const std::string delimiter = "--" + boundary;
+  size_t partStart = std::string_view::npos;
+  size_t lineStart = 0;
+  while (lineStart < body.size()) {
+    size_t lineEnd = body.find('\n', lineStart);
+    const size_t next = lineEnd == std::string_view::npos ? body.size() : lineEnd + 1;
+    if (lineEnd == std::string_view::npos) lineEnd = body.size();
+    std::string_view line = body.substr(lineStart, lineEnd - lineStart);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.substr(0, delimiter.size()) == delimiter) {
+      std::string_view rest = line.substr(delimiter.size());
+      const bool closing = rest.substr(0, 2) == "--";
+      if (closing) rest.remove_prefix(2);
+      if (std::all_of(rest.begin(), rest.end(), IsBlank)) {
+        if (partStart != std::string_view::npos) {
+          // The line break before a delimiter belongs to the delimiter.
+          size_t partEnd = lineStart;
+          if (partEnd > partStart && body[partEnd - 1] == '\n') --partEnd;
+          if (partEnd > partStart && body[partEnd - 1] == '\r') --partEnd;
+          parts.push_back(body.substr(partStart, partEnd - partStart));
+        }
+        if (closing) return parts;
+        partStart = next;
+      }
+    }
+    lineStart = next;
+  }
+  if (partStart != std::string_view::npos && partStart < body.size()) parts.push_back(body.substr(partStart));
+  return parts;
+}
+
+std::string DecodeTransfer(std::string_view body, const std::string& encoding) {
+  const std::string e = vxRuntime::AsciiLower(vxRuntime::Trim<char>(encoding));
+  if (e == "base64") return Base64Decode(body);
+  if (e == "quoted-printable") return QuotedPrintableDecode(body);
+  return std::string(body);
+}
+
+void ReadLeaves(const std::vector<TRawHeaderField>& fields, std::string_view body, std::vector<TMimePart>& parts,
+                int depth) {
+  const THeaderParameters type = ParseHeaderParameters(FieldOf(fields, "Content-Type"));
+  const std::string mediaType = type.Value.empty() ? "text/plain" : vxRuntime::AsciiLower(type.Value);
+  const std::string boundary = WideToUtf8(type.Get("boundary"));
+  if (mediaType.rfind("multipart/", 0) == 0 && !boundary.empty() && depth < 32) {
+    for (std::string_view partBytes : SplitMultipart(body, boundary)) {
+      const TRawMessage part = TRawMessage::FromBytes(partBytes);
+      ReadLeaves(part.HeaderFields, part.Body, parts, depth + 1);
+    }
+    return;
+  }
+  const THeaderParameters disposition = ParseHeaderParameters(FieldOf(fields, "Content-Disposition"));
+  const std::string dispositionType = vxRuntime::AsciiLower(disposition.Value);
+  TMimePart part;
+  part.ContentType = Utf8ToWide(mediaType);
+  part.Name = type.Get("name");
+  part.FileName = disposition.Get("filename");
+  if (part.FileName.empty()) part.FileName = part.Name;
+  part.Inline = dispositionType == "inline";
+  std::string id = vxRuntime::Trim<char>(FieldOf(fields, "Content-ID"));
+  if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
+  part.ContentId = UnknownBytesToWide(id);
+  const std::string content = DecodeTransfer(body, FieldOf(fields, "Content-Transfer-Encoding"));
+  const bool text = mediaType.rfind("text/", 0) == 0 && dispositionType != "attachment" && part.FileName.empty();
+  if (text) {
+    part.Kind = TMimePartKind::Text;
+    part.Text = CharsetToWide(WideToUtf8(type.Get("charset")), content);
+  } else {
+    part.Kind = TMimePartKind::Attachment;
+    part.Data = content;
+  }
+  parts.push_back(std::move(part));
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ addresses
+
+TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressParser(rawValue).ParseList(); }
+
+std::string FormatAddress(const TMailAddress& address) {
+  const std::string box = WideToUtf8(address.Address);
+  if (address.Name.empty() || address.Name == address.Address) return box;
+  // Encoded words for text outside printable ASCII, for runs too long to
+  // fold and for text that would read back as an encoded word.
+  std::string name = EncodeHeaderText(address.Name);
+  const bool plain = IsPrintableAscii(address.Name) && name == WideToUtf8(address.Name);
+  if (plain && NeedsQuotes(address.Name)) {
+    name = "\"";
+    for (char16_t c : address.Name) {
+      if (c == u'"' || c == u'\\') name.push_back('\\');
+      name.push_back(static_cast<char>(c));
+    }
+    name += "\"";
+  }
+  return name + " <" + box + ">";
+}
+
+std::string FormatAddressList(const TMailAddressList& addresses) {
+  std::string out;
+  for (const TMailAddress& a : addresses) {
+    if (!out.empty()) out += ", ";
+    out += FormatAddress(a);
+  }
+  return out;
+}
+
+// ------------------------------------------------------------ raw messages
+
+std::string TRawHeaderField::Name() const {
+  const size_t colon = Text.find(':');
+  std::string name = Text.substr(0, colon == std::string::npos ? Text.size() : colon);
+  while (!name.empty() && IsBlank(name.back())) name.pop_back();
+  return name;
+}
+
+std::string TRawHeaderField::Value() const {
+  const size_t colon = Text.find(':');
+  return colon == std::string::npos ? std::string() : Text.substr(colon + 1);
+}
+
+TRawMessage TRawMessage::FromBytes(std::string_view bytes) {
+  TRawMessage message;
+  message.Separator.clear();
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t lineEnd = bytes.find('\n', pos);
+    const size_t next = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
+    if (lineEnd == std::string_view::npos) lineEnd = bytes.size();
+    size_t textEnd = lineEnd;
+    if (textEnd > pos && bytes[textEnd - 1] == '\r') --textEnd;
+    const std::string_view text = bytes.substr(pos, textEnd - pos);
+    const std::string_view lineBreak = bytes.substr(textEnd, next - textEnd);
+    if (text.empty() && !lineBreak.empty()) {
+      message.Separator = std::string(lineBreak);
+      message.Body = std::string(bytes.substr(next));
+      return message;
+    }
+    if (IsBlank(text.front()) && !message.HeaderFields.empty()) {
+      TRawHeaderField& field = message.HeaderFields.back();
+      field.Text += field.LineEnd;
+      field.Text += text;
+      field.LineEnd = std::string(lineBreak);
+    } else {
+      message.HeaderFields.push_back({std::string(text), std::string(lineBreak)});
+    }
+    pos = next;
+  }
+  return message;
+}
+
+TRawMessage TRawMessage::LoadFromFile(const ustring& fileName) {
+  return FromBytes(ReadWholeFile(fileName));
+}
+
+std::string TRawMessage::ToBytes() const {
+  std::string out;
+  size_t size = Separator.size() + Body.size();
+  for (const TRawHeaderField& f : HeaderFields) size += f.Text.size() + f.LineEnd.size();
+  out.reserve(size);
+  for (const TRawHeaderField& f : HeaderFields) {
+    out += f.Text;
+    out += f.LineEnd;
+  }
+  out += Separator;
+  out += Body;
+  return out;
+}
+
+void TRawMessage::SaveToFile(const ustring& fileName) const { WriteWholeFile(fileName, ToBytes()); }
+
+std::string TRawMessage::FieldValue(std::string_view name) const { return FieldOf(HeaderFields, name); }
+
+bool TRawMessage::HasField(std::string_view name) const {
+  return std::any_of(HeaderFields.begin(), HeaderFields.end(),
+                     [&](const TRawHeaderField& f) { return vxRuntime::SameTextAscii(f.Name(), name); });
+}
+
+std::string TRawMessage::WireBytes() const {
+  std::string out;
+  out.reserve(Separator.size() + Body.size() + 1024);
+  for (const TRawHeaderField& f : HeaderFields) {
+    if (vxRuntime::SameTextAscii(f.Name(), "Bcc")) continue;
+    out += f.Text;
+    out += f.LineEnd;
+  }
+  out += Separator;
+  out += Body;
+  return out;
+}
+
+std::string TRawMessage::EnvelopeSender() const {
+  for (const char* name : {"Sender", "From"}) {
+    for (const TRawHeaderField& f : HeaderFields) {
+      if (!vxRuntime::SameTextAscii(f.Name(), name)) continue;
+      const TMailAddressList boxes = ParseAddressList(f.Value());
+      if (!boxes.empty()) return WideToUtf8(boxes.front().Address);
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> TRawMessage::EnvelopeRecipients() const {
+  std::vector<std::string> result;
+  std::set<std::string> seen;
+  for (const TRawHeaderField& f : HeaderFields) {
+    const std::string name = f.Name();
+    if (!vxRuntime::SameTextAscii(name, "To") && !vxRuntime::SameTextAscii(name, "Cc") && !vxRuntime::SameTextAscii(name, "Bcc")) continue;
+    for (const TMailAddress& a : ParseAddressList(f.Value())) {
+      std::string box = WideToUtf8(a.Address);
+      if (seen.insert(box).second) result.push_back(std::move(box));
+    }
+  }
+  return result;
+}
+
+// ------------------------------------------------------------ parts
+
+TMimePart TMimePart::TextPart(ustring contentType, ustring text) {
+  TMimePart part;
+  part.Kind = TMimePartKind::Text;
+  part.ContentType = std::move(contentType);
+  part.Text = std::move(text);
+  return part;
+}
+
+TMimePart TMimePart::AttachmentFile(ustring contentType, ustring sourceFile, ustring fileName) {
+  TMimePart part;
+  part.Kind = TMimePartKind::Attachment;
+  part.ContentType = std::move(contentType);
+  part.SourceFile = std::move(sourceFile);
+  part.Name = fileName;
+  part.FileName = std::move(fileName);
+  return part;
+}
+
+TMimePart TMimePart::AttachmentData(ustring contentType, std::string data, ustring fileName) {
+  TMimePart part;
+  part.Kind = TMimePartKind::Attachment;
+  part.ContentType = std::move(contentType);
+  part.Data = std::move(data);
+  part.Name = fileName;
+  part.FileName = std::move(fileName);
+  return part;
+}
+
+// ------------------------------------------------------------ messages
+
+TRawMessage TMimeMessage::Compose() const {
+  TRawMessage m;
+  const TMailAddress from = Normalise(From);
+  const TMailAddress sender = Normalise(Sender);
+  if (!from.Address.empty()) AddField(m, "From", FormatAddress(from));
+  if (!sender.Address.empty() && sender != from) AddField(m, "Sender", FormatAddress(sender));
+  const std::pair<const char*, const TMailAddressList*> lists[] = {
+      {"Reply-To", &ReplyTo}, {"To", &To}, {"Cc", &Cc}, {"Bcc", &Bcc}};
+  for (const auto& [name, list] : lists) {
+    const TMailAddressList clean = NormaliseList(*list);
+    if (!clean.empty()) AddField(m, name, FormatAddressList(clean));
+  }
+  if (!Subject.empty()) AddField(m, "Subject", HeaderText(Subject));
+  AddField(m, "Date", MailDate(Date));
+  if (!MessageId.empty()) AddField(m, "Message-ID", AngleId(MessageId));
+  AddField(m, "MIME-Version", "1.0");
+  if (Priority != TMailPriority::Normal) {
+    AddField(m, "X-Priority", PriorityNumber(Priority));
+    const bool high = Priority == TMailPriority::Highest || Priority == TMailPriority::High;
+    AddField(m, "Importance", high ? "High" : "Low");
+  }
+
+  std::vector<const TMimePart*> parts;
+  TMimePart bodyPart;
+  if (!Body.empty() && !Parts.empty()) {
+    bodyPart = TMimePart::TextPart(u"text/plain", Body);
+    parts.push_back(&bodyPart);
+  }
+  for (const TMimePart& p : Parts) parts.push_back(&p);
+
+  if (parts.empty()) {
+    const std::string type = CleanContentType(ContentType, "text/plain");
+    const ustring textType = type.rfind("text/", 0) == 0 ? Utf8ToWide(type) : u"text/plain";
+    const TRawMessage single = TRawMessage::FromBytes(ComposeTextPart(textType, Body));
+    m.HeaderFields.insert(m.HeaderFields.end(), single.HeaderFields.begin(), single.HeaderFields.end());
+    m.Body = single.Body;
+    return m;
+  }
+
+  std::string type = CleanContentType(ContentType, "multipart/mixed");
+  if (type.rfind("multipart/", 0) != 0) type = "multipart/mixed";
+  const std::string boundary = RandomBoundary();
+  std::string typeValue = type;
+  // A related message names the type of its root part.
+  if (type == "multipart/related")
+    typeValue += "; " + FormatParameter("type", Utf8ToWide(CleanContentType(parts.front()->ContentType, "text/plain")));
+  typeValue += "; " + FormatParameter("boundary", Utf8ToWide(boundary));
+  AddField(m, "Content-Type", typeValue);
+  m.Body = "This is a multi-part message in MIME format.\r\n";
+  for (const TMimePart* p : parts) {
+    m.Body += "\r\n--" + boundary + "\r\n";
+    m.Body += ComposePart(*p);
+  }
+  m.Body += "\r\n--" + boundary + "--\r\n";
+  return m;
+}
+
+void TMimeMessage::SaveToFile(const ustring& fileName) const { Compose().SaveToFile(fileName); }
+
+TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
+  TMimeMessage m;
+  const TMailAddressList from = ParseAddressList(raw.FieldValue("From"));
+  if (!from.empty()) m.From = from.front();
+  const TMailAddressList sender = ParseAddressList(raw.FieldValue("Sender"));
+  m.Sender = sender.empty() ? m.From : sender.front();
+  m.ReplyTo = ParseAddressList(raw.FieldValue("Reply-To"));
+  for (const TRawHeaderField& f : raw.HeaderFields) {
+    const std::string name = f.Name();
+    if (vxRuntime::SameTextAscii(name, "To")) for (auto& a : ParseAddressList(f.Value())) m.To.push_back(a);
+    if (vxRuntime::SameTextAscii(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
+    if (vxRuntime::SameTextAscii(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
+  }
+  m.Subject = DecodeHeaderText(vxRuntime::Trim<char>(raw.FieldValue("Subject")));
+  std::string id = vxRuntime::Trim<char>(Unfold(raw.FieldValue("Message-ID")));
+  if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
+  m.MessageId = UnknownBytesToWide(id);
+  const std::string priority = vxRuntime::Trim<char>(raw.FieldValue("X-Priority"));
+  if (!priority.empty() && priority[0] >= '1' && priority[0] <= '5')
+    m.Priority = static_cast<TMailPriority>(priority[0] - '1');
+
+  const THeaderParameters type = ParseHeaderParameters(raw.FieldValue("Content-Type"));
+  const std::string mediaType = type.Value.empty() ? "text/plain" : vxRuntime::AsciiLower(type.Value);
+  m.ContentType = Utf8ToWide(mediaType);
+  std::vector<TMimePart> leaves;
+  ReadLeaves(raw.HeaderFields, raw.Body, leaves, 0);
+  if (mediaType.rfind("multipart/", 0) != 0 && leaves.size() == 1 && leaves.front().Kind == TMimePartKind::Text) {
+    m.Body = leaves.front().Text;
+  } else {
+    m.Parts = std::move(leaves);
+  }
+  return m;
+}

@@ -1,0 +1,365 @@
+#include "platform/net/vxTcpConnection.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+using TClock = TTcpConnection::TClock;
+
+std::string ErrnoText(int error) {
+  char buffer[256];
+  return strerror_r(error, buffer, sizeof buffer);
+}
+
+// The OpenSSL error queue as one text, emptied.
+std::string TlsErrorText() {
+  std::string text;
+  while (const unsigned long code = ERR_get_error()) {
+    char buffer[256];
+    ERR_error_string_n(code, buffer, sizeof buffer);
+    if (!text.empty()) text += "; ";
+    text += buffer;
+  }
+  return text.empty() ? "unknown TLS failure" : text;
+}
+
+int RemainingMs(TClock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, 1LL << 30));
+}
+
+int OpenSslVersion(TTlsVersion version) {
+  switch (version) {
+    case TTlsVersion::Tls10: return TLS1_VERSION;
+    case TTlsVersion::Tls11: return TLS1_1_VERSION;
+    case TTlsVersion::Tls12: return TLS1_2_VERSION;
+    case TTlsVersion::Tls13: return TLS1_3_VERSION;
+  }
+  return TLS1_2_VERSION;
+}
+
+// "[::1]" and "[127.0.0.1]" as a host are "::1" and "127.0.0.1".
+std::string WithoutBrackets(const std::string& host) {
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
+  return host;
+}
+
+bool IsIpLiteral(const std::string& host) {
+  unsigned char buffer[sizeof(in6_addr)];
+  const std::string address = WithoutBrackets(host);
+  return inet_pton(AF_INET, address.c_str(), buffer) == 1 || inet_pton(AF_INET6, address.c_str(), buffer) == 1;
+}
+
+class TSocket {
+ public:
+  TSocket() = default;
+  explicit TSocket(int fd) : FFd(fd) {}
+  ~TSocket() { Reset(); }
+  TSocket(TSocket&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  TSocket& operator=(TSocket&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      FFd = std::exchange(other.FFd, -1);
+    }
+    return *this;
+  }
+  int Get() const { return FFd; }
+  void Reset() noexcept {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+  }
+
+ private:
+  int FFd = -1;
+};
+
+struct TSslCtxFree {
+  void operator()(SSL_CTX* ctx) const { SSL_CTX_free(ctx); }
+};
+struct TSslFree {
+  void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+
+}  // namespace
+
+struct TTcpConnection::TImpl {
+  TSocket Socket;
+  std::string Peer;
+  std::unique_ptr<SSL_CTX, TSslCtxFree> Context;
+  std::unique_ptr<SSL, TSslFree> Ssl;
+  BIO* NetworkIn = nullptr;   // owned by Ssl: bytes from the peer for OpenSSL
+  BIO* NetworkOut = nullptr;  // owned by Ssl: bytes from OpenSSL for the peer
+  std::string Received;       // plain text received and not read yet
+  size_t ReadPosition = 0;
+
+  [[noreturn]] void FailClosed() { throw ESocketError(("connection closed by " + Peer).c_str()); }
+
+  // Waits for events on the socket until the deadline.
+  void Wait(short events, TClock::time_point deadline, const char* what) {
+    for (;;) {
+      pollfd p{Socket.Get(), events, 0};
+      const int r = ::poll(&p, 1, RemainingMs(deadline));
+      if (r > 0) return;
+      if (r == 0) throw ESocketTimeout((std::string("time-out ") + what + " " + Peer).c_str());
+      if (errno != EINTR) throw ESocketError(("poll on " + Peer + " failed: " + ErrnoText(errno)).c_str());
+    }
+  }
+
+  void SendRaw(std::string_view data, int idleTimeoutMs) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+      const ssize_t n = ::send(Socket.Get(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        sent += static_cast<size_t>(n);
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        Wait(POLLOUT, TClock::now() + std::chrono::milliseconds(idleTimeoutMs), "sending to");
+        continue;
+      }
+      throw ESocketError(("sending to " + Peer + " failed: " + ErrnoText(errno)).c_str());
+    }
+  }
+
+  // Some bytes from the socket; empty when the peer closed.
+  std::string ReceiveRaw(TClock::time_point deadline) {
+    char buffer[16384];
+    for (;;) {
+      const ssize_t n = ::recv(Socket.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+      if (n >= 0) return std::string(buffer, static_cast<size_t>(n));
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        Wait(POLLIN, deadline, "waiting for data from");
+        continue;
+      }
+      throw ESocketError(("receiving from " + Peer + " failed: " + ErrnoText(errno)).c_str());
+    }
+  }
+
+  // Sends what OpenSSL has written into its output buffer.
+  void FlushTls(int idleTimeoutMs) {
+    char buffer[16384];
+    for (;;) {
+      const int n = BIO_read(NetworkOut, buffer, sizeof buffer);
+      if (n <= 0) return;
+      SendRaw(std::string_view(buffer, static_cast<size_t>(n)), idleTimeoutMs);
+    }
+  }
+
+  // Feeds bytes from the socket to OpenSSL; false when the peer closed.
+  bool FeedTls(TClock::time_point deadline) {
+    const std::string bytes = ReceiveRaw(deadline);
+    if (bytes.empty()) return false;
+    BIO_write(NetworkIn, bytes.data(), static_cast<int>(bytes.size()));
+    return true;
+  }
+
+  // Appends at least one byte to Received, or raises.
+  void Fill(TClock::time_point deadline) {
+    if (ReadPosition > 0 && ReadPosition == Received.size()) {
+      Received.clear();
+      ReadPosition = 0;
+    }
+    if (!Ssl) {
+      const std::string bytes = ReceiveRaw(deadline);
+      if (bytes.empty()) FailClosed();
+      Received += bytes;
+      return;
+    }
+    char buffer[16384];
+    for (;;) {
+      ERR_clear_error();
+      const int n = SSL_read(Ssl.get(), buffer, sizeof buffer);
+      const int error = n > 0 ? SSL_ERROR_NONE : SSL_get_error(Ssl.get(), n);
+      FlushTls(RemainingMs(deadline) + 1);
+      if (n > 0) {
+        Received.append(buffer, static_cast<size_t>(n));
+        return;
+      }
+      if (error == SSL_ERROR_WANT_READ) {
+        if (!FeedTls(deadline)) FailClosed();
+        continue;
+      }
+      if (error == SSL_ERROR_ZERO_RETURN) FailClosed();
+      throw ETlsError(("TLS failure with " + Peer + ": " + TlsErrorText()).c_str());
+    }
+  }
+};
+
+TTcpConnection::TTcpConnection() : FImpl(std::make_unique<TImpl>()) {}
+
+TTcpConnection::~TTcpConnection() { Close(); }
+
+void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int timeoutMs) {
+  Close();
+  const std::string host = WithoutBrackets(hostGiven);
+  FImpl->Peer = host + ":" + std::to_string(port);
+  const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
+
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  addrinfo* found = nullptr;
+  const int resolved = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+  if (resolved != 0) throw ESocketError(("cannot resolve host '" + host + "': " + gai_strerror(resolved)).c_str());
+  const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(found, &freeaddrinfo);
+
+  std::string lastError = "no address";
+  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    TSocket socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+    if (socket.Get() < 0) {
+      lastError = ErrnoText(errno);
+      continue;
+    }
+    int r = ::connect(socket.Get(), a->ai_addr, a->ai_addrlen);
+    if (r != 0 && errno == EINPROGRESS) {
+      pollfd p{socket.Get(), POLLOUT, 0};
+      do {
+        r = ::poll(&p, 1, RemainingMs(deadline));
+      } while (r < 0 && errno == EINTR);
+      if (r == 0) throw ESocketTimeout(("time-out connecting to " + FImpl->Peer).c_str());
+      int error = 0;
+      socklen_t length = sizeof error;
+      if (r < 0) error = errno;
+      else if (getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+      r = error == 0 ? 0 : -1;
+      errno = error;
+    }
+    if (r != 0) {
+      lastError = ErrnoText(errno);
+      continue;
+    }
+    // Commands and replies are small; do not hold them back.
+    const int on = 1;
+    setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    FImpl->Socket = std::move(socket);
+    return;
+  }
+  throw ESocketError(("connect to " + FImpl->Peer + " failed: " + lastError).c_str());
+}
+
+void TTcpConnection::StartTls(const TTlsClientOptions& options, int timeoutMs) {
+  if (!IsOpen()) throw ESocketError("TLS needs an open connection");
+  const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
+  ERR_clear_error();
+  FImpl->Context.reset(SSL_CTX_new(TLS_client_method()));
+  if (!FImpl->Context) throw ETlsError(("cannot make a TLS context: " + TlsErrorText()).c_str());
+  SSL_CTX_set_min_proto_version(FImpl->Context.get(), OpenSslVersion(options.MinVersion));
+  SSL_CTX_set_max_proto_version(FImpl->Context.get(), OpenSslVersion(options.MaxVersion));
+  SSL_CTX_set_verify(FImpl->Context.get(), SSL_VERIFY_NONE, nullptr);
+  FImpl->Ssl.reset(SSL_new(FImpl->Context.get()));
+  if (!FImpl->Ssl) throw ETlsError(("cannot make a TLS session: " + TlsErrorText()).c_str());
+  FImpl->NetworkIn = BIO_new(BIO_s_mem());
+  FImpl->NetworkOut = BIO_new(BIO_s_mem());
+  SSL_set_bio(FImpl->Ssl.get(), FImpl->NetworkIn, FImpl->NetworkOut);
+  SSL_set_connect_state(FImpl->Ssl.get());
+  if (!options.ServerName.empty() && !IsIpLiteral(options.ServerName))
+    SSL_set_tlsext_host_name(FImpl->Ssl.get(), options.ServerName.c_str());
+  for (;;) {
+    ERR_clear_error();
+    const int r = SSL_do_handshake(FImpl->Ssl.get());
+    const int error = r == 1 ? SSL_ERROR_NONE : SSL_get_error(FImpl->Ssl.get(), r);
+    FImpl->FlushTls(RemainingMs(deadline) + 1);
+    if (r == 1) return;
+    if (error == SSL_ERROR_WANT_READ) {
+      if (!FImpl->FeedTls(deadline))
+        throw ETlsError(("TLS handshake with " + FImpl->Peer + " failed: the peer closed the connection").c_str());
+      continue;
+    }
+    throw ETlsError(("TLS handshake with " + FImpl->Peer + " failed: " + TlsErrorText()).c_str());
+  }
+}
+
+void TTcpConnection::Write(std::string_view data, int idleTimeoutMs) {
+  if (!IsOpen()) throw ESocketError("the connection is closed");
+  if (!FImpl->Ssl) {
+    FImpl->SendRaw(data, idleTimeoutMs);
+    return;
+  }
+  // Encrypt piece by piece so that the output buffer stays small.
+  constexpr size_t kPiece = 64 * 1024;
+  for (size_t offset = 0; offset < data.size(); offset += kPiece) {
+    const size_t length = std::min(kPiece, data.size() - offset);
+    ERR_clear_error();
+    const int n = SSL_write(FImpl->Ssl.get(), data.data() + offset, static_cast<int>(length));
+    if (n <= 0) throw ETlsError(("TLS failure with " + FImpl->Peer + ": " + TlsErrorText()).c_str());
+    FImpl->FlushTls(idleTimeoutMs);
+  }
+}
+
+std::string TTcpConnection::ReadLine(TClock::time_point deadline, size_t maxLength) {
+  if (!IsOpen()) throw ESocketError("the connection is closed");
+  for (;;) {
+    const size_t lf = FImpl->Received.find('\n', FImpl->ReadPosition);
+    if (lf != std::string::npos) {
+      size_t end = lf;
+      if (end > FImpl->ReadPosition && FImpl->Received[end - 1] == '\r') --end;
+      std::string line = FImpl->Received.substr(FImpl->ReadPosition, end - FImpl->ReadPosition);
+      FImpl->ReadPosition = lf + 1;
+      return line;
+    }
+    if (FImpl->Received.size() - FImpl->ReadPosition > maxLength)
+      throw ESocketError(("a line from " + FImpl->Peer + " is longer than " + std::to_string(maxLength) + " bytes").c_str());
+    FImpl->Fill(deadline);
+  }
+}
+
+bool TTcpConnection::HasBufferedData() const { return FImpl->ReadPosition < FImpl->Received.size(); }
+
+void TTcpConnection::DiscardBufferedData() {
+  FImpl->Received.clear();
+  FImpl->ReadPosition = 0;
+}
+
+void TTcpConnection::Close() noexcept {
+  if (FImpl->Ssl && IsOpen()) {
+    // close_notify, best effort: the peer may be gone already.
+    ERR_clear_error();
+    SSL_shutdown(FImpl->Ssl.get());
+    try {
+      FImpl->FlushTls(200);
+    } catch (const Exception&) {
+    }
+    ERR_clear_error();
+  }
+  FImpl->Ssl.reset();
+  FImpl->Context.reset();
+  FImpl->NetworkIn = nullptr;
+  FImpl->NetworkOut = nullptr;
+  FImpl->Socket.Reset();
+  DiscardBufferedData();
+}
+
+bool TTcpConnection::IsOpen() const { return FImpl->Socket.Get() >= 0; }
+
+bool TTcpConnection::IsTls() const { return FImpl->Ssl != nullptr; }
+
+const std::string& TTcpConnection::PeerName() const { return FImpl->Peer; }
+
+std::string TTcpConnection::LocalAddress() const {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (!IsOpen() || getsockname(FImpl->Socket.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return {};
+  char text[INET6_ADDRSTRLEN] = {};
+  const void* raw = address.ss_family == AF_INET6
+                        ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr)
+                        : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(&address)->sin_addr);
+  if (inet_ntop(address.ss_family, raw, text, sizeof text) == nullptr) return {};
+  return text;
+}

@@ -1,0 +1,160 @@
+#include "platform/text/vxNumberText.h"
+
+#include "platform/base/vxExceptions.h"
+
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+// Far beyond every range a caller can hold; keeps the exponent arithmetic
+// free of overflow whatever the text says.
+constexpr int64_t kExponentCap = 1'000'000'000;
+
+}  // namespace
+
+bool ScanDecimalNumber(std::u16string_view text, char16_t decimalSeparator, TDecimalNumber& number) {
+  number = TDecimalNumber();
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && text[i] == u' ') ++i;
+  if (i < n && (text[i] == u'+' || text[i] == u'-')) number.Negative = text[i++] == u'-';
+
+  bool anyDigit = false;
+  int64_t fractionDigits = 0;
+  for (; i < n && IsDigit(text[i]); ++i) {
+    anyDigit = true;
+    if (!number.Digits.empty() || text[i] != u'0') number.Digits += static_cast<char>(text[i]);
+  }
+  if (i < n && text[i] == decimalSeparator) {
+    for (++i; i < n && IsDigit(text[i]); ++i) {
+      anyDigit = true;
+      ++fractionDigits;
+      if (!number.Digits.empty() || text[i] != u'0') number.Digits += static_cast<char>(text[i]);
+    }
+  }
+  if (!anyDigit) return false;
+
+  int64_t exponent = 0;
+  if (i < n && (text[i] == u'E' || text[i] == u'e')) {
+    ++i;
+    bool negativeExponent = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) negativeExponent = text[i++] == u'-';
+    if (i == n || !IsDigit(text[i])) return false;
+    for (; i < n && IsDigit(text[i]); ++i) {
+      if (exponent < kExponentCap) exponent = exponent * 10 + (text[i] - u'0');
+    }
+    if (negativeExponent) exponent = -exponent;
+  }
+  if (i != n) return false;
+
+  if (number.Digits.empty()) {
+    number.Exponent = 0;
+  } else {
+    // Leading zeros were skipped, which changes nothing: every fraction
+    // digit, collected or not, shifts the value one place.
+    number.Exponent = exponent - fractionDigits;
+    // Trailing zeros carry no value; dropping them keeps Digits short.
+    while (number.Digits.back() == '0') {
+      number.Digits.pop_back();
+      ++number.Exponent;
+    }
+  }
+  return true;
+}
+
+bool TextToFloat(std::u16string_view text, char16_t decimalSeparator, double& value) {
+  TDecimalNumber number;
+  if (!ScanDecimalNumber(text, decimalSeparator, number)) return false;
+  if (number.Digits.empty()) {
+    value = number.Negative ? -0.0 : 0.0;
+    return true;
+  }
+  // The decimal exponent of the leading digit, as in 1.23E+magnitude.
+  const int64_t magnitude = number.Exponent + static_cast<int64_t>(number.Digits.size()) - 1;
+  double parsed = 0;
+  if (magnitude < -400) {
+    parsed = 0;  // far below the smallest double
+  } else if (magnitude > 400) {
+    return false;
+  } else {
+    const std::string ascii = number.Digits + "e" + std::to_string(number.Exponent);
+    const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
+    if (ec == std::errc::result_out_of_range) {
+      if (magnitude > 0) return false;  // beyond the double range
+      parsed = 0;                       // too small: reads as zero
+    } else if (ec != std::errc() || end != ascii.data() + ascii.size()) {
+      return false;
+    }
+  }
+  value = number.Negative ? -parsed : parsed;
+  return true;
+}
+
+std::optional<int64_t> ReadInteger(std::u16string_view s) {
+  size_t i = 0;
+  const size_t n = s.size();
+  while (i < n && s[i] == u' ') ++i;
+  bool negative = false;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+  bool hex = false;
+  if (i < n && (s[i] == u'$' || s[i] == u'x' || s[i] == u'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i == n) return std::nullopt;
+
+  uint64_t magnitude = 0;
+  if (hex) {
+    int significant = 0;
+    for (; i < n; ++i) {
+      const int digit = HexDigitValue(s[i]);
+      if (digit < 0) return std::nullopt;
+      if (significant == 0 && digit == 0) continue;
+      if (++significant > 16) return std::nullopt;
+      magnitude = magnitude << 4 | static_cast<uint64_t>(digit);
+    }
+    // The pattern read as a signed value; "-" negates it (modulo 2^64).
+    return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+  }
+
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  for (; i < n; ++i) {
+    if (s[i] < u'0' || s[i] > u'9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(s[i] - u'0');
+    if (magnitude > (limit - digit) / 10) return std::nullopt;
+    magnitude = magnitude * 10 + digit;
+  }
+  return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+}
+
+namespace vxRuntime {
+
+bool TryStrToInt(const ustring& S, int32_t& Value) {
+  const std::optional<int64_t> value = ReadInteger(S);
+  if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max())
+    return false;
+  Value = static_cast<int32_t>(*value);
+  return true;
+}
+
+int32_t StrToInt(const ustring& S) {
+  int32_t value;
+  if (!TryStrToInt(S, value)) throw EConvertError(u"'" + S + u"' ist kein gültiger Integerwert");
+  return value;
+}
+
+}  // namespace vxRuntime

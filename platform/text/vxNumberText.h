@@ -1,0 +1,52 @@
+// The runtime's reading of decimal number texts, exact and independent of
+// the process locale: blanks (U+0020) at the start, an optional sign,
+// digits with an optional decimal separator and fraction digits (at least
+// one digit in all), an optional exponent ("E" or "e", an optional sign,
+// digits); nothing may follow.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/base/vxBase.h"
+
+// A scanned number: (-1 if Negative) * Digits * 10^Exponent, where Digits
+// holds the significant decimal digits (ASCII, no leading zeros; empty for
+// zero).
+struct TDecimalNumber {
+  bool Negative = false;
+  std::string Digits;
+  int64_t Exponent = 0;
+};
+
+// Scans text by the rules above; false when it is no such number.
+bool ScanDecimalNumber(std::u16string_view text, char16_t decimalSeparator, TDecimalNumber& number);
+
+// The double nearest to the text's value. False when the text is no number
+// or its value lies beyond the double range; a value too small for a
+// double reads as zero.
+bool TextToFloat(std::u16string_view text, char16_t decimalSeparator, double& value);
+
+// Whether a double's integer part fits a 64-bit signed integer (false for
+// NaN and the infinities), so that a cast to int64_t is defined.
+inline bool FitsInt64(double value) { return value >= -9223372036854775808.0 && value < 9223372036854775808.0; }
+
+// The runtime's integer reading: blanks (U+0020) at the start, an optional
+// sign, then decimal digits, or hexadecimal ones after "$", "x", "X", "0x"
+// or "0X", up to the end of the text. Decimal values must fit 64 bits;
+// hexadecimal ones are a 64-bit pattern of at most 16 significant digits,
+// read as signed, which "-" negates. Nothing when the text is no such
+// number.
+std::optional<int64_t> ReadInteger(std::u16string_view text);
+
+namespace vxRuntime {
+
+// The strict integer conversion: ReadInteger with a value that fits 32
+// bits; anything else (the empty text included) raises EConvertError
+// "'%s' ist kein gültiger Integerwert".
+int32_t StrToInt(const ustring& S);
+bool TryStrToInt(const ustring& S, int32_t& Value);
+
+}  // namespace vxRuntime

@@ -1,0 +1,209 @@
+// FormatDateTime and the texts built on it.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "platform/time/vxDateUtils.h"
+
+namespace vxRuntime {
+
+namespace {
+
+// The settings' formats may themselves hold c, ddddd, t ... ; a format that
+// names itself must not recurse without end.
+constexpr int MaxNesting = 3;
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+bool StartsWithNoCase(const ustring& s, size_t pos, std::u16string_view word) {
+  if (pos + word.size() > s.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i)
+    if (Lower(s[pos + i]) != word[i]) return false;
+  return true;
+}
+
+// The length of the run of letter c (either case) at pos.
+size_t RunLength(const ustring& s, size_t pos, char16_t c) {
+  size_t n = 0;
+  while (pos + n < s.size() && Lower(s[pos + n]) == c) ++n;
+  return n;
+}
+
+// The length of a quoted literal starting at pos, both quotes included; an
+// unterminated one runs to the end. Its text goes to literal when given.
+size_t QuotedLength(const ustring& s, size_t pos, ustring* literal = nullptr) {
+  const size_t close = s.find(s[pos], pos + 1);
+  const size_t end = close == ustring::npos ? s.size() : close;
+  if (literal) literal->append(s, pos + 1, end - pos - 1);
+  return close == ustring::npos ? s.size() - pos : close - pos + 1;
+}
+
+// Whether the format shows hours on the 12-hour clock: it holds am/pm, a/p
+// or ampm outside quotes.
+bool HasAmPm(const ustring& format) {
+  for (size_t i = 0; i < format.size();) {
+    const char16_t c = format[i];
+    if (c == u'\'' || c == u'"') {
+      i += QuotedLength(format, i);
+    } else if (Lower(c) == u'a' && (StartsWithNoCase(format, i, u"am/pm") || StartsWithNoCase(format, i, u"a/p") ||
+                                     StartsWithNoCase(format, i, u"ampm"))) {
+      return true;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+void AppendNumber(ustring& out, int value, int width) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+  for (const char* p = buffer; *p; ++p) out += static_cast<char16_t>(*p);
+}
+
+struct TDecoded {
+  int Year, Month, Day, Hour, Min, Sec, MSec, WeekDay;
+};
+
+class TFormatter {
+ public:
+  TFormatter(TDateTime value, const TFormatSettings& settings) : FSettings(settings) {
+    DecodeDateTime(value, F.Year, F.Month, F.Day, F.Hour, F.Min, F.Sec, F.MSec);
+    F.WeekDay = DayOfWeek(value);
+  }
+
+  void Append(ustring& out, const ustring& format, int depth) {
+    if (depth >= MaxNesting) return;
+    const bool twelveHour = HasAmPm(format);
+    bool afterHour = false;  // m and mm right after h or hh are minutes
+    size_t i = 0;
+    while (i < format.size()) {
+      const char16_t c = format[i];
+      const char16_t lc = Lower(c);
+      size_t run = 1;
+      bool isHour = false;
+      switch (lc) {
+        case u'\'':
+        case u'"':
+          i += QuotedLength(format, i, &out);
+          continue;  // literals leave afterHour as it is
+        case u'/':
+          if (FSettings.DateSeparator) out += FSettings.DateSeparator;
+          i += 1;
+          continue;
+        case u':':
+          if (FSettings.TimeSeparator) out += FSettings.TimeSeparator;
+          i += 1;
+          continue;
+        case u'c':
+          Append(out, FSettings.ShortDateFormat, depth + 1);
+          if (F.Hour || F.Min || F.Sec || F.MSec) {
+            out += u' ';
+            Append(out, FSettings.LongTimeFormat, depth + 1);
+          }
+          break;
+        case u'd':
+          run = std::min<size_t>(RunLength(format, i, u'd'), 6);
+          switch (run) {
+            case 1: AppendNumber(out, F.Day, 1); break;
+            case 2: AppendNumber(out, F.Day, 2); break;
+            case 3: out += DayName(FSettings.ShortDayNames); break;
+            case 4: out += DayName(FSettings.LongDayNames); break;
+            case 5: Append(out, FSettings.ShortDateFormat, depth + 1); break;
+            default: Append(out, FSettings.LongDateFormat, depth + 1); break;
+          }
+          break;
+        case u'm':
+          run = RunLength(format, i, u'm');
+          if (afterHour && run <= 2) {
+            AppendNumber(out, F.Min, static_cast<int>(run));
+            break;
+          }
+          run = std::min<size_t>(run, 4);
+          if (run <= 2) AppendNumber(out, F.Month, static_cast<int>(run));
+          else out += MonthName(run == 3 ? FSettings.ShortMonthNames : FSettings.LongMonthNames);
+          break;
+        case u'y':
+          run = RunLength(format, i, u'y');
+          if (run <= 2) AppendNumber(out, F.Year % 100, 2);
+          else AppendNumber(out, F.Year, 4);
+          break;
+        case u'h': {
+          run = std::min<size_t>(RunLength(format, i, u'h'), 2);
+          int hour = F.Hour;
+          if (twelveHour) {
+            hour %= 12;
+            if (hour == 0) hour = 12;
+          }
+          AppendNumber(out, hour, static_cast<int>(run));
+          isHour = true;
+          break;
+        }
+        case u'n':
+          run = std::min<size_t>(RunLength(format, i, u'n'), 2);
+          AppendNumber(out, F.Min, static_cast<int>(run));
+          break;
+        case u's':
+          run = std::min<size_t>(RunLength(format, i, u's'), 2);
+          AppendNumber(out, F.Sec, static_cast<int>(run));
+          break;
+        case u'z':
+          run = RunLength(format, i, u'z') >= 3 ? 3 : 1;
+          AppendNumber(out, F.MSec, run == 3 ? 3 : 1);
+          break;
+        case u't':
+          run = std::min<size_t>(RunLength(format, i, u't'), 2);
+          Append(out, run == 1 ? FSettings.ShortTimeFormat : FSettings.LongTimeFormat, depth + 1);
+          break;
+        case u'a':
+          if (StartsWithNoCase(format, i, u"am/pm")) {
+            run = 5;
+            out.append(format, F.Hour >= 12 ? i + 3 : i, 2);  // in the case written
+          } else if (StartsWithNoCase(format, i, u"a/p")) {
+            run = 3;
+            out += format[F.Hour >= 12 ? i + 2 : i];
+          } else if (StartsWithNoCase(format, i, u"ampm")) {
+            run = 4;
+            out += F.Hour >= 12 ? FSettings.TimePMString : FSettings.TimeAMString;
+          } else {
+            out += c;
+            i += 1;
+            continue;
+          }
+          break;
+        default:
+          out += c;
+          i += 1;
+          continue;
+      }
+      afterHour = isHour;
+      i += run;
+    }
+  }
+
+ private:
+  ustring DayName(const std::array<ustring, 7>& names) const {
+    return F.WeekDay >= 1 && F.WeekDay <= 7 ? names[F.WeekDay - 1] : ustring();
+  }
+  ustring MonthName(const std::array<ustring, 12>& names) const {
+    return F.Month >= 1 && F.Month <= 12 ? names[F.Month - 1] : ustring();
+  }
+
+  const TFormatSettings& FSettings;
+  TDecoded F{};
+};
+
+}  // namespace
+
+ustring FormatDateTime(const ustring& Format, TDateTime Value, const TFormatSettings& Settings) {
+  TFormatter formatter(Value, Settings);
+  ustring out;
+  formatter.Append(out, Format.empty() ? ustring(u"c") : Format, 0);
+  return out;
+}
+
+ustring DateToStr(TDateTime Value, const TFormatSettings& Settings) { return FormatDateTime(u"ddddd", Value, Settings); }
+ustring TimeToStr(TDateTime Value, const TFormatSettings& Settings) { return FormatDateTime(u"tt", Value, Settings); }
+ustring DateTimeToStr(TDateTime Value, const TFormatSettings& Settings) { return FormatDateTime(u"c", Value, Settings); }
+
+}  // namespace vxRuntime

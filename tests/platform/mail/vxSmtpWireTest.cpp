@@ -1,0 +1,365 @@
+// The SMTP client against a scripted peer: the exact commands on the wire.
+#include <gtest/gtest.h>
+
+#include "platform/mail/vxMimeCodec.h"
+#include "platform/mail/vxSmtp.h"
+#include "tests/platform/mail/vxScriptedSmtpServer.h"
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+// Replies come at once from the scripted peer; the time-outs only matter
+// where the peer is silent on purpose.
+void Configure(TSmtpClient& client, const TScriptedSmtpServer& server, int replyMs = 10'000) {
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.HeloName = "client.test";
+  client.Timeouts.ConnectMs = 10'000;
+  client.Timeouts.ReplyMs = replyMs;
+  client.Timeouts.DataEndMs = replyMs;
+}
+
+const char* const kGreeting = "220 fake.test ESMTP";
+
+template <class E, class F>
+std::string ErrorOf(F&& step) {
+  try {
+    step();
+  } catch (const E& e) {
+    return e.what();
+  } catch (const std::exception& e) {
+    return std::string("wrong class: ") + e.what();
+  }
+  return "no error";
+}
+
+}  // namespace
+
+TEST(SmtpWire, PlainSessionInOrder) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test greets client.test\n250-SIZE 1000000\n250 HELP")
+      .Read().Say("250 2.1.0 ok").Read().Say("250 2.1.5 ok").Read().Say("250 2.1.5 ok")
+      .Read().Say("354 go ahead").ReadData().Say("250 2.0.0 queued").Read().Say("221 bye");
+  server.Start();
+  {
+    TSmtpClient client;
+    Configure(client, server);
+    client.Connect();
+    EXPECT_TRUE(client.Capabilities().Extended);
+    EXPECT_EQ(client.Capabilities().Size, 1000000u);
+    EXPECT_EQ(client.Greeting().Text(), "220 fake.test ESMTP");
+    client.SendData("a@x", {"b@x", "c@x"}, "Subject: x\r\n\r\n.dot\n..two\nlast");
+    client.Disconnect();
+  }
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x> SIZE=31", "RCPT TO:<b@x>",
+                                       "RCPT TO:<c@x>", "DATA", "Subject: x", "", "..dot", "...two", "last", ".",
+                                       "QUIT"}));
+}
+
+TEST(SmtpWire, OwnAuthLoginSendsUserAndPasswordOnPrompts) {
+  TScriptedSmtpServer server;
+  // LOGIN is not advertised: the client's own exchange asks all the same.
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 AUTH PLAIN")
+      .Read().Say("334 VXNlcm5hbWU6").Read().Say("334 UGFzc3dvcmQ6").Read().Say("235 2.7.0 ok")
+      .Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Login = TSmtpLogin::AuthLogin;
+  client.Username = u"user@x";
+  client.Password = u"pässword";
+  client.Connect();
+  client.Authenticate();
+  EXPECT_TRUE(client.Authenticated());
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "AUTH LOGIN", "dXNlckB4",
+                                       vxMimeCodec::Base64Encode("p\xC3\xA4ssword"), "QUIT"}));
+}
+
+TEST(SmtpWire, SaslLoginSendsTheUserAsInitialResponse) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250-AUTH=LOGIN\n250 AUTH PLAIN LOGIN")
+      .Read().Say("334 UGFzc3dvcmQ6").Read().Say("235 2.7.0 ok").Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Login = TSmtpLogin::SaslLogin;
+  client.Username = u"user";
+  client.Password = u"secret";
+  client.Connect();
+  EXPECT_TRUE(client.Capabilities().OffersAuth("login"));
+  client.Authenticate();
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "AUTH LOGIN dXNlcg==", "c2VjcmV0", "QUIT"}));
+}
+
+TEST(SmtpWire, SaslLoginWithoutLoginOfferedFailsBeforeSending) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 AUTH PLAIN CRAM-MD5").Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Login = TSmtpLogin::SaslLogin;
+  client.Username = u"user";
+  client.Connect();
+  // Sending without the login that was asked for is not possible either.
+  const std::string error = ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, "x"); });
+  EXPECT_NE(error.find("offers no AUTH LOGIN (offered: PLAIN CRAM-MD5)"), std::string::npos) << error;
+  EXPECT_FALSE(client.Authenticated());
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "QUIT"}));
+}
+
+TEST(SmtpWire, LoginIsNeverSkippedBeforeMail) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 AUTH LOGIN")
+      .Read().Say("334 VXNlcm5hbWU6").Read().Say("334 UGFzc3dvcmQ6").Read().Say("535 5.7.8 bad credentials")
+      .Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Login = TSmtpLogin::AuthLogin;
+  client.Username = u"u";
+  client.Password = u"wrong";
+  client.Connect();
+  try {
+    client.SendData("a@x", {"b@x"}, "x");
+    FAIL() << "sent without login";
+  } catch (const ESmtpReplyError& e) {
+    EXPECT_EQ(e.ReplyCode, 535);
+    EXPECT_STREQ(e.what(), "login failed: 535 5.7.8 bad credentials");
+    EXPECT_STREQ(e.ClassName(), "ESmtpReplyError");
+  }
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "AUTH LOGIN", "dQ==", "d3Jvbmc=", "QUIT"}));
+}
+
+TEST(SmtpWire, PipelinedBatchSentBeforeAnyReply) {
+  TScriptedSmtpServer server;
+  // The peer reads the whole batch before it answers: a client that waited
+  // for each reply would stall here.
+  server.Say(kGreeting).Read().Say("250-fake.test\n250-PIPELINING\n250 8BITMIME")
+      .Read(3).Say("250 ok\n250 ok\n250 ok").Read().Say("354 go").ReadData().Say("250 queued")
+      .Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.UsePipelining = true;
+  client.Connect();
+  client.SendData("a@x", {"b@x", "c@x"}, "Subject: \xE4\r\n\r\nbody\r\n");
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x> BODY=8BITMIME", "RCPT TO:<b@x>",
+                                       "RCPT TO:<c@x>", "DATA", "Subject: \xE4", "", "body", ".", "QUIT"}));
+}
+
+TEST(SmtpWire, PipelinedBatchWithRefusedRecipientSendsNoData) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 PIPELINING")
+      .Read(3).Say("250 ok\n550-5.1.1 no such user\n550 5.1.1 really not\n250 ok").Read().Say("250 reset")
+      .Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.UsePipelining = true;
+  client.Connect();
+  try {
+    client.SendData("a@x", {"nobody@x", "c@x"}, "x");
+    FAIL() << "a refused recipient was accepted";
+  } catch (const ESmtpReplyError& e) {
+    EXPECT_EQ(e.ReplyCode, 550);
+    EXPECT_STREQ(e.what(), "recipient <nobody@x> refused: 550 5.1.1 no such user 5.1.1 really not");
+  }
+  client.Disconnect();
+  EXPECT_EQ(server.Received(),
+            (TLines{"EHLO client.test", "MAIL FROM:<a@x>", "RCPT TO:<nobody@x>", "RCPT TO:<c@x>", "RSET", "QUIT"}));
+}
+
+TEST(SmtpWire, PipeliningUnusedWhenNotAskedOrNotOffered) {
+  for (const bool asked : {false, true}) {
+    TScriptedSmtpServer server;
+    const char* capabilities = asked ? "250 fake.test" : "250-fake.test\n250 PIPELINING";
+    server.Say(kGreeting).Read().Say(capabilities).Read().Say("250 ok").Read().Say("250 ok")
+        .Read().Say("354 go").ReadData().Say("250 queued").Read().Say("221 bye");
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server);
+    client.UsePipelining = asked;
+    client.Connect();
+    client.SendData("a@x", {"b@x"}, "x");
+    client.Disconnect();
+    EXPECT_EQ(server.Received().size(), 7u);
+  }
+}
+
+TEST(SmtpWire, RefusedStartTlsFailsTheSession) {
+  for (const TSmtpTls tls : {TSmtpTls::WhenOffered, TSmtpTls::Required}) {
+    TScriptedSmtpServer server;
+    server.Say(kGreeting).Read().Say("250-fake.test\n250 STARTTLS").Read().Say("454 4.7.0 TLS not available")
+        .Read().Say("221 bye");
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server);
+    client.Tls = tls;
+    try {
+      client.Connect();
+      FAIL() << "went on without TLS";
+    } catch (const ESmtpReplyError& e) {
+      EXPECT_EQ(e.ReplyCode, 454);
+      EXPECT_STREQ(e.what(), "STARTTLS refused: 454 4.7.0 TLS not available");
+    }
+    EXPECT_FALSE(client.Connected());
+    EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "STARTTLS", "QUIT"}));
+  }
+}
+
+TEST(SmtpWire, HeloWhenEhloIsRefused) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("502 5.5.1 command not implemented").Read().Say("250 fake.test")
+      .Read().Say("250 ok").Read().Say("250 ok").Read().Say("354 go").ReadData().Say("250 queued")
+      .Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Tls = TSmtpTls::WhenOffered;  // not offered by an old server: go on in plain text
+  client.Connect();
+  EXPECT_FALSE(client.Capabilities().Extended);
+  EXPECT_FALSE(client.TlsActive());
+  client.SendData("a@x", {"b@x"}, "x");
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "HELO client.test", "MAIL FROM:<a@x>", "RCPT TO:<b@x>",
+                                       "DATA", "x", ".", "QUIT"}));
+}
+
+TEST(SmtpWire, RequiredTlsNotOfferedFails) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 PIPELINING").Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Tls = TSmtpTls::Required;
+  const std::string error = ErrorOf<ESmtpError>([&] { client.Connect(); });
+  EXPECT_NE(error.find("does not offer STARTTLS"), std::string::npos) << error;
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "QUIT"}));
+}
+
+TEST(SmtpWire, DroppedConnection) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Close();
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Connect();
+  const std::string error = ErrorOf<ESocketError>([&] { client.SendData("a@x", {"b@x"}, "x"); });
+  EXPECT_NE(error.find("connection closed by 127.0.0.1:"), std::string::npos) << error;
+  client.Disconnect();
+  EXPECT_FALSE(client.Connected());
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x>"}));
+}
+
+TEST(SmtpWire, SilentServerEndsInTimeOut) {
+  {
+    TScriptedSmtpServer server;
+    server.Hang();
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server, 300);
+    const std::string error = ErrorOf<ESocketTimeout>([&] { client.Connect(); });
+    EXPECT_NE(error.find("time-out waiting for data from 127.0.0.1:"), std::string::npos) << error;
+    EXPECT_FALSE(client.Connected());
+    EXPECT_TRUE(server.Received().empty());
+  }
+  {
+    // Greets, then never answers EHLO; no QUIT is sent on a dead session.
+    TScriptedSmtpServer server;
+    server.Say(kGreeting).Hang();
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server, 300);
+    EXPECT_THROW(client.Connect(), ESocketTimeout);
+    EXPECT_EQ(server.Received(), (TLines{"EHLO client.test"}));
+  }
+}
+
+TEST(SmtpWire, RefusedGreetingAndMalformedReplies) {
+  {
+    TScriptedSmtpServer server;
+    server.Say("554 5.3.2 not now").Read().Say("221 bye");
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server);
+    const std::string error = ErrorOf<ESmtpReplyError>([&] { client.Connect(); });
+    EXPECT_EQ(error, "the server refused the session: 554 5.3.2 not now");
+    EXPECT_EQ(server.Received(), (TLines{"QUIT"}));
+  }
+  {
+    TScriptedSmtpServer server;
+    server.Say("hello there");
+    server.Start();
+    TSmtpClient client;
+    Configure(client, server);
+    const std::string error = ErrorOf<ESmtpError>([&] { client.Connect(); });
+    EXPECT_NE(error.find("malformed reply"), std::string::npos) << error;
+  }
+}
+
+TEST(SmtpWire, EnvelopeCheckedBeforeAnythingIsSent) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 SIZE 20").Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Connect();
+  const std::pair<std::string, std::vector<std::string>> envelopes[] = {
+      {"", {"b@x"}}, {"a@x", {}}, {"a@x>\r\nRSET", {"b@x"}}, {"a@x", {"b@x", "c d@x"}}, {"ä@x", {"b@x"}}};
+  for (const auto& [sender, recipients] : envelopes)
+    EXPECT_THROW(client.SendData(sender, recipients, "x"), ESmtpError) << sender;
+  const std::string error = ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, std::string(21, 'x')); });
+  EXPECT_NE(error.find("the message of 21 bytes exceeds the limit of 20 bytes"), std::string::npos) << error;
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "QUIT"}));
+}
+
+TEST(SmtpWire, ConnectionRefused) {
+  uint16_t port = 0;
+  {
+    TScriptedSmtpServer closedAgain;  // a port that was free a moment ago
+    port = closedAgain.Port();
+  }
+  TSmtpClient client;
+  client.Host = "127.0.0.1";
+  client.Port = port;
+  const std::string error = ErrorOf<ESocketError>([&] { client.Connect(); });
+  EXPECT_NE(error.find("connect to 127.0.0.1:" + std::to_string(port) + " failed"), std::string::npos) << error;
+  client.Host = "no-such-host.invalid";
+  EXPECT_THROW(client.Connect(), ESocketError);
+}
+
+TEST(SmtpWire, NoCommandAfterAFailureOnTheWire) {
+  // A malformed reply leaves the session out of step: a later reply would
+  // answer the wrong command, so nothing more is sent but the close.
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("garbage");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server, 2'000);
+  client.Connect();
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, "x"); }).find("malformed reply"),
+            std::string::npos);
+  EXPECT_FALSE(client.Connected());
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.SendData("a@x", {"b@x"}, "x"); }).find("not connected"),
+            std::string::npos);
+  client.Disconnect();
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x>"}));
+}
+
+TEST(SmtpWire, HeloNameCannotCarryACommand) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("221 bye");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.HeloName = "client.test\r\nRSET";
+  EXPECT_NE(ErrorOf<ESmtpError>([&] { client.Connect(); }).find("invalid name for EHLO"), std::string::npos);
+  EXPECT_EQ(server.Received(), (TLines{"QUIT"}));
+}

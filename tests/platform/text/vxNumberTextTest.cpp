@@ -1,0 +1,142 @@
+#include "platform/text/vxNumberText.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/base/vxExceptions.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/values/vxCurrency.h"
+
+namespace {
+
+std::string Label(const ustring& s) { return std::string(s.begin(), s.end()); }
+
+TEST(NumberText, TextToFloat) {
+  struct Case {
+    const char16_t* text;
+    char16_t separator;
+    bool readable;
+    double value;
+  };
+  const Case cases[] = {
+      {u"0", u'.', true, 0},
+      {u"  12.5", u'.', true, 12.5},
+      {u"+12.5", u'.', true, 12.5},
+      {u"-12,5", u',', true, -12.5},
+      {u"12,5", u'.', false, 0},  // the other separator is no separator
+      {u".5", u'.', true, 0.5},
+      {u"5.", u'.', true, 5},
+      {u"1e3", u'.', true, 1000},
+      {u"1E+3", u'.', true, 1000},
+      {u"2.5e-1", u'.', true, 0.25},
+      {u"0.000", u'.', true, 0},
+      {u"000123.4500", u'.', true, 123.45},
+      {u"1.7976931348623157e308", u'.', true, 1.7976931348623157e308},
+      {u"1.8e308", u'.', false, 0},                 // beyond the double range
+      {u"1e99999999999999999999", u'.', false, 0},  // an exponent beyond any range
+      {u"1e-99999999999999999999", u'.', true, 0},  // too small: zero
+      {u"4.9e-324", u'.', true, 4.9e-324},
+      {u"1e-400", u'.', true, 0},
+      {u"0.1", u'.', true, 0.1},
+      {u"", u'.', false, 0},
+      {u" ", u'.', false, 0},
+      {u".", u'.', false, 0},
+      {u"-", u'.', false, 0},
+      {u"1e", u'.', false, 0},
+      {u"1e+", u'.', false, 0},
+      {u"e5", u'.', false, 0},
+      {u"12 ", u'.', false, 0},  // nothing may follow
+      {u"\t12", u'.', false, 0}, // only blanks lead
+      {u"1.2.3", u'.', false, 0},
+      {u"inf", u'.', false, 0},
+      {u"nan", u'.', false, 0},
+      {u"0x10", u'.', false, 0},
+      {u"\uFF11", u'.', false, 0},  // digits are ASCII digits
+  };
+  for (const Case& c : cases) {
+    double value = -1;
+    EXPECT_EQ(TextToFloat(c.text, c.separator, value), c.readable) << Label(c.text);
+    if (c.readable) {
+      EXPECT_EQ(value, c.value) << Label(c.text);
+    }
+  }
+  double negativeZero = 1;
+  ASSERT_TRUE(TextToFloat(u"-0", u'.', negativeZero));
+  EXPECT_TRUE(std::signbit(negativeZero));
+}
+
+TEST(NumberText, FitsInt64) {
+  EXPECT_TRUE(FitsInt64(0));
+  EXPECT_TRUE(FitsInt64(-9223372036854775808.0));
+  EXPECT_FALSE(FitsInt64(9223372036854775808.0));
+  EXPECT_TRUE(FitsInt64(9223372036854774784.0));  // the last double below 2^63
+  EXPECT_FALSE(FitsInt64(std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_FALSE(FitsInt64(-std::numeric_limits<double>::infinity()));
+}
+
+TEST(NumberText, TextToCurrency) {
+  struct Case {
+    const char16_t* text;
+    bool readable;
+    int64_t scaled;
+  };
+  const Case cases[] = {
+      {u"0", true, 0},
+      {u"1", true, 10000},
+      {u"-1.5", true, -15000},
+      {u"0.0001", true, 1},
+      {u"0.00005", true, 1},   // half away from zero
+      {u"-0.00005", true, -1},
+      {u"0.000049", true, 0},
+      {u"0.00015", true, 2},
+      {u"1.23456789", true, 12346},
+      {u"1e2", true, 1000000},
+      {u"1e-4", true, 1},
+      {u"1e-99999999999", true, 0},
+      {u"922337203685477.5807", true, 9223372036854775807},
+      {u"-922337203685477.5808", true, -9223372036854775807 - 1},
+      {u"922337203685477.5808", false, 0},
+      {u"922337203685477.58075", false, 0},  // rounds beyond the range
+      {u"9999999999999999", false, 0},
+      {u"1e15", false, 0},
+      {u"1e99999999999", false, 0},
+      {u"abc", false, 0},
+      {u"", false, 0},
+  };
+  for (const Case& c : cases) {
+    Currency value{-7};
+    EXPECT_EQ(TextToCurrency(c.text, u'.', value), c.readable) << Label(c.text);
+    if (c.readable) {
+      EXPECT_EQ(value.Scaled, c.scaled) << Label(c.text);
+    }
+  }
+  Currency comma;
+  ASSERT_TRUE(TextToCurrency(u"12,34", u',', comma));
+  EXPECT_EQ(comma.Scaled, 123400);
+}
+
+}  // namespace
+
+TEST(NumberText, StrictIntegerConversion) {
+  struct Case { const char16_t* text; int32_t value; } good[] = {
+      {u"42", 42},           {u" 42", 42},          {u"-7", -7},   {u"+7", 7},
+      {u"$1F", 31},          {u"x1f", 31},          {u"0X1F", 31},
+      {u"$000B4646", 0xB4646}, {u"2147483647", 2147483647}, {u"-2147483648", INT32_MIN},
+  };
+  for (const Case& c : good) {
+    EXPECT_EQ(vxRuntime::StrToInt(c.text), c.value);
+  }
+  for (const char16_t* text : {u"", u"42 ", u"4.0", u"abc", u"2147483648", u"$", u"-", u"$100000000", u"1e3", u"000B4646"}) {
+    int32_t value = 5;
+    EXPECT_FALSE(vxRuntime::TryStrToInt(text, value));
+    EXPECT_EQ(value, 5);
+    try {
+      vxRuntime::StrToInt(text);
+      ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), u"'" + ustring(text) + u"' ist kein gültiger Integerwert");
+    }
+  }
+}
