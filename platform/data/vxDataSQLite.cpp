@@ -55,8 +55,10 @@ class TSQLiteConnection final : public TDataConnection {
     if (FFile.empty()) throw EDatabaseError("no database file given (Data Source)");
     if (FFile.find(u'\0') != ustring::npos) throw EDatabaseError("invalid database file name");
     sqlite3* db = nullptr;
+    // One session is used by one thread at a time (its owners lock around it),
+    // so SQLite's own per-call mutex is not needed.
     const int rc = sqlite3_open_v2(WideToUtf8(FFile).c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       const std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
       sqlite3_close(db);
