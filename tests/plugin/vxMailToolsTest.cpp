@@ -305,6 +305,21 @@ TEST_F(MailToolsTest, ZipWithNamedArchiveAndWithNothingToPack) {
   EXPECT_EQ(Temp.Listing(), "Belege.zip;");
 }
 
+TEST_F(MailToolsTest, FileThatCannotBeZippedStaysAnAttachment) {
+  TSmtpTestServer server;
+  TvxMailTools mail;
+  Point(mail, server);
+  mail.ZipAttachments = true;
+  mail.ZipFileName = u"no such folder/x.zip";  // the archive cannot be written
+  const std::string a = Make("a.txt", "content of a");
+  ASSERT_TRUE(mail.AddAttachment(F("a.txt"), "", u"", false, u""));
+  ASSERT_TRUE(mail.SendMail(u"to@example.com", u"", u"", u"s", u"b", vxMT_SMTP)) << WideToUtf8(mail.Message);
+  const TReadMail m = ReadMail(server.Messages().at(0).Content);
+  ASSERT_EQ(m.Parts.size(), 2u);
+  EXPECT_EQ(m.Parts[1].FileName, "a.txt");
+  EXPECT_EQ(m.Parts[1].Md5, Md5(a));
+}
+
 TEST_F(MailToolsTest, StartTlsWithAuthLoginOnBothPaths) {
   TSmtpTestServer server(TSmtpTestServer::TOptions().StartTls().Auth("robot", "s3cret"));
   for (const bool sasl : {false, true}) {
