@@ -7,6 +7,8 @@
 
 #include "core/vxToolsModule.h"
 #include "core/vxVersionTools.h"
+#include "foundation/vxModuleDescription.h"
+#include "foundation/vxVarlo.h"
 #include "platform/base/vxCodePage.h"
 
 namespace {
@@ -20,6 +22,13 @@ ustring Answer(int32_t What) {
     case 4: return TvxTools::GetModuleFileName();
     case 5: return AnsiToWide(TvxTools::GetModulePath());
     case 6: return TvxTools::GetResource(u"GREETING", u"TEXT");
+    case 7: return TvxVarlo::GetProgramVersionString();
+    case 8: return TvxVarlo::GetProductVersion();
+    case 9: return TvxVarlo::GetProgramName();
+    case 10: return TvxVarlo::GetProductCopyright();
+    case 11:
+      vxModuleDescription::Initialize();
+      return AnsiToWide(vxModuleDescription::ModuleDescription());
     default: return u"?";
   }
 }
