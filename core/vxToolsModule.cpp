@@ -50,7 +50,8 @@ bool ReadFileInfo(const ustring& FileName, TvxFileInfo& FileInfo) {
   }
   const auto translations = vxVersionBlock::Translations(block);
   if (translations.empty()) return false;
-  const auto [language, codePage] = translations.front();
+  const uint16_t language = translations.front().first;
+  const uint16_t codePage = translations.front().second;
   auto read = [&](const ustring& Key) {
     vxVersionBlock::TValuePlace place;
     ustring value;
