@@ -15,6 +15,8 @@
 #include "core/vxToolsModule.h"
 #include "core/vxToolsSystem.h"
 #include "core/vxVersionTools.h"
+#include "foundation/vxADO.h"
+#include "foundation/vxSQL.h"
 #include "foundation/vxVarloSeams.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
@@ -397,7 +399,9 @@ ustring GetConnectionString(bool FileLink) {
 bool IsDatabaseAvailable() {
   if (!IsVarloInstalled()) return false;
   try {
-    vxVarloSeams::ProbeDatabase(GetConnectionString(false));
+    TADOConnection connection(GetConnectionString(false));
+    connection.Open();
+    connection.Close();
     return true;
   } catch (...) {
     return false;
@@ -420,9 +424,13 @@ ustring GetDatabaseVersion() {
       case vxDBT_PostgreSQL: command = u"SELECT version()"; break;
       default: throw Exception(u"invalid database type (" + name + u")!");
     }
+    TvxADODataSet data;
+    data.SetConnectionString(GetConnectionString(false));
+    data.SetCommandText(TvxSQL::PrepareSQL(command));
+    data.Open();
     ustring fields;
-    for (const ustring& field : vxVarloSeams::QueryDatabase(GetConnectionString(false), command))
-      fields += field + u" ";
+    if (!data.Eof())
+      for (int32_t i = 0; i < data.FieldCount(); ++i) fields += data.Fields(i).AsString() + u" ";
     for (char16_t& c : fields)
       if (c == u'\r' || c == u'\n') c = u' ';
     return name + u" (" + vxRuntime::Trim(fields) + u")";

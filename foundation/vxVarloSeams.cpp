@@ -3,13 +3,10 @@
 
 #include <mutex>
 
-#include "platform/base/vxExceptions.h"
 #include "platform/version/vxModule.h"
 
 namespace vxVarloSeams {
 namespace {
-
-constexpr char NoDataLayer[] = "no data layer is available";
 
 struct TSeams {
   std::mutex Lock;
@@ -18,8 +15,6 @@ struct TSeams {
   TStartParamReader StartParam;
   TLanguageReader Language;
   TUdlReader Udl;
-  TDatabaseProbe Probe;
-  TDatabaseQuery Query;
 };
 
 TSeams& Seams() {
@@ -49,10 +44,6 @@ void SetModuleSource(TExecutableSource Source) { Set(&TSeams::Module, std::move(
 void SetStartParamReader(TStartParamReader Reader) { Set(&TSeams::StartParam, std::move(Reader)); }
 void SetLanguageReader(TLanguageReader Reader) { Set(&TSeams::Language, std::move(Reader)); }
 void SetUdlReader(TUdlReader Reader) { Set(&TSeams::Udl, std::move(Reader)); }
-void SetDatabase(TDatabaseProbe Probe, TDatabaseQuery Query) {
-  Set(&TSeams::Probe, std::move(Probe));
-  Set(&TSeams::Query, std::move(Query));
-}
 
 ustring HostExecutable() {
   const TExecutableSource source = Get(&TSeams::Executable);
@@ -77,18 +68,6 @@ ustring ShortLanguage(const ustring& Default) {
 ustring ConnectionStringFromUdl(const ustring& UdlFile) {
   const TUdlReader reader = Get(&TSeams::Udl);
   return reader ? reader(UdlFile) : ustring();
-}
-
-void ProbeDatabase(const ustring& ConnectionString) {
-  const TDatabaseProbe probe = Get(&TSeams::Probe);
-  if (!probe) throw Exception(NoDataLayer);
-  probe(ConnectionString);
-}
-
-std::vector<ustring> QueryDatabase(const ustring& ConnectionString, const ustring& Command) {
-  const TDatabaseQuery query = Get(&TSeams::Query);
-  if (!query) throw Exception(NoDataLayer);
-  return query(ConnectionString, Command);
 }
 
 }  // namespace vxVarloSeams
