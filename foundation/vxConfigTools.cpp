@@ -3,6 +3,7 @@
 #include "foundation/vxConfigTools.h"
 
 #include <cmath>
+#include <optional>
 
 #include "core/vxConversion.h"
 #include "core/vxFilesContent.h"
@@ -488,17 +489,21 @@ std::string TvxConfigTools::BuiltConfigString(const TvxConfigList& CfgList, cons
       }
     }
 
-    if (ChangeProtection) {
-      // The hash covers the list as a reader sees it (grouping elements and
-      // value texts included), so that the reader's check always agrees.
-      TvxConfigList seen;
-      InitList(seen, static_cast<int32_t>(root.ChildNodes().size()));
-      size_t hint = 0;
-      ReadConfigNodes(seen, hint, root, u"", vxFV_20, Compress);
-      TrimConfigList(seen);
-      root.SetAttribute(u"Hash", AnsiToWide(GetChangeProtectionHash(seen)));
-    }
     std::string result = doc.SaveToXML();
+    if (ChangeProtection) {
+      // The hash covers the list as a reader will see it (grouping elements
+      // and value texts after a round through the text included), so that
+      // the reader's check agrees for every list.
+      TXMLDocument written;
+      written.LoadFromXML(result);
+      const TXMLNode writtenRoot = written.DocumentElement();
+      TvxConfigList seen;
+      InitList(seen, static_cast<int32_t>(writtenRoot.ChildNodes().size()));
+      size_t hint = 0;
+      ReadConfigNodes(seen, hint, writtenRoot, u"", vxFV_20, Compress);
+      root.SetAttribute(u"Hash", AnsiToWide(GetChangeProtectionHash(seen)));
+      result = doc.SaveToXML();
+    }
     Message.clear();
     return result;
   } catch (const Exception& e) {
@@ -545,18 +550,26 @@ void TvxConfigTools::ReadConfigNodes(TvxConfigList& CfgList, size_t& FreeHint, c
     const bool binary = UpperStrW(type) == u"BINARY";
 
     Variant value;
-    bool hasChildElements = false;
-    for (const TXMLNode& child : node.ChildNodes()) hasChildElements |= child.NodeType() == ntElement;
-    if ((Compressed || binary) && hasChildElements) {
-      // A grouping element of a compressed or binary list: no value of its
-      // own (what the writer puts there is read like a plain list's text).
-      const Variant text = TvxIXMLDocumentTools::GetNodeValue(node);
-      value = Variant(text.IsNull() ? ustring() : text.AsString());
-    } else if (Compressed) {
-      const std::string bytes = TvxStrings::DecompressString(Base64ToStr(WideToAnsi(node.Text())));
-      value = binary ? Variant(bytes) : Variant(Utf8ToWide(bytes));
-    } else if (binary) {
-      value = Variant(Base64ToStr(WideToAnsi(node.Text())));
+    if (Compressed || binary) {
+      // The element's single text; an element that also holds elements (a
+      // grouping element the writer made for longer paths) gives its first
+      // text child, or no value at all when it has none.
+      bool grouping = false;
+      for (const TXMLNode& child : node.ChildNodes()) grouping |= child.NodeType() == ntElement;
+      std::optional<ustring> raw;
+      if (!grouping) {
+        raw = node.Text();
+      } else {
+        const TXMLNode first = node.ChildNodes().front();
+        if (first.NodeType() == ntText || first.NodeType() == ntCData) raw = first.NodeValue();
+      }
+      if (!raw) {
+        value = binary ? Variant(std::string()) : Variant(ustring());
+      } else {
+        std::string bytes = Base64ToStr(WideToAnsi(*raw));
+        if (Compressed) bytes = TvxStrings::DecompressString(bytes);
+        value = binary ? Variant(std::move(bytes)) : Variant(Utf8ToWide(bytes));
+      }
     } else {
       const TVarType varType = TvxTypes::GetVarTypeFromStr(type, varOleStr);
       const Variant text = TvxIXMLDocumentTools::GetNodeValue(node);

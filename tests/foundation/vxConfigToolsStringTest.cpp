@@ -260,6 +260,17 @@ TEST(ConfigString, CompressedNestedPathsReadBack) {
   EXPECT_EQ(back.GetConfigParam(u"Mail"), Variant(ustring()));
   EXPECT_EQ(back.GetConfigParam(u"Mail/Server"), Variant(ustring(u"smtp")));
   EXPECT_EQ(back.GetConfigParam(u"Mail/Port"), Variant(ustring(u"25")));
+
+  // A value and a longer path under the same name share the element.
+  TvxConfigTools mixed;
+  mixed.AddConfigParam(u"A", Variant(ustring(u"x")), false, false);
+  mixed.AddConfigParam(u"A/b", Variant(ustring(u"y")), false, false);
+  for (bool compress : {false, true}) {
+    TvxConfigTools r;
+    ASSERT_TRUE(r.ParseConfigString(mixed.BuiltConfigString(u"r", compress, false, false))) << WideToUtf8(r.Message);
+    EXPECT_EQ(r.GetConfigParam(u"A"), Variant(ustring(u"x"))) << compress;
+    EXPECT_EQ(r.GetConfigParam(u"A/b"), Variant(ustring(u"y"))) << compress;
+  }
 }
 
 TEST(ConfigString, ChangeProtection) {
@@ -309,6 +320,7 @@ TEST(ConfigString, ChangeProtectionWriterAndReaderAgree) {
       t.AddConfigParam(u"Flag", Variant(true), false, false);
       t.AddConfigParam(u"When", Variant::FromDate(45000.25), false, false);
       t.AddConfigParam(u"Bin", Variant(AllBytes()), true, false);
+      t.AddConfigParam(u"Cr", Variant(ustring(u"c\rd")), false, false);
       const int32_t i = t.AddConfigParam(u"Lines", Variant(ustring(u"a\nb")), false, false);
       t.AddAttribute(i, u"extra", Variant(ustring(u"e")));
       const std::string s = t.BuiltConfigString(u"r", compress, enhanced, false);
