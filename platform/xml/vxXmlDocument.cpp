@@ -117,10 +117,6 @@ std::string ResolveReferences(const char* raw, bool attribute) {
   return out;
 }
 
-void CheckChars(const std::string& utf8) {
-  if (!TXMLDocument::IsValidText(Utf8ToWide(utf8))) ParseError("a character outside the XML ranges");
-}
-
 bool IsBlank(const char* s) {
   for (; *s; ++s)
     if (*s != ' ' && *s != '\t' && *s != '\r' && *s != '\n') return false;
@@ -158,13 +154,7 @@ void CheckAndResolve(pugi::xml_document& doc) {
     auto [node, depth] = stack.back();
     stack.pop_back();
     if (node.type() == pugi::node_pcdata) {
-      const std::string text = ResolveReferences(node.value(), false);
-      CheckChars(text);
-      node.set_value(text.c_str());
-      continue;
-    }
-    if (node.type() == pugi::node_cdata) {
-      CheckChars(node.value());
+      node.set_value(ResolveReferences(node.value(), false).c_str());
       continue;
     }
     if (node.type() != pugi::node_element) continue;
@@ -174,9 +164,7 @@ void CheckAndResolve(pugi::xml_document& doc) {
     for (pugi::xml_attribute a : node.attributes()) {
       if (!IsValidNameText(Wide(a.name()))) ParseError("invalid attribute name '" + std::string(a.name()) + "'");
       names.emplace_back(a.name());
-      const std::string value = ResolveReferences(a.value(), true);
-      CheckChars(value);
-      a.set_value(value.c_str());
+      a.set_value(ResolveReferences(a.value(), true).c_str());
     }
     std::sort(names.begin(), names.end());
     if (std::adjacent_find(names.begin(), names.end()) != names.end())
@@ -212,6 +200,20 @@ bool IsWellFormedUtf8(std::string_view bytes) {
   int32_t length = 0;
   u_strFromUTF8(nullptr, 0, &length, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
   return status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING || U_SUCCESS(status);
+}
+
+// Whether well-formed UTF-8 holds only XML characters: no control bytes
+// but tab, LF and CR, and neither U+FFFE nor U+FFFF (surrogates are no
+// well-formed UTF-8).
+bool IsXmlUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D) return false;
+    if (b == 0xEF && i + 2 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) == 0xBF &&
+        (static_cast<unsigned char>(bytes[i + 2]) & 0xFE) == 0xBE)
+      return false;
+  }
+  return true;
 }
 
 struct TStringWriter : pugi::xml_writer {
@@ -323,32 +325,52 @@ TXMLDocument::~TXMLDocument() = default;
 
 void TXMLDocument::LoadFromXML(std::string_view Bytes) {
   FDoc->reset();
-  pugi::xml_encoding encoding = pugi::encoding_utf8;
+  // pugixml only ever sees UTF-8 here, every character checked first.
   std::string converted;
   std::string_view input = Bytes;
   const auto starts = [&](std::string_view prefix) { return input.substr(0, prefix.size()) == prefix; };
+  const auto fromWide = [&](const ustring& text) {
+    if (!IsValidText(text)) ParseError("a character outside the XML ranges");
+    converted = WideToUtf8(text);
+    input = converted;
+  };
   if (starts("\xEF\xBB\xBF")) {
     input.remove_prefix(3);
   } else if (starts("\xFE\xFF") || starts("\xFF\xFE") || starts(std::string_view("<\0", 2)) ||
              starts(std::string_view("\0<", 2))) {
-    encoding = pugi::encoding_auto;  // UTF-16 (or UTF-32), found by pugixml
-  }
-  if (encoding == pugi::encoding_utf8) {
-    const std::string declared = DeclaredEncoding(input);
-    if (declared == "iso-8859-1" || declared == "latin1" || declared == "latin-1") {
-      encoding = pugi::encoding_latin1;
-    } else if (declared == "windows-1252" || declared == "cp1252") {
-      converted = WideToUtf8(AnsiToWide(input));
-      input = converted;
-    } else if (!declared.empty() && declared != "utf-8" && declared != "utf8" && declared != "us-ascii" &&
-               declared != "ascii") {
-      ParseError("unsupported encoding '" + declared.substr(0, 64) + "'");
+    const bool littleEndian = starts("\xFF\xFE") || starts(std::string_view("<\0", 2));
+    if (starts("\xFE\xFF") || starts("\xFF\xFE")) input.remove_prefix(2);
+    if (input.size() % 2 != 0) ParseError("UTF-16 text of an odd number of bytes");
+    ustring text(input.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+      const auto lo = static_cast<unsigned char>(input[2 * i + (littleEndian ? 0 : 1)]);
+      const auto hi = static_cast<unsigned char>(input[2 * i + (littleEndian ? 1 : 0)]);
+      text[i] = static_cast<char16_t>(lo | (hi << 8));
     }
-    if (encoding == pugi::encoding_utf8 && !IsWellFormedUtf8(input)) ParseError("the text is not valid UTF-8");
+    fromWide(text);
+    return LoadUtf8(input);
   }
+  const std::string declared = DeclaredEncoding(input);
+  if (declared == "iso-8859-1" || declared == "latin1" || declared == "latin-1") {
+    ustring text(input.size(), u'\0');  // each byte is its code point
+    for (size_t i = 0; i < input.size(); ++i) text[i] = static_cast<unsigned char>(input[i]);
+    fromWide(text);
+  } else if (declared == "windows-1252" || declared == "cp1252") {
+    fromWide(AnsiToWide(input));
+  } else if (!declared.empty() && declared != "utf-8" && declared != "utf8" && declared != "us-ascii" &&
+             declared != "ascii") {
+    ParseError("unsupported encoding '" + declared.substr(0, 64) + "'");
+  } else {
+    if (!IsWellFormedUtf8(input)) ParseError("the text is not valid UTF-8");
+    if (!IsXmlUtf8(input)) ParseError("a character outside the XML ranges");
+  }
+  LoadUtf8(input);
+}
+
+void TXMLDocument::LoadUtf8(std::string_view input) {
   const unsigned options = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype |
                            pugi::parse_fragment | pugi::parse_ws_pcdata_single;
-  const pugi::xml_parse_result result = FDoc->load_buffer(input.data(), input.size(), options, encoding);
+  const pugi::xml_parse_result result = FDoc->load_buffer(input.data(), input.size(), options, pugi::encoding_utf8);
   try {
     if (!result)
       ParseError(std::string(result.description()) + " at offset " + std::to_string(result.offset));

@@ -126,5 +126,6 @@ class TXMLDocument {
   static bool IsValidText(std::u16string_view Text);
 
  private:
+  void LoadUtf8(std::string_view input);
   std::unique_ptr<pugi::xml_document> FDoc;
 };

@@ -34,6 +34,11 @@ TEST(XmlDocument, RefusesDocumentsThatAreNotWellFormed) {
       {"reference to a surrogate", "<a>&#xD800;</a>"},
       {"raw control character", std::string("<a>\x01</a>")},
       {"invalid UTF-8", "<a>\xFF</a>"},
+      {"NUL byte", std::string("<a>x\0y</a>", 10)},
+      {"U+FFFF", "<a>\xEF\xBF\xBF</a>"},
+      {"UTF-8 surrogate", "<a>\xED\xA0\x80</a>"},
+      {"UTF-16 lone surrogate", std::string("\xFF\xFE<\0a\0>\0\x00\xD8<\0/\0a\0>\0", 18)},
+      {"UTF-16 odd length", std::string("\xFF\xFE<\0a\0/\0>\0\0", 11)},
       {"unsupported encoding", "<?xml version=\"1.0\" encoding=\"EBCDIC-XY\"?><a/>"},
       {"document type", "<!DOCTYPE a><a/>"},
   };
@@ -102,9 +107,10 @@ TEST(XmlDocument, ReadsDeclaredEncodings) {
       {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\x80\xE4</a>"},
       {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE4</a>"},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF<a>\xC3\xA4</a>"},
-      {"UTF-16LE with a byte-order mark", std::string("\xFF\xFE<\0a\0>\0\xE4\0<\0/\0a\0>\0", 20)},
+      {"UTF-16LE with a byte-order mark", std::string("\xFF\xFE<\0a\0>\0\xE4\0<\0/\0a\0>\0", 18)},
+      {"UTF-16BE without a mark", std::string("\0<\0a\0>\xD8\x3D\xDE\x00\0<\0/\0a\0>", 18)},
   };
-  const ustring expected[] = {u"\u20AC\u00E4", u"\u00E4", u"\u00E4", u"\u00E4"};
+  const ustring expected[] = {u"\u20AC\u00E4", u"\u00E4", u"\u00E4", u"\u00E4", u"\U0001F600"};
   for (size_t i = 0; i < std::size(cases); ++i) {
     TXMLDocument doc;
     doc.LoadFromXML(cases[i].bytes);
