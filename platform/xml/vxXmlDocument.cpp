@@ -135,6 +135,7 @@ void CheckAndResolve(pugi::xml_document& doc) {
       case pugi::node_pcdata:
         if (!IsBlank(child.value())) ParseError("text outside the document element");
         break;
+      case pugi::node_cdata: ParseError("text outside the document element");
       default: break;
     }
   }

@@ -22,6 +22,7 @@ TEST(XmlDocument, RefusesDocumentsThatAreNotWellFormed) {
       {"two document elements", "<a/><b/>"},
       {"text after the element", "<a/>text"},
       {"text before the element", "text<a/>"},
+      {"CDATA after the element", "<a/><![CDATA[x]]>"},
       {"unclosed element", "<a><b></a>"},
       {"name starting with a digit", "<1a/>"},
       {"invalid name character", "<a\xC3\x97/>"},  // U+00D7 is no name character
