@@ -41,7 +41,7 @@ void BM_DocumentLoad(benchmark::State& state) {
   }
   SetBytes(state);
 }
-BENCHMARK(BM_DocumentLoad);
+BENCHMARK(BM_DocumentLoad)->Name("Parse:document_load")->Unit(benchmark::kMicrosecond);
 
 void BM_ParseConfigString(benchmark::State& state) {
   for (auto _ : state) {
@@ -50,7 +50,7 @@ void BM_ParseConfigString(benchmark::State& state) {
   }
   SetBytes(state);
 }
-BENCHMARK(BM_ParseConfigString);
+BENCHMARK(BM_ParseConfigString)->Name("Parse:ours")->Unit(benchmark::kMicrosecond);
 
 void BM_DocumentLoadAndSave(benchmark::State& state) {
   for (auto _ : state) {
@@ -60,13 +60,13 @@ void BM_DocumentLoadAndSave(benchmark::State& state) {
   }
   SetBytes(state);
 }
-BENCHMARK(BM_DocumentLoadAndSave);
+BENCHMARK(BM_DocumentLoadAndSave)->Name("Build:document_load_save")->Unit(benchmark::kMicrosecond);
 
 void BM_BuiltConfigString(benchmark::State& state) {
   TvxConfigTools t = Source();
   for (auto _ : state) benchmark::DoNotOptimize(t.BuiltConfigString(u"vxConfig", false, false, false));
   SetBytes(state);
 }
-BENCHMARK(BM_BuiltConfigString);
+BENCHMARK(BM_BuiltConfigString)->Name("Build:ours")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
