@@ -129,11 +129,17 @@ ustring TvxConfigTools::CleanParamPath(const ustring& Path) {
 }
 
 TWideStringArray TvxConfigTools::SplitParamPath(const ustring& Path) {
-  TStringList list;
-  TvxStrings::SplitStringW(CleanParamPath(Path), u"/", list);
+  // The pieces SplitStringW gives for "/", the empty ones dropped; split
+  // here directly, since every key is made through this.
+  const ustring cleaned = CleanParamPath(Path);
   TWideStringArray parts;
-  for (int32_t i = 0; i < list.GetCount(); ++i)
-    if (!list.Get(i).empty()) parts.push_back(list.Get(i));
+  size_t start = 0;
+  while (start <= cleaned.size()) {
+    size_t end = cleaned.find(u'/', start);
+    if (end == ustring::npos) end = cleaned.size();
+    if (end > start) parts.push_back(cleaned.substr(start, end - start));
+    start = end + 1;
+  }
   return parts;
 }
 
@@ -555,12 +561,13 @@ void TvxConfigTools::ReadConfigNodes(TvxConfigList& CfgList, size_t& FreeHint, c
       // grouping element the writer made for longer paths) gives its first
       // text child, or no value at all when it has none.
       bool grouping = false;
-      for (const TXMLNode& child : node.ChildNodes()) grouping |= child.NodeType() == ntElement;
+      const std::vector<TXMLNode> children = node.ChildNodes();
+      for (const TXMLNode& child : children) grouping |= child.NodeType() == ntElement;
       std::optional<ustring> raw;
       if (!grouping) {
         raw = node.Text();
       } else {
-        const TXMLNode first = node.ChildNodes().front();
+        const TXMLNode first = children.front();
         if (first.NodeType() == ntText || first.NodeType() == ntCData) raw = first.NodeValue();
       }
       if (!raw) {
