@@ -143,8 +143,44 @@ TDateTime StrToDateTimeExt(const ustring& Str, const std::vector<std::string>& D
 
 TDateTime StrToDate_ISO(const ustring& Str) { return StrToDateExt(Str, std::vector<ustring>{u"yyyy-mm-dd"}, 0); }
 
+namespace {
+
+// The value of the decimal digits at s[first, first + count), or -1 where one
+// of them is no digit.
+int DigitsAt(const ustring& s, size_t first, size_t count) {
+  int value = 0;
+  for (size_t i = first; i < first + count; ++i) {
+    const char16_t c = s[i];
+    if (c < u'0' || c > u'9') return -1;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+// The stored form read in place: "yyyy-mm-dd hh:nn:ss" or "yyyy-mm-dd" with
+// a year from 1900 on. False for anything else, which the general reader
+// then takes.
+bool TryStoredISOForm(const ustring& s, TDateTime& value) {
+  if (s.size() != 19 && s.size() != 10) return false;
+  if (s[4] != u'-' || s[7] != u'-') return false;
+  const int year = DigitsAt(s, 0, 4), month = DigitsAt(s, 5, 2), day = DigitsAt(s, 8, 2);
+  if (year < 1900 || month < 0 || day < 0) return false;
+  int hour = 0, minute = 0, second = 0;
+  if (s.size() == 19) {
+    if (s[10] != u' ' || s[13] != u':' || s[16] != u':') return false;
+    hour = DigitsAt(s, 11, 2), minute = DigitsAt(s, 14, 2), second = DigitsAt(s, 17, 2);
+    if (hour < 0 || minute < 0 || second < 0) return false;
+  }
+  return vxRuntime::TryEncodeDateTime(year, month, day, hour, minute, second, 0, value);
+}
+
+}  // namespace
+
 TDateTime StrToDateTime_ISO(const ustring& Str) {
-  return StrToDateTimeExt(Str, std::vector<ustring>{u"yyyy-mm-dd"}, std::vector<ustring>{u"hh:nn:ss"}, 0);
+  TDateTime value;
+  if (TryStoredISOForm(Str, value)) return value;
+  static const std::vector<ustring> dateFormats{u"yyyy-mm-dd"}, timeFormats{u"hh:nn:ss"};
+  return StrToDateTimeExt(Str, dateFormats, timeFormats, 0);
 }
 
 TDateTime StrToDateTime_YYYYMMDD(const ustring& Str) {

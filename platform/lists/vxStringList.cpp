@@ -624,13 +624,18 @@ void TStringListT<Ch>::SetCapacity(int32_t NewCapacity) {
   FCapacity = NewCapacity;
 }
 
+// Capacity keeps its published steps (4, 16, then a quarter more); the
+// storage under it grows by doubling at least, so that adding n items moves
+// each item a few times in all, not once per step.
 template <class Ch>
 void TStringListT<Ch>::GrowCapacity() {
   const int64_t capacity = FCapacity;
   const int64_t delta = capacity > 64 ? capacity / 4 : capacity > 8 ? 16 : 4;
   const int64_t grown = std::min<int64_t>(capacity + delta, INT32_MAX);
   if (grown == capacity) Base::ListIndexError(GetCount());  // no index is left
-  SetCapacity(static_cast<int32_t>(grown));
+  if (FList.capacity() < static_cast<size_t>(grown))
+    FList.reserve(std::max(static_cast<size_t>(grown), FList.capacity() * 2));
+  FCapacity = static_cast<int32_t>(grown);
 }
 
 template <class Ch>

@@ -597,15 +597,20 @@ bool TRawMessage::HasField(std::string_view name) const {
                      [&](const TRawHeaderField& f) { return vxRuntime::SameTextAscii(f.Name(), name); });
 }
 
-std::string TRawMessage::WireBytes() const {
+std::string TRawMessage::WireHeader() const {
   std::string out;
-  out.reserve(Separator.size() + Body.size() + 1024);
   for (const TRawHeaderField& f : HeaderFields) {
     if (vxRuntime::SameTextAscii(f.Name(), "Bcc")) continue;
     out += f.Text;
     out += f.LineEnd;
   }
   out += Separator;
+  return out;
+}
+
+std::string TRawMessage::WireBytes() const {
+  std::string out = WireHeader();
+  out.reserve(out.size() + Body.size());
   out += Body;
   return out;
 }

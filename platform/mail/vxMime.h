@@ -89,6 +89,9 @@ class TRawMessage {
   // The bytes to transmit: all of them as they stand, except the Bcc fields,
   // so that no recipient learns the blind ones.
   std::string WireBytes() const;
+  // The header fields and the separator of WireBytes(): WireBytes() is this
+  // followed by Body.
+  std::string WireHeader() const;
   // The envelope from the header fields: the sender is the first mailbox of
   // Sender, else of From (empty when neither has one); the recipients are
   // the mailboxes of every To, Cc and Bcc field, each once, in order.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <string_view>
 
 #include "platform/base/vxCodePage.h"
 #include "platform/net/vxHostName.h"
@@ -31,21 +33,116 @@ void CheckAddress(const std::string& address) {
   }
 }
 
-// The message as DATA sends it: CR LF line ends, a "." doubled at the start
-// of a line, a final line end and the "." line that ends the data.
-std::string DataForTransfer(const std::string& normalised) {
-  std::string out;
-  out.reserve(normalised.size() + normalised.size() / 64 + 8);
-  bool lineStart = true;
-  for (char c : normalised) {
-    if (lineStart && c == '.') out.push_back('.');
-    out.push_back(c);
-    lineStart = c == '\n';
+// What DATA will carry, learnt in a read-only pass before MAIL FROM: the size
+// once line ends are CR LF, and whether any byte has its high bit set. The
+// pieces are one message, one after the other.
+struct TDataShape {
+  size_t NormalisedSize = 0;
+  bool EightBit = false;
+};
+
+TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
+  size_t size = 0, crs = 0, lfs = 0, pairs = 0;
+  unsigned char high = 0;
+  char previous = 0;
+  for (const std::string_view piece : pieces) {
+    size += piece.size();
+    for (const char c : piece) {
+      high |= static_cast<unsigned char>(c);
+      crs += c == '\r';
+      lfs += c == '\n';
+      pairs += previous == '\r' && c == '\n';
+      previous = c;
+    }
   }
-  if (!out.empty() && !lineStart) out += "\r\n";
-  out += ".\r\n";
-  return out;
+  // A CR LF pair stays two bytes; a lone CR or a lone LF becomes two.
+  return {size + (crs - pairs) + (lfs - pairs), (high & 0x80) != 0};
 }
+
+// Writes the message as DATA sends it, in one pass over the caller's bytes:
+// CR LF line ends, a "." doubled at the start of a line, a final line end
+// and the "." line that ends the data. Stretches that need no change go to
+// the socket straight from the caller's bytes when they are large, else
+// through a buffer written in large chunks.
+class TDataWriter {
+ public:
+  TDataWriter(TTcpConnection& Connection, int IdleTimeoutMs) : FConnection(Connection), FTimeoutMs(IdleTimeoutMs) {
+    FBuffer.reserve(kChunk);
+  }
+
+  void Feed(std::string_view data) {
+    const char* const end = data.data() + data.size();
+    const char* p = data.data();
+    // A CR that ended the piece before: a pair when this one opens with LF.
+    if (FPendingCr && p < end && *p == '\n') ++p;
+    FPendingCr = false;
+    const char* run = p;  // [run, p) goes out unchanged
+    while (p < end) {
+      if (FLineStart && *p == '.') {
+        Emit(run, p);
+        Emit(".");
+        run = p;
+      }
+      // The end of this line: the first CR or LF.
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      if (!lf) lf = end;
+      const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(lf - p)));
+      if (!cr) {
+        if (lf == end) {
+          FLineStart = false;
+          p = end;
+          break;
+        }
+        // A lone LF.
+        Emit(run, lf);
+        Emit("\r\n");
+        p = run = lf + 1;
+      } else if (cr + 1 < end && cr[1] == '\n') {
+        p = cr + 2;  // a CR LF pair, unchanged
+      } else {
+        // A lone CR, unless the next piece opens with LF.
+        Emit(run, cr);
+        Emit("\r\n");
+        p = run = cr + 1;
+        FPendingCr = p == end;
+      }
+      FLineStart = true;
+    }
+    Emit(run, end);
+  }
+
+  void Finish() {
+    Emit(FLineStart ? ".\r\n" : "\r\n.\r\n");
+    Flush();
+  }
+
+ private:
+  static constexpr size_t kChunk = 256 * 1024;
+
+  void Emit(const char* first, const char* last) { Emit(std::string_view(first, static_cast<size_t>(last - first))); }
+
+  void Emit(std::string_view piece) {
+    if (FBuffer.size() + piece.size() <= kChunk) {
+      FBuffer.append(piece);
+      return;
+    }
+    Flush();
+    if (piece.size() >= kChunk) FConnection.Write(piece, FTimeoutMs);
+    else FBuffer.append(piece);
+  }
+
+  void Flush() {
+    if (FBuffer.empty()) return;
+    FConnection.Write(FBuffer, FTimeoutMs);
+    FBuffer.clear();
+  }
+
+  TTcpConnection& FConnection;
+  const int FTimeoutMs;
+  std::string FBuffer;
+  bool FLineStart = true;
+  bool FPendingCr = false;
+};
 
 }  // namespace
 
@@ -245,12 +342,20 @@ void TSmtpClient::RecoverFromRefusal() noexcept {
 
 void TSmtpClient::SendMessage(const TMimeMessage& message) { SendMessage(message.Compose()); }
 
+// The header goes out from a copy of its own, the body straight from the
+// message: no second copy of a large message.
 void TSmtpClient::SendMessage(const TRawMessage& message) {
-  SendData(message.EnvelopeSender(), message.EnvelopeRecipients(), message.WireBytes());
+  const std::string header = message.WireHeader();
+  SendPieces(message.EnvelopeSender(), message.EnvelopeRecipients(), {header, message.Body});
 }
 
 void TSmtpClient::SendData(const std::string& sender, const std::vector<std::string>& recipients,
                            const std::string& data) {
+  SendPieces(sender, recipients, {data});
+}
+
+void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::string>& recipients,
+                             const std::vector<std::string_view>& pieces) {
   if (!Connected()) throw ESmtpError("cannot send: not connected to a server");
   if (sender.empty()) throw ESmtpError("the message has no sender address");
   if (recipients.empty()) throw ESmtpError("the message has no recipients");
@@ -258,15 +363,14 @@ void TSmtpClient::SendData(const std::string& sender, const std::vector<std::str
   for (const std::string& r : recipients) CheckAddress(r);
   Authenticate();
 
-  const std::string normalised = vxMimeCodec::NormaliseLineBreaks(data);
-  if (FCapabilities.Size > 0 && normalised.size() > FCapabilities.Size)
-    throw ESmtpError(("the message of " + std::to_string(normalised.size()) + " bytes exceeds the limit of " +
+  const TDataShape shape = ShapeOf(pieces);
+  if (FCapabilities.Size > 0 && shape.NormalisedSize > FCapabilities.Size)
+    throw ESmtpError(("the message of " + std::to_string(shape.NormalisedSize) + " bytes exceeds the limit of " +
                       std::to_string(FCapabilities.Size) + " bytes of " + FConnection.PeerName())
                          .c_str());
   std::string mail = "MAIL FROM:<" + sender + ">";
-  if (FCapabilities.HasSize) mail += " SIZE=" + std::to_string(normalised.size());
-  const bool eightBit = std::any_of(normalised.begin(), normalised.end(), [](char c) { return c & 0x80; });
-  if (eightBit && FCapabilities.EightBitMime) mail += " BODY=8BITMIME";
+  if (FCapabilities.HasSize) mail += " SIZE=" + std::to_string(shape.NormalisedSize);
+  if (shape.EightBit && FCapabilities.EightBitMime) mail += " BODY=8BITMIME";
 
   struct TStep {
     std::string Line;
@@ -298,7 +402,9 @@ void TSmtpClient::SendData(const std::string& sender, const std::vector<std::str
     }
     Expect(Command("DATA"), 354, "DATA refused");
     try {
-      FConnection.Write(DataForTransfer(normalised), Timeouts.ReplyMs);
+      TDataWriter writer(FConnection, Timeouts.ReplyMs);
+      for (const std::string_view piece : pieces) writer.Feed(piece);
+      writer.Finish();
     } catch (const Exception&) {
       FBroken = true;
       throw;

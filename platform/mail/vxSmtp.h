@@ -47,6 +47,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/vxExceptions.h"
@@ -137,6 +138,9 @@ class TSmtpClient {
   bool FBroken = false;  // the connection failed; QUIT would be pointless
 
   void Hello();
+  // SendData for a message given as pieces that follow one another.
+  void SendPieces(const std::string& sender, const std::vector<std::string>& recipients,
+                  const std::vector<std::string_view>& pieces);
   std::string EffectiveHeloName() const;
   void SendLine(const std::string& line);
   TSmtpReply ReadReply(int timeoutMs);

@@ -1,7 +1,6 @@
 // FormatDateTime and the texts built on it.
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include "platform/time/vxDateUtils.h"
 
@@ -55,10 +54,22 @@ bool HasAmPm(const ustring& format) {
   return false;
 }
 
+// The decimal digits of value, zero-padded to width (a minus sign counts
+// towards the width, after which the zeros come).
 void AppendNumber(ustring& out, int value, int width) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-  for (const char* p = buffer; *p; ++p) out += static_cast<char16_t>(*p);
+  char16_t digits[16];
+  char16_t* end = digits + sizeof digits / sizeof digits[0];
+  char16_t* p = end;
+  const bool negative = value < 0;
+  unsigned magnitude = negative ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const int shown = static_cast<int>(end - p) + (negative ? 1 : 0);
+  if (negative) out += u'-';
+  for (int pad = shown; pad < width; ++pad) out += u'0';
+  out.append(p, end);
 }
 
 struct TDecoded {

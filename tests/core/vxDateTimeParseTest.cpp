@@ -142,6 +142,20 @@ TEST(DateTimeParse, IsoTexts) {
   EXPECT_EQ(TvxDateTime::StrToDateTime_ISO(u"junk"), 0);
 }
 
+// The stored form is read in place; it must give what the general reader
+// with the same formats gives, valid or not, and leave every other text to it.
+TEST(DateTimeParse, IsoInPlaceAgreesWithTheGeneralReader) {
+  for (const ustring text : {u"2024-01-31 10:20:30", u"1900-01-01 00:00:00", u"9999-12-31 23:59:59", u"2024-02-29",
+                             u"2023-02-29", u"2024-13-01 00:00:00", u"2024-01-31 24:00:00", u"2024-01-31 10:60:00",
+                             u"2024-01-31 10:20:61", u"1899-12-29 12:00:00", u"1800-06-15", u"0000-01-01",
+                             u"2024-01-31T10:20:30", u"2024-01-3a 10:20:30", u"2024/01/31 10:20:30",
+                             u" 2024-01-31 10:20:30", u"2024-1-31 1:2:3", u"2024-01-31 10:20", u"junk", u""}) {
+    SCOPED_TRACE(WideToUtf8(text));
+    EXPECT_EQ(TvxDateTime::StrToDateTime_ISO(text),
+              TvxDateTime::StrToDateTimeExt(text, Formats{u"yyyy-mm-dd"}, Formats{u"hh:nn:ss"}, 0));
+  }
+}
+
 TEST(DateTimeParse, FixedLayouts) {
   using TvxDateTime::StrToDateTime_YYYYMMDD;
   using TvxDateTime::StrToDateTime_YYYYMMDDHHNNSS;

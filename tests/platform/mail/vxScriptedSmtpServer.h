@@ -55,6 +55,14 @@ class TScriptedSmtpServer {
 
   uint16_t Port() const { return FPort; }
 
+  // The bytes of every DATA section as they came, line ends and the final
+  // "." line included; waits until the client has closed.
+  std::string RawData() {
+    if (FThread.joinable()) FThread.join();
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FRawData;
+  }
+
   // Every line the client sent; waits until the client has closed.
   std::vector<std::string> Received() {
     if (FThread.joinable()) FThread.join();
@@ -78,6 +86,8 @@ class TScriptedSmtpServer {
   std::mutex FMutex;
   std::vector<std::string> FReceived;
   std::string FBuffer;
+  std::string FRawData;
+  bool FInData = false;
 
   TScriptedSmtpServer& Add(TStep step) {
     FScript.push_back(std::move(step));
@@ -99,8 +109,9 @@ class TScriptedSmtpServer {
       const size_t lf = FBuffer.find('\n');
       if (lf != std::string::npos) {
         line = FBuffer.substr(0, lf > 0 && FBuffer[lf - 1] == '\r' ? lf - 1 : lf);
-        FBuffer.erase(0, lf + 1);
         std::lock_guard<std::mutex> lock(FMutex);
+        if (FInData) FRawData.append(FBuffer, 0, lf + 1);
+        FBuffer.erase(0, lf + 1);
         FReceived.push_back(line);
         return true;
       }
@@ -137,9 +148,11 @@ class TScriptedSmtpServer {
           for (size_t i = 0; i < step.Count && open; ++i) open = ReadLine(fd, line);
           break;
         case TKind::ReadData:
+          FInData = true;
           do {
             open = ReadLine(fd, line);
           } while (open && line != ".");
+          FInData = false;
           break;
         case TKind::Close:
           open = false;

@@ -57,6 +57,69 @@ TEST(SmtpWire, PlainSessionInOrder) {
                                        "QUIT"}));
 }
 
+// The bytes DATA carries: every line end CR LF (lone CR and lone LF alike),
+// a "." doubled at the start of every line, a final line end where the data
+// lacks one, and the SIZE announced being that of the data with CR LF line
+// ends before the dots are doubled.
+TEST(SmtpWire, DataBytesOnTheWire) {
+  struct TCase {
+    std::string Data;
+    std::string Wire;
+  };
+  const std::string longLine(600 * 1024, 'x');
+  const std::vector<TCase> cases = {
+      {"", ".\r\n"},
+      {"a", "a\r\n.\r\n"},
+      {"a\r\n", "a\r\n.\r\n"},
+      {".", "..\r\n.\r\n"},
+      {"a\nb\rc\r\nd\n\re", "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n.\r\n"},
+      {"\r\r\n\n", "\r\n\r\n\r\n.\r\n"},
+      {".a\r\n..b\n.\r.\r\nx.y\r\n", "..a\r\n...b\r\n..\r\n..\r\nx.y\r\n.\r\n"},
+      {"h\xE9\r", "h\xE9\r\n.\r\n"},
+      // Longer than the chunks the writer sends, with changes on both sides.
+      {"\n" + longLine + "\n." + longLine, "\r\n" + longLine + "\r\n.." + longLine + "\r\n.\r\n"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.Data.substr(0, 40)));
+    TScriptedSmtpServer server;
+    server.Say(kGreeting).Read().Say("250-fake.test\n250 SIZE")
+        .Read().Say("250 ok").Read().Say("250 ok").Read().Say("354 go ahead").ReadData().Say("250 queued")
+        .Read().Say("221 bye");
+    server.Start();
+    {
+      TSmtpClient client;
+      Configure(client, server);
+      client.Connect();
+      client.SendData("a@x", {"b@x"}, c.Data);
+      client.Disconnect();
+    }
+    EXPECT_EQ(server.RawData(), c.Wire);
+    const size_t size = vxMimeCodec::NormaliseLineBreaks(c.Data).size();
+    EXPECT_EQ(server.Received().at(1), "MAIL FROM:<a@x> SIZE=" + std::to_string(size));
+  }
+}
+
+// A message sent as it stands goes out as header and body one after the
+// other: a CR ending the one and an LF opening the other are one line end,
+// and the Bcc field stays behind.
+TEST(SmtpWire, RawMessageHeaderAndBodyJoinOnTheWire) {
+  TRawMessage m = TRawMessage::FromBytes("From: a@x\r\nTo: b@x\r\nBcc: c@x\r\n\r\n");
+  m.Separator = "\r";
+  m.Body = "\n.x\r";
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("250 ok").Read().Say("250 ok").Read().Say("250 ok")
+      .Read().Say("354 go ahead").ReadData().Say("250 queued").Read().Say("221 bye");
+  server.Start();
+  {
+    TSmtpClient client;
+    Configure(client, server);
+    client.Connect();
+    client.SendMessage(m);
+    client.Disconnect();
+  }
+  EXPECT_EQ(server.RawData(), "From: a@x\r\nTo: b@x\r\n\r\n..x\r\n.\r\n");
+}
+
 TEST(SmtpWire, OwnAuthLoginSendsUserAndPasswordOnPrompts) {
   TScriptedSmtpServer server;
   // LOGIN is not advertised: the client's own exchange asks all the same.
