@@ -57,14 +57,14 @@ void Split(benchmark::State& state, const std::string& text) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void BM_ParseComAnswer_Config50(benchmark::State& state) { Parse(state, ConfigString()); }
-void BM_PlainSplit_Config50(benchmark::State& state) { Split(state, ConfigString()); }
-void BM_ParseComAnswer_Item1MiB(benchmark::State& state) { Parse(state, LargeItemString()); }
-void BM_PlainSplit_Item1MiB(benchmark::State& state) { Split(state, LargeItemString()); }
-BENCHMARK(BM_ParseComAnswer_Config50);
-BENCHMARK(BM_PlainSplit_Config50);
-BENCHMARK(BM_ParseComAnswer_Item1MiB);
-BENCHMARK(BM_PlainSplit_Item1MiB);
+void ParseConfig50(benchmark::State& state) { Parse(state, ConfigString()); }
+void SplitConfig50(benchmark::State& state) { Split(state, ConfigString()); }
+void ParseItem1MiB(benchmark::State& state) { Parse(state, LargeItemString()); }
+void SplitItem1MiB(benchmark::State& state) { Split(state, LargeItemString()); }
+BENCHMARK(ParseConfig50)->Name("ParseConfig50:ours");
+BENCHMARK(SplitConfig50)->Name("ParseConfig50:plain_split");
+BENCHMARK(ParseItem1MiB)->Name("ParseItem1MiB:ours");
+BENCHMARK(SplitItem1MiB)->Name("ParseItem1MiB:plain_split");
 
 void BM_BuiltComString_Compressed50(benchmark::State& state) {
   TComRes items;
