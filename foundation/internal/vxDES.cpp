@@ -285,83 +285,100 @@ void TDES::CheckReady() const {
   if (FCipherMode != ECB && !ctx.IVInit) throw EKeyError(kIVNotSet);
 }
 
-void TDES::EncryptBlocks(uint8_t* Data, size_t Count) {
-  const uint32_t* keys = ctx.FEncKey;
-  uint32_t r0 = Load32(ctx.IV.data()), r1 = Load32(ctx.IV.data() + 4);
+namespace {
+
+// The mode steps over Count blocks in place with the register R0:R1; the
+// mode is fixed for the whole run so that the loop carries no branch.
+template <TCipherMode Mode>
+void EncryptRun(const uint32_t* Keys, uint8_t* Data, size_t Count, uint32_t& R0, uint32_t& R1) {
+  uint32_t r0 = R0, r1 = R1;
   for (size_t b = 0; b < Count; ++b, Data += 8) {
     uint32_t l = Load32(Data), r = Load32(Data + 4);
-    switch (FCipherMode) {
-      case CBC:
-        l ^= r0;
-        r ^= r1;
-        DesCore(keys, l, r);
-        r0 = l;
-        r1 = r;
-        break;
-      case ECB:
-        DesCore(keys, l, r);
-        break;
-      case CFB:
-        DesCore(keys, r0, r1);
-        l ^= r0;
-        r ^= r1;
-        r0 = l;
-        r1 = r;
-        break;
-      case OFB:
-        DesCore(keys, r0, r1);
-        l ^= r0;
-        r ^= r1;
-        break;
+    if constexpr (Mode == CBC) {
+      l ^= r0;
+      r ^= r1;
+      DesCore(Keys, l, r);
+      r0 = l;
+      r1 = r;
+    } else if constexpr (Mode == ECB) {
+      DesCore(Keys, l, r);
+    } else if constexpr (Mode == CFB) {
+      DesCore(Keys, r0, r1);
+      l ^= r0;
+      r ^= r1;
+      r0 = l;
+      r1 = r;
+    } else {
+      DesCore(Keys, r0, r1);
+      l ^= r0;
+      r ^= r1;
     }
     Store32(Data, l);
     Store32(Data + 4, r);
   }
-  if (FCipherMode != ECB) {
-    Store32(ctx.IV.data(), r0);
-    Store32(ctx.IV.data() + 4, r1);
+  R0 = r0;
+  R1 = r1;
+}
+
+// CFB and OFB decipher with the enciphering schedule EncKeys.
+template <TCipherMode Mode>
+void DecryptRun(const uint32_t* DecKeys, const uint32_t* EncKeys, uint8_t* Data, size_t Count, uint32_t& R0,
+                uint32_t& R1) {
+  uint32_t r0 = R0, r1 = R1;
+  for (size_t b = 0; b < Count; ++b, Data += 8) {
+    uint32_t l = Load32(Data), r = Load32(Data + 4);
+    if constexpr (Mode == CBC) {
+      const uint32_t c0 = l, c1 = r;
+      DesCore(DecKeys, l, r);
+      l ^= r0;
+      r ^= r1;
+      r0 = c0;
+      r1 = c1;
+    } else if constexpr (Mode == ECB) {
+      DesCore(DecKeys, l, r);
+    } else if constexpr (Mode == CFB) {
+      const uint32_t c0 = l, c1 = r;
+      DesCore(EncKeys, r0, r1);
+      l ^= r0;
+      r ^= r1;
+      r0 = c0;
+      r1 = c1;
+    } else {
+      DesCore(EncKeys, r0, r1);
+      l ^= r0;
+      r ^= r1;
+    }
+    Store32(Data, l);
+    Store32(Data + 4, r);
   }
+  R0 = r0;
+  R1 = r1;
+}
+
+}  // namespace
+
+void TDES::EncryptBlocks(uint8_t* Data, size_t Count) {
+  uint32_t r0 = Load32(ctx.IV.data()), r1 = Load32(ctx.IV.data() + 4);
+  switch (FCipherMode) {
+    case CBC: EncryptRun<CBC>(ctx.FEncKey, Data, Count, r0, r1); break;
+    case ECB: EncryptRun<ECB>(ctx.FEncKey, Data, Count, r0, r1); break;
+    case CFB: EncryptRun<CFB>(ctx.FEncKey, Data, Count, r0, r1); break;
+    case OFB: EncryptRun<OFB>(ctx.FEncKey, Data, Count, r0, r1); break;
+  }
+  Store32(ctx.IV.data(), r0);
+  Store32(ctx.IV.data() + 4, r1);
 }
 
 void TDES::DecryptBlocks(uint8_t* Data, size_t Count) {
   uint32_t r0 = Load32(ctx.IV.data()), r1 = Load32(ctx.IV.data() + 4);
-  for (size_t b = 0; b < Count; ++b, Data += 8) {
-    uint32_t l = Load32(Data), r = Load32(Data + 4);
-    switch (FCipherMode) {
-      case CBC: {
-        const uint32_t c0 = l, c1 = r;
-        DesCore(ctx.FDecKey, l, r);
-        l ^= r0;
-        r ^= r1;
-        r0 = c0;
-        r1 = c1;
-        break;
-      }
-      case ECB:
-        DesCore(ctx.FDecKey, l, r);
-        break;
-      case CFB: {
-        const uint32_t c0 = l, c1 = r;
-        DesCore(ctx.FEncKey, r0, r1);
-        l ^= r0;
-        r ^= r1;
-        r0 = c0;
-        r1 = c1;
-        break;
-      }
-      case OFB:
-        DesCore(ctx.FEncKey, r0, r1);
-        l ^= r0;
-        r ^= r1;
-        break;
-    }
-    Store32(Data, l);
-    Store32(Data + 4, r);
+  switch (FCipherMode) {
+    case CBC: DecryptRun<CBC>(ctx.FDecKey, ctx.FEncKey, Data, Count, r0, r1); break;
+    case ECB: DecryptRun<ECB>(ctx.FDecKey, ctx.FEncKey, Data, Count, r0, r1); break;
+    case CFB: DecryptRun<CFB>(ctx.FDecKey, ctx.FEncKey, Data, Count, r0, r1); break;
+    case OFB: DecryptRun<OFB>(ctx.FDecKey, ctx.FEncKey, Data, Count, r0, r1); break;
   }
-  if (FCipherMode != ECB) {
-    Store32(ctx.IV.data(), r0);
-    Store32(ctx.IV.data() + 4, r1);
-  }
+  Store32(ctx.IV.data(), r0);
+  Store32(ctx.IV.data() + 4, r1);
 }
 
 void TDES::EncBlock(const TBlock& Input, TBlock& Output) {
