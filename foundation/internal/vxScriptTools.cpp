@@ -14,8 +14,8 @@
 namespace vxInternal::TvxScriptTools {
 namespace {
 
-const std::string kHash = "#";
-const std::string kHashEntity = "&num;";
+constexpr const char* kHash = "#";
+constexpr const char* kHashEntity = "&num;";
 
 std::string ReplaceAll(const std::string& Text, const std::string& From, const std::string& To) {
   return TvxStrings::ReplaceA(Text, From, To, false);
