@@ -427,3 +427,19 @@ TEST(CRCTest, StandardCheckValueAndPieces) {
   EXPECT_EQ(Crc32Update(0x1234u, nullptr, 9), 0u);
   EXPECT_EQ(Crc32Update(0x1234u, s.data(), 0), 0x1234u);
 }
+
+TEST_F(TDesFixture, StreamsRefuseShortInputAndIgnoreAnIncompleteTail) {
+  TMemoryStream plain("stream text"), cipher, none;
+  EXPECT_THROW(des.EncStream(plain, none), EKeyError);  // a non-empty stream needs a key
+  des.InitialiseString("k");
+  des.LoadIVString("v");
+  des.EncStream(plain, cipher);
+  // Three stray bytes after the whole blocks are not deciphered.
+  TMemoryStream withTail(cipher.DataString() + "xyz"), back;
+  des.LoadIVString("v");
+  des.DecStream(withTail, back);
+  EXPECT_EQ(back.DataString(), "stream text");
+  TMemoryStream tiny("1234567"), out;
+  EXPECT_THROW(des.DecStream(tiny, out), EInputError);
+  EXPECT_EQ(out.Size(), 0);
+}
