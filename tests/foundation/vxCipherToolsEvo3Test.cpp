@@ -44,6 +44,9 @@ TEST(CipherToolsTest, GoldenVectors) {
   EXPECT_EQ(TvxCipher::EncodeUrlParams({u"user=anna", u"id=42"}, vxCIPHENC_Internal, At(kBuilt)),
             "encoding=internal&data=YUd1YWFrSXJqbmlQa0piOWZYTTIyaWpubTdQVWtpM1NuRnowSms5YkFhN3VzOVNWanlUVW9kaERPSXJx"
             "TDdvY2RzelBrRmhVWGNEVnlhdHBXU2lEa0dKUkpNUWZwbE0xbHZQUmRicGpRZG8=");
+  EXPECT_EQ(TvxCipher::EncodeUrlParams({u"user=anna", u"id=42"}, vxCIPHENC_Service, At(kBuilt)),
+            "encoding=service&data=NVFzVjA3aDMtWmNvdk5FdTUtOExzY1pod2l5WGhBS2JPODM2MFBodnl4eml1aWx4Zk1LUWpzdXBEODYy"
+            "WFNNWmZXNmtQekdIMGs2dWxSakFsYU1OcTIrWUtUbFhnMnUyRnA3ZWFwLVAzdUU=");
   EXPECT_EQ(TvxCipher::EncodeUrlParams({u"user=anna"}, vxCIPHENC_Strong), "encoding=strong&user=MUdLK0ktR2RYNVE%3D");
   EXPECT_EQ(TvxCipher::DCWEncDecoder("7ndxX-q1sT"), "8r\xC3\x96pII2v2L");
 }

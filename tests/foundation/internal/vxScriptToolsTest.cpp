@@ -11,6 +11,12 @@
 
 using namespace vxInternal;
 
+// Pins the script key: scripts locked before stay readable.
+TEST(ScriptToolsTest, GoldenVector) {
+  EXPECT_EQ(TvxScriptTools::LockScript("x := '#1';", "pa#ss"), "dHpsOTNQZXNhanFoMjh2dWZyb3UxSGtVdk9BQVplTk4=");
+  EXPECT_EQ(TvxScriptTools::UnlockScript("dHpsOTNQZXNhanFoMjh2dWZyb3UxSGtVdk9BQVplTk4=", true), "x := '#1';");
+}
+
 TEST(ScriptToolsTest, LockRoundTrip) {
   const std::pair<std::string, std::string> cases[] = {
       {"print('a')", "secret"},
