@@ -1,6 +1,7 @@
 #include "platform/base/vxSystemInfo.h"
 
 #include <pwd.h>
+#include <sys/utsname.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -77,3 +78,8 @@ ustring GetErrorMessage(int errorCode) {
 }
 
 }  // namespace vxSystemInfo
+
+std::string vxSystemInfo::MachineName() {
+  utsname names;
+  return uname(&names) == 0 ? std::string(names.machine) : std::string();
+}
