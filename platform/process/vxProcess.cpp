@@ -7,7 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -203,7 +203,7 @@ TChildProcess TChildProcess::Start(const TStartInfo& Info, int& Error) {
   const pid_t pid = plan.Spawn(Error);
   if (pid <= 0) return child;
   child.FPid = pid;
-  child.FPidFd = static_cast<int>(pidfd_open(pid, 0));
+  child.FPidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
   if (child.FPidFd >= 0) fcntl(child.FPidFd, F_SETFD, FD_CLOEXEC);
   if (Info.NiceValue) setpriority(PRIO_PROCESS, static_cast<id_t>(pid), *Info.NiceValue);
   Error = 0;
