@@ -220,6 +220,8 @@ std::string TIniFile::Bytes() const {
     encoding = TIniEncoding::Utf8Mark;
   }
   if (lone || encoding == TIniEncoding::Utf16LEMark) return std::string(kUtf16LEMark) + WideToUtf16LE(text);
+  // A text that begins with U+FEFF would lose it to the mark test on reading.
+  if (encoding == TIniEncoding::Utf8 && text.starts_with(u'\uFEFF')) encoding = TIniEncoding::Utf8Mark;
   const std::string utf8 = WideToUtf8(text);
   return encoding == TIniEncoding::Utf8Mark ? std::string(kUtf8Mark) + utf8 : utf8;
 }

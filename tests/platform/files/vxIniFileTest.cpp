@@ -110,6 +110,9 @@ TEST(IniFile, WritingKeepsEverythingElseAndLosesNoCharacter) {
   TIniFile ansi = TIniFile::FromBytes("[s]\r\nk=\xE4\r\n");
   ansi.WriteString(u"s", u"k", u"\u0416");
   EXPECT_EQ(ansi.Bytes(), "\xEF\xBB\xBF[s]\r\nk=\xD0\x96\r\n");
+  // A text that begins with U+FEFF keeps it: the bytes get a mark of their own.
+  TIniFile bom = TIniFile::FromText(u"\uFEFF[s]\r\nk=v\r\n", TIniEncoding::Utf8);
+  EXPECT_EQ(TIniFile::FromBytes(bom.Bytes()).Text(), bom.Text());
   // A lone surrogate only UTF-16 carries.
   TIniFile utf8 = TIniFile::FromBytes("[s]\n");
   utf8.WriteString(u"s", u"k", ustring(1, u'\xD800'));
