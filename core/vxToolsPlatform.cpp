@@ -31,12 +31,6 @@ uint32_t LittleEndian(const unsigned char* bytes, int count) {
   return value;
 }
 
-ustring OwnExecutable() {
-  char target[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", target, sizeof target - 1);
-  return n > 0 ? Utf8ToWide(std::string_view(target, static_cast<size_t>(n))) : ustring();
-}
-
 ustring HexDigits4(uint32_t value) {
   const char16_t* digits = u"0123456789ABCDEF";
   ustring text(4, u'0');
@@ -122,7 +116,7 @@ TvxCPUPlatform GetExecutableCPUPlatform(const ustring& ModuleFileName) {
 TvxOSPlatform GetOSPlatformFromApplicationEnvironment() {
   const TvxOSPlatform system = GetOSPlatform();
   if (system != vxOSP_Win32 && system != vxOSP_Win64) return vxOSP_Unknown;
-  const TvxCPUPlatform host = GetExecutableCPUPlatform(OwnExecutable());
+  const TvxCPUPlatform host = GetExecutableCPUPlatform(vxSystemInfo::ExecutablePath());
   if (host == vxCPU_x86) return vxOSP_Win32;
   if (host == vxCPU_x64 && system == vxOSP_Win64) return vxOSP_Win64;
   return vxOSP_Unknown;

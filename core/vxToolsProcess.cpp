@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <vector>
 
 #include "core/vxToolsEvo2.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/base/vxSystemInfo.h"
 #include "platform/files/vxFileSystem.h"
 #include "platform/process/vxApplication.h"
 #include "platform/process/vxCommandLine.h"
@@ -36,14 +38,6 @@ std::optional<int> NiceValueOf(uint32_t Priority) {
   if (Priority & BELOW_NORMAL_PRIORITY_CLASS) return 10;
   if (Priority & NORMAL_PRIORITY_CLASS) return 0;
   return std::nullopt;
-}
-
-// The a-z upper-cased form, the other characters as they are.
-ustring AsciiUpperW(const ustring& text) {
-  ustring result = text;
-  for (char16_t& c : result)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  return result;
 }
 
 // The executable-name rule: the file-name parts are equal, or the entry's
@@ -81,7 +75,7 @@ bool ExecAndWait(const ustring& Filename, const ustring& Params, uint16_t /*Wind
   int error = 0;
   vxProcess::TChildProcess child = vxProcess::TChildProcess::Start(info, error);
   if (!child.Valid()) return false;
-  uint64_t waited = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Timeout);
   for (;;) {
     vxApplication::ProcessMessages();
     uint32_t code = 0;
@@ -91,8 +85,7 @@ bool ExecAndWait(const ustring& Filename, const ustring& Params, uint16_t /*Wind
       break;
     }
     if (state == vxProcess::TChildProcess::wrFailed) break;  // the wait itself failed
-    waited += kWaitStepMs;
-    if (Timeout != INFINITE && waited >= Timeout) {
+    if (Timeout != INFINITE && std::chrono::steady_clock::now() >= deadline) {
       child.Kill();
       // SIGKILL cannot be refused: the end comes at once.
       while (child.Wait(kWaitStepMs, code) == vxProcess::TChildProcess::wrTimeout) {
@@ -166,10 +159,10 @@ bool InstallINF(const ustring& /*PathName*/, uintptr_t /*hParent*/) { return fal
 
 bool KillProcess(const ustring& ExeFileName) {
   try {
-    const ustring wanted = AsciiUpperW(vxFileSystem::ExtractFileName(ExeFileName));
+    const ustring wanted = vxRuntime::AsciiUpper(vxFileSystem::ExtractFileName(ExeFileName));
     bool result = false;
     for (const auto& entry : vxProcess::ProcessList())
-      if (NameMatches(AsciiUpperW(entry.ExeName), wanted)) result = vxProcess::TerminateProcess(entry.Pid);
+      if (NameMatches(vxRuntime::AsciiUpper(entry.ExeName), wanted)) result = vxProcess::TerminateProcess(entry.Pid);
     return result;
   } catch (...) {
     return false;
@@ -241,10 +234,9 @@ bool qdl(const Variant& Data, const ustring& OtherLogFile) {
   try {
     ustring file = OtherLogFile;
     if (file.empty()) {
-      char target[PATH_MAX];
-      const ssize_t n = readlink("/proc/self/exe", target, sizeof target - 1);
-      if (n <= 0) return false;
-      file = vxFileSystem::ExtractFilePath(Utf8ToWide(std::string(target, static_cast<size_t>(n)))) + u"qdl.log";
+      const ustring program = vxSystemInfo::ExecutablePath();
+      if (program.empty()) return false;
+      file = vxFileSystem::ExtractFilePath(program) + u"qdl.log";
     }
     const std::string line = WideToAnsi(u"[" + vxRuntime::FormatDateTime(u"dd.mm.yyyy hh:nn:ss-zzz", vxRuntime::Now()) + u"] " +
                                         Data.AsString() + u"\r\n");

@@ -83,3 +83,10 @@ std::string vxSystemInfo::MachineName() {
   utsname names;
   return uname(&names) == 0 ? std::string(names.machine) : std::string();
 }
+
+ustring vxSystemInfo::ExecutablePath() {
+  char target[4096];
+  const ssize_t n = readlink("/proc/self/exe", target, sizeof target);
+  return n > 0 && static_cast<size_t>(n) < sizeof target ? Utf8ToWide(std::string_view(target, static_cast<size_t>(n)))
+                                                          : ustring();
+}
