@@ -77,16 +77,17 @@ ustring GetErrorMessage(int errorCode) {
   return Utf8ToWide(text);
 }
 
+ustring ExecutablePath() {
+  std::string path(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return {};
+  path.resize(static_cast<size_t>(n));
+  return Utf8ToWide(path);
+}
+
 }  // namespace vxSystemInfo
 
 std::string vxSystemInfo::MachineName() {
   utsname names;
   return uname(&names) == 0 ? std::string(names.machine) : std::string();
-}
-
-ustring vxSystemInfo::ExecutablePath() {
-  char target[4096];
-  const ssize_t n = readlink("/proc/self/exe", target, sizeof target);
-  return n > 0 && static_cast<size_t>(n) < sizeof target ? Utf8ToWide(std::string_view(target, static_cast<size_t>(n)))
-                                                          : ustring();
 }
