@@ -420,13 +420,15 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
         // runs to the end.
         ++i;
         while (i < n) {
-          if (Value[i] != quote) {
-            item += Value[i++];
-          } else if (i + 1 < n && Value[i + 1] == quote) {
+          const size_t q = Value.find(quote, i);
+          if (q == view_type::npos) {
+            item.append(Value.substr(i));
+            i = n;
+          } else if (item.append(Value.substr(i, q - i)); q + 1 < n && Value[q + 1] == quote) {
             item += quote;
-            i += 2;
+            i = q + 2;
           } else {
-            ++i;
+            i = q + 1;
             break;
           }
         }

@@ -41,19 +41,27 @@ struct TDataShape {
   bool EightBit = false;
 };
 
+// Passes the compiler can vectorise: the high bits and the line-end counts;
+// the CR LF pairs are then found CR by CR.
 TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
   size_t size = 0, crs = 0, lfs = 0, pairs = 0;
   unsigned char high = 0;
   char previous = 0;
   for (const std::string_view piece : pieces) {
     size += piece.size();
-    for (const char c : piece) {
-      high |= static_cast<unsigned char>(c);
-      crs += c == '\r';
-      lfs += c == '\n';
-      pairs += previous == '\r' && c == '\n';
-      previous = c;
+    for (const char c : piece) high |= static_cast<unsigned char>(c);
+    const size_t pieceCrs = static_cast<size_t>(std::count(piece.begin(), piece.end(), '\r'));
+    lfs += static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
+    crs += pieceCrs;
+    if (previous == '\r' && !piece.empty() && piece.front() == '\n') ++pairs;
+    if (pieceCrs > 0) {
+      const char* const end = piece.data() + piece.size();
+      for (const char* cr = static_cast<const char*>(std::memchr(piece.data(), '\r', piece.size())); cr;
+           cr = static_cast<const char*>(std::memchr(cr + 1, '\r', static_cast<size_t>(end - cr - 1)))) {
+        if (cr + 1 < end && cr[1] == '\n') ++pairs;
+      }
     }
+    if (!piece.empty()) previous = piece.back();
   }
   // A CR LF pair stays two bytes; a lone CR or a lone LF becomes two.
   return {size + (crs - pairs) + (lfs - pairs), (high & 0x80) != 0};

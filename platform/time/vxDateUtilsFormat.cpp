@@ -207,9 +207,11 @@ class TFormatter {
 }  // namespace
 
 ustring FormatDateTime(const ustring& Format, TDateTime Value, const TFormatSettings& Settings) {
+  static const ustring general = u"c";
   TFormatter formatter(Value, Settings);
   ustring out;
-  formatter.Append(out, Format.empty() ? ustring(u"c") : Format, 0);
+  out.reserve(Format.size() + 16);
+  formatter.Append(out, Format.empty() ? general : Format, 0);
   return out;
 }
 
