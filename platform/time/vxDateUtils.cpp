@@ -205,7 +205,9 @@ TTimeStamp DateTimeToTimeStamp(TDateTime Value) {
 }
 
 TDateTime TimeStampToDateTime(const TTimeStamp& Stamp) {
-  if (Stamp.Time < 0 || Stamp.Time >= MSecsPerDay || Stamp.Date <= 0) {
+  // Days past 9999-12-31 are no date either: no writer may write them.
+  constexpr int32_t LastDay = DateDelta + 2958465;
+  if (Stamp.Time < 0 || Stamp.Time >= MSecsPerDay || Stamp.Date <= 0 || Stamp.Date > LastDay) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "'%d.%d' ist kein gültiger Zeitstempel", Stamp.Date, Stamp.Time);
     throw EConvertError(Utf8ToWide(buffer));
