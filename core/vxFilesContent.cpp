@@ -34,6 +34,10 @@ using vxFileSystem::TFileHandle;
 
 // Share mode 32: others may read but not write.
 constexpr uint16_t ReadDenyWrite = fmOpenRead | fmShareDenyWrite;
+// Reading and writing with the default sharing, which on the original
+// platform shares the file with nobody: appending writers take the file's
+// exclusive lock, so two appends never mix and a locked file is kept out.
+constexpr uint16_t ReadWriteDefault = fmOpenReadWrite | fmShareExclusive;
 
 // Something of any kind (a dangling link included) is there under Path.
 bool NameTaken(const ustring& Path) { return vxFileSystem::FileGetAttr(Path) != vxFileSystem::faInvalid; }
@@ -120,7 +124,7 @@ bool SaveStringToFile(const ustring& FileName, const std::string& Data, bool App
     // Appending goes to whatever file is there, a hidden one included:
     // replacing it instead would lose its content.
     if (Append && vxFileSystem::FileExists(FileName)) {
-      const TFileHandle file = TFileHandle::Open(FileName, fmOpenReadWrite);
+      const TFileHandle file = TFileHandle::Open(FileName, ReadWriteDefault);
       if (!file.Valid()) throw Exception(TvxTools::GetLastErrorMessage());
       if (!AppendTo(file, Data.data(), Data.size())) throw Exception("stream write exception - data size mismatch");
     } else if (Append) {
@@ -142,7 +146,7 @@ bool MergeFiles(const ustring& FirstFileName, const ustring& SecondFileName) {
   if (!FileExists(FirstFileName) || !FileExists(SecondFileName)) return false;
   const TFileHandle source = TFileHandle::Open(FirstFileName, fmOpenRead);
   if (!source.Valid()) throw EFOpenError(FileErrorText("cannot open file", FirstFileName), errno);
-  const TFileHandle target = TFileHandle::Open(SecondFileName, fmOpenReadWrite);
+  const TFileHandle target = TFileHandle::Open(SecondFileName, ReadWriteDefault);
   if (!target.Valid()) throw EFOpenError(FileErrorText("cannot open file", SecondFileName), errno);
   // The first file's size when it was opened: merging a file into itself
   // doubles it once.
@@ -220,7 +224,7 @@ bool WipeFile(const ustring& SzFilename, int32_t RewrittenTimes, int32_t RenameT
       ok = false;
   }
   {
-    const TFileHandle file = TFileHandle::Open(current, fmOpenWrite);
+    const TFileHandle file = TFileHandle::Open(current, fmOpenWrite | fmShareExclusive);
     if (!file.Valid() || ftruncate(file.Fd(), 0) != 0) ok = false;
   }
   if (!vxFileSystem::DeleteFile(current)) ok = false;
@@ -316,7 +320,9 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB) {
 namespace vxFilesContent {
 
 bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Opened) {
-  const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, fmOpenReadWrite);
+  // Under the file's exclusive lock: a file another opener holds is left alone.
+  const vxFileSystem::TFileHandle file =
+      vxFileSystem::TFileHandle::Open(FileName, fmOpenReadWrite | fmShareExclusive);
   Opened = file.Valid();
   if (!Opened) return false;
   std::mt19937 random(std::random_device{}());

@@ -93,6 +93,34 @@ TFileHandle TFileHandle::CreateNew(const ustring& Path) {
   return TFileHandle(open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
 }
 
+TFileHandle TFileHandle::Create(const ustring& Path, uint16_t Mode) {
+  std::string native;
+  if (!ToNative(Path, native)) return {};
+  const int lock = (Mode & 0x00F0) == fmShareCompat ? LOCK_EX : LockFor(static_cast<uint16_t>((Mode & 0x00F0) | fmOpenReadWrite));
+  if (lock < 0) {
+    errno = EINVAL;
+    return {};
+  }
+  TFileHandle file(open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  if (!file.Valid()) return {};
+  struct stat st {};
+  if (fstat(file.Fd(), &st) != 0) return {};
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return {};
+  }
+  // The read-only attribute holds for every caller, root included.
+  if ((st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return {};
+  }
+  const int fileFlags = fcntl(file.Fd(), F_GETFL);
+  if (fileFlags < 0 || fcntl(file.Fd(), F_SETFL, fileFlags & ~O_NONBLOCK) != 0) return {};
+  if (lock != 0 && flock(file.Fd(), lock | LOCK_NB) != 0) return {};
+  if (S_ISREG(st.st_mode) && ftruncate(file.Fd(), 0) != 0) return {};
+  return file;
+}
+
 int64_t TFileHandle::Size() const {
   struct stat st {};
   return fstat(FFd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;

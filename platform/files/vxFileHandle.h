@@ -50,6 +50,12 @@ class TFileHandle {
   // Creates a new empty file for reading and writing; fails when Path
   // exists (EEXIST).
   static TFileHandle CreateNew(const ustring& Path);
+  // Creates Path, or empties it when it exists, for reading and writing,
+  // under the share lock of Mode's share bits (exclusive when there are
+  // none: a file being created is shared with nobody). The file is emptied
+  // only once the lock is held, so a file locked elsewhere stays as it is
+  // (EWOULDBLOCK).
+  static TFileHandle Create(const ustring& Path, uint16_t Mode);
 
   bool Valid() const { return FFd >= 0; }
   int Fd() const { return FFd; }

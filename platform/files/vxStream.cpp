@@ -131,20 +131,14 @@ int64_t THandleStream::Size() {
 namespace {
 
 int OpenFile(const ustring& FileName, uint16_t mode) {
-  if (mode != fmCreate) {
-    // Existing files open through the file-system layer, which takes the
-    // share mode's lock.
-    vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, mode);
-    if (file.Valid()) return file.Release();
-  } else {
-    int fd;
-    do fd = ::open(WideToUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    if (fd >= 0) return fd;
-  }
+  // Every open goes through the file-system layer, which checks the name
+  // and takes the share mode's lock.
+  const bool create = (mode & fmCreate) == fmCreate;
+  vxFileSystem::TFileHandle file =
+      create ? vxFileSystem::TFileHandle::Create(FileName, mode) : vxFileSystem::TFileHandle::Open(FileName, mode);
+  if (file.Valid()) return file.Release();
   const int error = errno;
-  throw EFOpenError(FileError(mode == fmCreate ? "cannot create file" : "cannot open file", WideToUtf8(FileName), error),
-                    error);
+  throw EFOpenError(FileError(create ? "cannot create file" : "cannot open file", WideToUtf8(FileName), error), error);
 }
 
 }  // namespace
