@@ -87,6 +87,12 @@ inline void AppendHexByte(std::string& out, unsigned char byte, bool upperCase =
   out.push_back(digits[byte & 15]);
 }
 
+// ASCII-only classification of a byte or unit, whatever the C locale says
+// (under an 8-bit locale <cctype> calls letters above 127 alphanumeric).
+constexpr bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsAsciiAlnum(char32_t c) { return IsAsciiDigit(c) || IsAsciiLetter(c); }
+
 // ASCII-only case folding of 8-bit text: a-z and A-Z change, every other
 // byte stays, whatever the process's C locale says. Protocol keywords and
 // the 8-bit routines that fold only ASCII letters use it.

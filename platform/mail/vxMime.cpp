@@ -284,7 +284,7 @@ void WriteWholeFile(const ustring& fileName, const std::string& content) {
 
 // "Name: value" folded at blanks so that lines stay within kFoldColumn
 // where the words allow it. A first word too long for the line of the name
-// goes on a line of its own.
+// goes on a line of its own (a text field avoids that: see SubjectText).
 std::string FoldField(std::string_view name, std::string_view value) {
   const std::string blankAndValue = " " + std::string(value);
   const std::string_view rest = blankAndValue;
@@ -307,9 +307,6 @@ std::string FoldField(std::string_view name, std::string_view value) {
   }
   return out;
 }
-
-// Header text with line breaks and other control characters made harmless.
-std::string HeaderText(std::u16string_view text) { return EncodeHeaderText(text); }
 
 std::string MailDate(TDateTime date) {
   std::time_t seconds;
@@ -679,7 +676,9 @@ TRawMessage TMimeMessage::Compose() const {
     const TMailAddressList clean = NormaliseList(*list);
     if (!clean.empty()) AddField(m, name, FormatAddressList(clean));
   }
-  if (!Subject.empty()) AddField(m, "Subject", HeaderText(Subject));
+  // The first encoded word fits the "Subject:" line: readers take a subject
+  // that starts on a continuation line to start with a blank.
+  if (!Subject.empty()) AddField(m, "Subject", EncodeHeaderText(Subject, std::string_view("Subject:").size()));
   AddField(m, "Date", MailDate(Date));
   if (!MessageId.empty()) AddField(m, "Message-ID", AngleId(MessageId));
   AddField(m, "MIME-Version", "1.0");
@@ -739,7 +738,10 @@ TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
     if (vxRuntime::SameTextAscii(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
     if (vxRuntime::SameTextAscii(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
   }
-  m.Subject = DecodeHeaderText(vxRuntime::Trim<char>(raw.FieldValue("Subject")));
+  // Only the blank after the colon goes: the subject's own blanks stay.
+  std::string subject = vxMimeCodec::Unfold(raw.FieldValue("Subject"));
+  if (!subject.empty() && (subject.front() == ' ' || subject.front() == '\t')) subject.erase(0, 1);
+  m.Subject = DecodeHeaderText(subject);
   std::string id = vxRuntime::Trim<char>(Unfold(raw.FieldValue("Message-ID")));
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   m.MessageId = UnknownBytesToWide(id);

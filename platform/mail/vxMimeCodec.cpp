@@ -3,7 +3,7 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <memory>
 #include <vector>
 
@@ -54,12 +54,12 @@ size_t Utf8SequenceLength(unsigned char lead) {
 
 // A byte that may stand for itself in a Q-encoded word of a display name.
 bool IsQSafe(unsigned char c) {
-  return std::isalnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
+  return vxRuntime::IsAsciiAlnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
 }
 
 // A byte that may stand for itself in an RFC 2231 extended value.
 bool IsAttributeChar(unsigned char c) {
-  return std::isalnum(c) || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+  return vxRuntime::IsAsciiAlnum(c) || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 // A byte that may stand in a MIME token (RFC 2045) and so needs no quotes.
@@ -331,14 +331,18 @@ void ForEachEncodedCharacter(std::string_view utf8, EncodeByte encodeByte, Take 
 
 }  // namespace
 
-std::string EncodeHeaderText(std::u16string_view text) {
+std::string EncodeHeaderText(std::u16string_view text, size_t FirstLineUsed) {
   bool plain = text.find(u"=?") == std::u16string_view::npos;
+  // With FirstLineUsed, the first plain word must fit the first line too.
+  const size_t firstPlainWord = FirstLineUsed > 0 && FirstLineUsed + 1 < 76 ? 76 - FirstLineUsed - 1 : 0;
   size_t run = 0;
+  bool firstWord = true;
   for (size_t i = 0; plain && i < text.size(); ++i) {
     const char16_t c = text[i];
     if (c < 32 || c > 126) plain = false;
+    if (c == u' ' && run > 0) firstWord = false;
     run = c == u' ' ? 0 : run + 1;
-    if (run > kLongestPlainHeaderWord) plain = false;
+    if (run > kLongestPlainHeaderWord || (firstWord && firstPlainWord > 0 && run > firstPlainWord)) plain = false;
   }
   if (plain) return std::string(text.begin(), text.end());
 
@@ -367,7 +371,13 @@ std::string EncodeHeaderText(std::u16string_view text) {
         }
       },
       [&](const std::string& piece) {
-        if (word.size() + piece.size() > kEncodedWordPayload) flush();
+        // The first word's room: 76 columns less the line's start, its
+        // blank and the word's "=?UTF-8?Q?" and "?=" (never below 12).
+        const size_t firstRoom = FirstLineUsed == 0 || FirstLineUsed > 76 - 1 - 12 - 12
+                                     ? kEncodedWordPayload
+                                     : std::min(kEncodedWordPayload, 76 - FirstLineUsed - 1 - 12);
+        const size_t room = out.empty() ? firstRoom : kEncodedWordPayload;
+        if (!word.empty() && word.size() + piece.size() > room) flush();
         word += piece;
       });
   flush();
@@ -384,7 +394,7 @@ bool ReadEncodedWord(std::string_view raw, size_t pos, ustring& text, size_t& en
   if (raw.compare(pos, 2, "=?") != 0) return false;
   const size_t q1 = raw.find('?', pos + 2);
   if (q1 == std::string_view::npos || q1 + 2 >= raw.size() || raw[q1 + 2] != '?') return false;
-  const char encoding = static_cast<char>(std::toupper(static_cast<unsigned char>(raw[q1 + 1])));
+  const char encoding = vxRuntime::AsciiUpper(std::string(1, raw[q1 + 1]))[0];
   if (encoding != 'B' && encoding != 'Q') return false;
   const size_t close = raw.find("?=", q1 + 3);
   if (close == std::string_view::npos) return false;
@@ -450,11 +460,17 @@ std::string FormatParameter(std::string_view name, std::u16string_view value) {
   for (char16_t c : value)
     if (c < 32 || c > 126) ascii = false;
   const size_t shortValue = 60;
-  if (ascii && value.size() <= shortValue) {
+  // A quoted value that looks like an encoded word would be decoded by its
+  // readers (ours too): such a value takes the RFC 2231 form.
+  const std::u16string_view::size_type open = value.find(u"=?");
+  const bool looksEncoded = open != std::u16string_view::npos && value.find(u"?=", open + 2) != std::u16string_view::npos;
+  if (ascii && value.size() <= shortValue && !looksEncoded) {
     std::string out(name);
     out.push_back('=');
+    // "*", "'" and "%" are RFC 2231's own signs: common mail readers cut an
+    // unquoted value at them, so a value holding them is quoted.
     const bool token = !value.empty() && std::all_of(value.begin(), value.end(), [](char16_t c) {
-      return IsTokenChar(static_cast<unsigned char>(c));
+      return IsTokenChar(static_cast<unsigned char>(c)) && c != u'*' && c != u'\'' && c != u'%';
     });
     if (token) {
       out.append(value.begin(), value.end());
@@ -573,9 +589,9 @@ THeaderParameters ParseHeaderParameters(std::string_view rawFolded) {
     int number = 0;
     if (rest.empty()) {
       number = 0;
-    } else if (std::all_of(rest.begin(), rest.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+    } else if (std::all_of(rest.begin(), rest.end(), [](char c) { return vxRuntime::IsAsciiDigit(c); }) &&
                rest.size() < 6) {
-      number = std::stoi(rest);
+      std::from_chars(rest.data(), rest.data() + rest.size(), number);
     } else {
       continue;
     }

@@ -1,7 +1,7 @@
 #include "platform/mail/vxSmtp.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 
 #include "platform/base/vxCodePage.h"
 #include "platform/net/vxHostName.h"
@@ -18,7 +18,7 @@ constexpr int kQuitReplyMs = 10'000;
 bool IsDomainName(const std::string& name) {
   if (name.empty() || name.size() > 253 || name.front() == '.' || name.back() == '.' || name.front() == '-') return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+    return vxRuntime::IsAsciiAlnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
   });
 }
 
@@ -85,13 +85,13 @@ TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
   try {
     for (;;) {
       const std::string line = FConnection.ReadLine(deadline, kLongestReplyLine);
-      const bool wellFormed = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
-                              std::isdigit(static_cast<unsigned char>(line[1])) &&
-                              std::isdigit(static_cast<unsigned char>(line[2])) &&
+      const bool wellFormed = line.size() >= 3 && vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[0])) &&
+                              vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[1])) &&
+                              vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[2])) &&
                               (line.size() == 3 || line[3] == ' ' || line[3] == '-');
       if (!wellFormed || reply.Lines.size() >= kMostReplyLines)
         throw ESmtpError(("malformed reply from " + FConnection.PeerName() + ": '" + line.substr(0, 200) + "'").c_str());
-      reply.Code = std::stoi(line.substr(0, 3));
+      reply.Code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
       reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
       if (line.size() == 3 || line[3] == ' ') return reply;
     }
@@ -152,11 +152,10 @@ void TSmtpClient::Hello() {
     else if (keyword == "8BITMIME") FCapabilities.EightBitMime = true;
     else if (keyword == "SIZE") {
       FCapabilities.HasSize = true;
-      try {
-        FCapabilities.Size = argument.empty() ? 0 : std::stoull(argument);
-      } catch (const std::exception&) {
-        FCapabilities.Size = 0;
-      }
+      // The leading digits; no number (or one past 64 bits) is no limit.
+      uint64_t size = 0;
+      if (std::from_chars(argument.data(), argument.data() + argument.size(), size).ec != std::errc()) size = 0;
+      FCapabilities.Size = size;
     } else if (keyword == "AUTH") {
       size_t start = 0;
       while (start < argument.size()) {
