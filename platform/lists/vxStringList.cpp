@@ -447,7 +447,8 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
     size_t i = 0;
     const size_t n = Value.size();
     auto skipBlanks = [&] {
-      while (i < n && IsBlank(Value[i])) ++i;
+      // A quote that is itself a blank is not skipped: it opens an item.
+      while (i < n && IsBlank(Value[i]) && Value[i] != quote) ++i;
     };
     skipBlanks();
     while (i < n) {
