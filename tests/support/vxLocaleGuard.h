@@ -1,23 +1,24 @@
-// Sets the process's C locale (LC_ALL) for the life of a test and puts the
-// former one back, so a test can check that our output ignores it.
+// Sets the process locale (ICU's default locale) for one test and puts the
+// former one back afterwards.
 #pragma once
 
-#include <clocale>
+#include <unicode/uloc.h>
+
 #include <string>
 
 class TLocaleGuard {
  public:
-  explicit TLocaleGuard(const char* name) : FSaved(std::setlocale(LC_ALL, nullptr)) {
-    FActive = std::setlocale(LC_ALL, name) != nullptr;
+  explicit TLocaleGuard(const char* locale) : FSaved(uloc_getDefault()) {
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault(locale, &status);
   }
-  ~TLocaleGuard() { std::setlocale(LC_ALL, FSaved.c_str()); }
+  ~TLocaleGuard() {
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault(FSaved.c_str(), &status);
+  }
   TLocaleGuard(const TLocaleGuard&) = delete;
   TLocaleGuard& operator=(const TLocaleGuard&) = delete;
 
-  // False when the locale is not installed (scripts/install-deps.sh makes it).
-  bool Active() const { return FActive; }
-
  private:
   std::string FSaved;
-  bool FActive = false;
 };

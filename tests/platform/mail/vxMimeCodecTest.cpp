@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/base/vxCodePage.h"
-#include "support/vxLocaleGuard.h"
+#include "support/vxCLocaleGuard.h"
 
 using namespace vxMimeCodec;
 
@@ -257,7 +257,7 @@ TEST(MimeCodec, OutputDoesNotFollowTheCLocale) {
   };
   const std::vector<std::string> expected = run();
   for (const char* name : {"de_DE.ISO-8859-1", "de_DE.UTF-8"}) {
-    TLocaleGuard locale(name);
+    TCLocaleGuard locale(name);
     if (!locale.Active()) GTEST_SKIP() << "locale " << name << " not installed (scripts/install-deps.sh makes it)";
     EXPECT_EQ(run(), expected) << name;
     for (const std::string& encoded : {EncodeHeaderText(u"M\u00fcller"), FormatParameter("filename", u"\u00fc.pdf")})
