@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <utility>
 
 #include "platform/base/vxCodePage.h"
 #include "platform/net/vxHostName.h"
@@ -12,6 +14,10 @@ namespace {
 
 constexpr size_t kLongestReplyLine = 65536;
 constexpr size_t kMostReplyLines = 1000;
+// The text kept of one reply: a longer reply is still read whole (to stay in
+// step) but its further lines are dropped, so a batch of pipelined replies
+// cannot take memory without bound.
+constexpr size_t kMostReplyBytes = 64 * 1024;
 constexpr size_t kPipelineBatch = 100;
 constexpr int kQuitReplyMs = 10'000;
 
@@ -82,6 +88,7 @@ void TSmtpClient::SendLine(const std::string& line) {
 TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
   const auto deadline = TTcpConnection::TClock::now() + std::chrono::milliseconds(timeoutMs);
   TSmtpReply reply;
+  size_t lines = 0, kept = 0;
   try {
     for (;;) {
       const std::string line = FConnection.ReadLine(deadline, kLongestReplyLine);
@@ -89,10 +96,15 @@ TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
                               vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[1])) &&
                               vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[2])) &&
                               (line.size() == 3 || line[3] == ' ' || line[3] == '-');
-      if (!wellFormed || reply.Lines.size() >= kMostReplyLines)
+      if (!wellFormed || lines >= kMostReplyLines)
         throw ESmtpError(("malformed reply from " + FConnection.PeerName() + ": '" + line.substr(0, 200) + "'").c_str());
       reply.Code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-      reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
+      const bool last = line.size() == 3 || line[3] == ' ';
+      if (kept + line.size() <= kMostReplyBytes || reply.Lines.empty() || last) {
+        reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
+        kept += line.size();
+      }
+      ++lines;
       if (line.size() == 3 || line[3] == ' ') return reply;
     }
   } catch (const Exception&) {
@@ -237,7 +249,9 @@ void TSmtpClient::Authenticate() {
 void TSmtpClient::RecoverFromRefusal() noexcept {
   if (!Connected()) return;
   try {
-    Command("RSET");
+    // Capped as QUIT is: a server that does not answer is not waited for long.
+    SendLine("RSET");
+    ReadReply(std::min(Timeouts.ReplyMs, kQuitReplyMs));
   } catch (const Exception&) {
   }
 }
@@ -287,19 +301,31 @@ void TSmtpClient::SendData(const std::string& sender, const std::vector<std::str
           FBroken = true;
           throw;
         }
-        // Every reply of the batch is read, so that the session stays in step.
-        std::vector<TSmtpReply> replies;
-        for (size_t i = first; i < last; ++i) replies.push_back(ReadReply(Timeouts.ReplyMs));
-        for (size_t i = first; i < last; ++i) Expect(replies[i - first], 2, steps[i].Refusal);
+        // Every reply of the batch is read, so that the session stays in
+        // step; only the first refusal is kept.
+        std::optional<std::pair<size_t, TSmtpReply>> refusal;
+        for (size_t i = first; i < last; ++i) {
+          TSmtpReply reply = ReadReply(Timeouts.ReplyMs);
+          if (!refusal && reply.Code / 100 != 2) refusal.emplace(i, std::move(reply));
+        }
+        if (refusal) Expect(refusal->second, 2, steps[refusal->first].Refusal);
       }
     } else {
       for (const TStep& step : steps) Expect(Command(step.Line), 2, step.Refusal);
     }
     Expect(Command("DATA"), 354, "DATA refused");
     try {
-      FConnection.Write(DataForTransfer(normalised), Timeouts.ReplyMs);
+      FConnection.WriteUntilAnswered(DataForTransfer(normalised), Timeouts.ReplyMs);
     } catch (const Exception&) {
       FBroken = true;
+      // A server that answers early (554, then closes or stops reading) has
+      // said why: its reply is the error to report, when it can be read.
+      std::optional<TSmtpReply> early;
+      try {
+        early = ReadReply(std::min(Timeouts.ReplyMs, kQuitReplyMs));
+      } catch (const Exception&) {
+      }
+      if (early && early->Code / 100 != 2) Expect(*early, 2, "message refused");
       throw;
     }
     Expect(ReadReply(Timeouts.DataEndMs), 2, "message refused");

@@ -119,6 +119,14 @@ struct TTcpConnection::TImpl {
     }
   }
 
+  // Set during WriteUntilAnswered: a blocked send also ends on input.
+  bool StopOnInput = false;
+
+  bool InputPending() {
+    pollfd p{Socket.Get(), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+  }
+
   void SendRaw(std::string_view data, int idleTimeoutMs) {
     size_t sent = 0;
     while (sent < data.size()) {
@@ -129,7 +137,10 @@ struct TTcpConnection::TImpl {
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        Wait(POLLOUT, TClock::now() + std::chrono::milliseconds(idleTimeoutMs), "sending to");
+        Wait(StopOnInput ? POLLOUT | POLLIN : POLLOUT, TClock::now() + std::chrono::milliseconds(idleTimeoutMs),
+             "sending to");
+        if (StopOnInput && InputPending())
+          throw ESocketError(("the peer " + Peer + " answered before taking all data").c_str());
         continue;
       }
       throw ESocketError(("sending to " + Peer + " failed: " + ErrnoText(errno)).c_str());
@@ -307,6 +318,17 @@ void TTcpConnection::Write(std::string_view data, int idleTimeoutMs) {
     if (n <= 0) throw ETlsError(("TLS failure with " + FImpl->Peer + ": " + TlsErrorText()).c_str());
     FImpl->FlushTls(idleTimeoutMs);
   }
+}
+
+void TTcpConnection::WriteUntilAnswered(std::string_view data, int idleTimeoutMs) {
+  FImpl->StopOnInput = true;
+  try {
+    Write(data, idleTimeoutMs);
+  } catch (...) {
+    FImpl->StopOnInput = false;
+    throw;
+  }
+  FImpl->StopOnInput = false;
 }
 
 std::string TTcpConnection::ReadLine(TClock::time_point deadline, size_t maxLength) {
