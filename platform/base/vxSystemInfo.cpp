@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 namespace vxSystemInfo {
 
@@ -67,12 +68,13 @@ uint64_t GetResidentSetSize(pid_t pid) {
   return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
+pid_t GetCurrentProcessId() { return getpid(); }
+
 ustring GetErrorMessage(int errorCode) {
   if (errorCode == 0) return {};
-  char buffer[256];
-  const char* text = strerror_r(errorCode, buffer, sizeof buffer);
+  const std::string text = vxExceptions::ErrnoText(errorCode);
   // glibc answers unknown codes with "Unknown error N": the system has no message.
-  if (!text || std::strncmp(text, "Unknown error", 13) == 0) return {};
+  if (text.empty() || text.starts_with("Unknown error")) return {};
   return Utf8ToWide(text);
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/registry/vxRegKeyTree.h"
+#include "platform/registry/vxRegStore.h"
 #include "platform/text/vxCaseMap.h"
 
 using vxRegFile::TRegKeyNode;

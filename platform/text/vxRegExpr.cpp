@@ -1,3 +1,4 @@
+// Perl-compatible regular expressions over UTF-16 text, through PCRE2.
 #include "platform/text/vxRegExpr.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -7,6 +8,8 @@
 #include <climits>
 #include <new>
 #include <string>
+
+#include "platform/base/vxCodePage.h"
 
 namespace {
 
@@ -45,13 +48,8 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // Calls onUnpaired(i) for every unpaired surrogate s[i].
 template <class F>
 void ForEachUnpairedSurrogate(const ustring& s, F onUnpaired) {
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (IsHighSurrogate(s[i]) && i + 1 < s.size() && IsLowSurrogate(s[i + 1])) {
-      ++i;
-    } else if (IsHighSurrogate(s[i]) || IsLowSurrogate(s[i])) {
-      onUnpaired(i);
-    }
-  }
+  for (size_t i = vxCodePage::FindLoneSurrogate(s); i != ustring::npos; i = vxCodePage::FindLoneSurrogate(s, i + 1))
+    onUnpaired(i);
 }
 
 // The offset just after the character at i (a surrogate pair is one).

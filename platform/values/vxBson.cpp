@@ -2,14 +2,12 @@
 
 #include <string>
 
+#include "platform/base/vxRuntime.h"
+
 ustring BsonObjectIdToString(const TvxBsonObjectId& Id) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
   ustring text;
   text.reserve(2 * Id.size());
-  for (uint8_t b : Id) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0x0F];
-  }
+  for (uint8_t b : Id) vxRuntime::AppendHex(text, b, 2, false);
   return text;
 }
 
