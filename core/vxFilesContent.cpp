@@ -1,4 +1,5 @@
 #include "core/vxFilesContent.h"
+#include "core/internal/vxFilesWipe.h"
 
 #include <algorithm>
 #include <cerrno>

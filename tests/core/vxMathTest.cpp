@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/internal/vxStartupReset.h"
 #include "core/vxStartup.h"
 #include "platform/base/vxExceptions.h"
 

@@ -1,4 +1,5 @@
 #include "core/vxStartup.h"
+#include "core/internal/vxStartupReset.h"
 
 #include <gtest/gtest.h>
 

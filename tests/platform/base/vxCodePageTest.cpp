@@ -35,3 +35,34 @@ TEST(CodePage, Utf8) {
   EXPECT_EQ(WideToUtf8(u"a\xDC00"), "a\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToWide(""), u"");
 }
+
+TEST(CodePage, Utf16BytesInBothOrders) {
+  const ustring text = u"A\u00C4\u20AC\U0001F600";
+  const std::string le = vxCodePage::WideToUtf16LeBytes(text);
+  EXPECT_EQ(le, std::string("A\0\xC4\0\xAC\x20\x3D\xD8\x00\xDE", 10));
+  EXPECT_EQ(vxCodePage::Utf16BytesToWide(le), text);
+  EXPECT_EQ(vxCodePage::Utf16BytesToWide(std::string("\0A\x20\xAC", 4), true), u"A\u20AC");
+  // An odd last byte is no unit; the caller decides what it stands for.
+  EXPECT_EQ(vxCodePage::Utf16BytesToWide(std::string("A\0B", 3)), u"A");
+  EXPECT_EQ(vxCodePage::Utf16BytesToWide(""), u"");
+}
+
+TEST(CodePage, FindLoneSurrogate) {
+  struct Case {
+    ustring Text;
+    size_t From;
+    size_t Expected;
+  };
+  const size_t none = std::u16string_view::npos;
+  const Case cases[] = {
+      {u"", 0, none},
+      {u"plain", 0, none},
+      {u"a\U0001F600b", 0, none},                    // a pair is no lone surrogate
+      {ustring(u"a\xD83D" u"b"), 0, 1},              // a lead without its trail
+      {ustring(u"\xDE00" u"a"), 0, 0},               // a trail without its lead
+      {ustring(u"\xD83D"), 0, 0},                    // a lead at the end
+      {ustring(u"\xD83D\xD83D\xDE00"), 0, 0},        // a lead before a pair
+      {ustring(u"x\xDE00y\xDE01"), 2, 3},            // from a later position
+  };
+  for (const Case& c : cases) EXPECT_EQ(vxCodePage::FindLoneSurrogate(c.Text, c.From), c.Expected);
+}

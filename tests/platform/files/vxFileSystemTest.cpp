@@ -306,4 +306,22 @@ TEST(FileChanges, FailedCopyLeavesNothing) {
   EXPECT_EQ(dir.Listing(), "dst.txt;folder;");
 }
 
+TEST(FileSystem, PrivateFoldersFlushAndFreeSpace) {
+  TTestTempDir dir;
+  const mode_t old = umask(022);
+  const bool made = ForceDirectories(dir.WideFile("p/q"), 0700);
+  umask(old);
+  ASSERT_TRUE(made);
+  struct stat st {};
+  ASSERT_EQ(stat(dir.File("p").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(dir.File("p/q").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_TRUE(SyncFolder(dir.WideFile("p/q")));
+  EXPECT_FALSE(SyncFolder(dir.WideFile("missing")));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_GT(FreeDiskSpace(dir.WideFile("p")), 0);
+  EXPECT_EQ(FreeDiskSpace(dir.WideFile("missing")), -1);
+}
+
 }  // namespace
