@@ -1,3 +1,5 @@
+// Conversions between texts and integers, floats and Booleans, with caller-
+// chosen defaults.
 #include "core/vxConversion.h"
 
 #include <algorithm>

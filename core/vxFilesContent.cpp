@@ -1,3 +1,4 @@
+// TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
 #include "core/internal/vxFilesWipe.h"
 

@@ -1,3 +1,4 @@
+// TvxFiles: folders, path texts and free file names.
 #include "core/vxFilesPaths.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// TvxRegistry: single registry values as typed values, existence tests,
+// deletes, renames and listings.
 #include "core/vxRegistry.h"
 
 #include <exception>

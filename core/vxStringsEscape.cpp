@@ -1,3 +1,5 @@
+// TvxStrings: the replacement families built on ReplaceW and ReplaceA,
+// marker texts at the ends, script string escapes, 8-bit text as bytes.
 #include "core/vxStringsEscape.h"
 
 #include <string_view>

@@ -1,3 +1,4 @@
+// TvxTools: the running system, its user and fresh identifiers.
 #include "core/vxToolsSystem.h"
 
 #include <cerrno>

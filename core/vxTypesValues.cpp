@@ -1,3 +1,5 @@
+// TvxTypes: values whose type is known only at run time (variants): the names
+// of the type codes, kind tests, conversions.
 #include "core/vxTypesValues.h"
 
 #include <algorithm>

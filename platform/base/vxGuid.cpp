@@ -1,3 +1,4 @@
+// Fresh GUIDs from libuuid's random generator.
 #include "platform/base/vxGuid.h"
 
 #include <uuid/uuid.h>

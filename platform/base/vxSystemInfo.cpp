@@ -1,3 +1,5 @@
+// Facts about the running process, its user and the machine, from POSIX and
+// /proc.
 #include "platform/base/vxSystemInfo.h"
 
 #include <pwd.h>

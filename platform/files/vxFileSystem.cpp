@@ -1,3 +1,5 @@
+// The file-system layer: what the file operations of the system expect of the
+// platform, on Linux.
 #include "platform/files/vxFileSystem.h"
 
 #include <fcntl.h>

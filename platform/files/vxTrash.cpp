@@ -1,3 +1,5 @@
+// The recycle bin: the freedesktop.org trash of the current user, in
+// $XDG_DATA_HOME/Trash (~/.local/share/Trash).
 #include "platform/files/vxTrash.h"
 
 #include <fcntl.h>

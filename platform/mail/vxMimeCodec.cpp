@@ -1,3 +1,5 @@
+// The small encodings of Internet mail: Base64 and quoted-printable bodies (RFC
+// 2045), encoded words in header text (RFC 2047).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <unicode/ucnv.h>

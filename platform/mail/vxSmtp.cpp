@@ -1,3 +1,5 @@
+// An SMTP client (RFC 5321) over TTcpConnection, with STARTTLS, AUTH LOGIN and
+// pipelining.
 #include "platform/mail/vxSmtp.h"
 
 #include <algorithm>

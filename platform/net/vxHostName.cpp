@@ -1,3 +1,5 @@
+// The name of this machine: the plain host name and the fully qualified name
+// that resolving it gives.
 #include "platform/net/vxHostName.h"
 
 #include <netdb.h>

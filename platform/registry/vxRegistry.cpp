@@ -1,3 +1,5 @@
+// Registry access as the system's code uses it: choose a root key, open one key
+// at a time (creating it or read-only), read and write its values by type.
 #include "platform/registry/vxRegistry.h"
 
 #include <algorithm>

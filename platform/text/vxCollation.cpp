@@ -1,3 +1,5 @@
+// The linguistic comparison of list items: ICU's collator of the process
+// locale.
 #include "platform/text/vxCollation.h"
 
 #include <unicode/ucol.h>

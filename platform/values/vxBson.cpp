@@ -1,3 +1,5 @@
+// A BSON value: one value of the kinds BSON documents hold, with value
+// semantics.
 #include "platform/values/vxBson.h"
 
 #include <string>

@@ -1,3 +1,5 @@
+// Variant: a value whose kind is known only at run time, tagged with a 16-bit
+// type code.
 #include "platform/values/vxVariant.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Tests of core/vxFilesContent.h: TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
 #include "core/internal/vxFilesWipe.h"
 

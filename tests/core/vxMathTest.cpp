@@ -1,3 +1,5 @@
+// Tests of core/vxMath.h: rounding, millimetre/twip conversion, digit counts
+// and similarity measures of texts.
 #include "core/vxMath.h"
 
 #include <gtest/gtest.h>

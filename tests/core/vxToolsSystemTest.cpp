@@ -1,3 +1,5 @@
+// Tests of core/vxToolsSystem.h: TvxTools: the running system, its user and
+// fresh identifiers.
 #include "core/vxToolsSystem.h"
 
 #include <fcntl.h>

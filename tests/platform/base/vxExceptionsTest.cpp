@@ -1,3 +1,4 @@
+// Tests of platform/base/vxExceptions.h: the exception classes of the system.
 #include "platform/base/vxExceptions.h"
 
 #include <gtest/gtest.h>

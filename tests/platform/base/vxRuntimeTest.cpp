@@ -1,3 +1,5 @@
+// Tests of platform/base/vxRuntime.h: the runtime library's text basics that
+// every text routine stands on: trimming.
 #include "platform/base/vxRuntime.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/base/vxSystemInfo.h: facts about the running process, its
+// user and the machine, from POSIX and /proc.
 #include "platform/base/vxSystemInfo.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileHandle.h: open files with the runtime's open
+// modes, and the one way to replace a file's content.
 #include "platform/files/vxFileHandle.h"
 
 #include <fcntl.h>

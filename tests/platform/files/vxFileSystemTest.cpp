@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileSystem.h: the file-system layer: what the file
+// operations of the system expect of the platform, on Linux.
 #include "platform/files/vxFileSystem.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/mail/vxMimeCodec.h: the small encodings of Internet mail:
+// Base64 and quoted-printable bodies (RFC 2045).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <gtest/gtest.h>

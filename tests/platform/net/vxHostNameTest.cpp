@@ -1,3 +1,5 @@
+// Tests of platform/net/vxHostName.h: the name of this machine: the plain host
+// name and the fully qualified name that resolving it gives.
 #include "platform/net/vxHostName.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/text/vxFormatSettings.h: the format settings: separators,
+// date and time formats and the names of months and days.
 #include "platform/text/vxFormatSettings.h"
 
 #include <gtest/gtest.h>

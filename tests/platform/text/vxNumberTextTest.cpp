@@ -1,3 +1,5 @@
+// Tests of platform/text/vxNumberText.h: reading decimal and integer number
+// texts exactly, and writing doubles as digits.
 #include "platform/text/vxNumberText.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/time/vxDateUtils.h: the runtime's date and time routines:
+// calendar arithmetic, encoding and decoding of date-times, time stamps.
 #include "platform/time/vxDateUtils.h"
 
 #include <gtest/gtest.h>
