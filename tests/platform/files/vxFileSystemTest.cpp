@@ -310,10 +310,10 @@ TEST(FileChanges, FailedCopyLeavesNothing) {
 
 TEST(FileSystem, PrivateFoldersFlushAndFreeSpace) {
   TTestTempDir dir;
-  const mode_t old = umask(022);
-  const bool made = ForceDirectories(dir.WideFile("p/q"), 0700);
-  umask(old);
-  ASSERT_TRUE(made);
+  {
+    const vxTest::TScopedUmask mask(022);
+    ASSERT_TRUE(ForceDirectories(dir.WideFile("p/q"), 0700));
+  }
   struct stat st {};
   ASSERT_EQ(stat(dir.File("p").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/values/vxVariant.h"
+#include "support/vxScopedEnv.h"
+
 TEST(FormatSettings, German) {
   const TFormatSettings s = TFormatSettings::FromLocale("de_DE");
   EXPECT_EQ(s.DecimalSeparator, u',');
@@ -41,9 +44,14 @@ TEST(FormatSettings, RightToLeftMarksAreNoSeparators) {
   EXPECT_NE(s.DateSeparator, u'\u200F');
 }
 
-TEST(FormatSettings, ProcessSettingsAreSettable) {
-  TFormatSettings saved = FormatSettings();
-  FormatSettings().DecimalSeparator = u',';
-  EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
-  FormatSettings() = saved;
+// The process's settings are what the conversions use; a change lasts until
+// the guard puts the former settings back.
+TEST(FormatSettings, ProcessSettingsReachTheConversions) {
+  const char16_t before = FormatSettings().DecimalSeparator;
+  {
+    vxTest::TFormatSettingsGuard guard;
+    FormatSettings().DecimalSeparator = before == u',' ? u'.' : u',';
+    EXPECT_EQ(Variant(1.5).AsString(), before == u',' ? u"1.5" : u"1,5");
+  }
+  EXPECT_EQ(FormatSettings().DecimalSeparator, before);
 }

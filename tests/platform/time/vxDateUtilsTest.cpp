@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/vxScopedEnv.h"
+
 #include <cmath>
 #include <ctime>
 #include <functional>
@@ -292,11 +294,9 @@ TEST(DateUtils, FormatDateTimePatterns) {
 }
 
 TEST(DateUtils, ProcessSettingsAreTheDefault) {
-  const TFormatSettings saved = FormatSettings();
-  FormatSettings() = GermanSettings();
+  const vxTest::TFormatSettingsGuard german(GermanSettings());
   EXPECT_EQ(FormatDateTime(u"ddddd", EncodeDate(2024, 3, 5)), u"05.03.2024");
   EXPECT_EQ(StrToDate(u"05.03.2024"), EncodeDate(2024, 3, 5));
-  FormatSettings() = saved;
 }
 
 TEST(DateUtils, ReadingDatesBySettings) {
