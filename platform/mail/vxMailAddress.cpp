@@ -208,7 +208,8 @@ bool IsPrintableAscii(std::u16string_view text) {
 bool IsControl(char16_t c) { return c < 32 || c == 127; }
 
 // A mailbox a header field can carry: no control character (a line break
-// would start a field of its own) and no blank outside a quoted local part.
+// would start a field of its own), no blank or angle bracket outside a quoted
+// local part, and no quote left open.
 bool IsWritableMailbox(std::u16string_view box) {
   bool quoted = false;
   for (size_t i = 0; i < box.size(); ++i) {
@@ -219,11 +220,12 @@ bool IsWritableMailbox(std::u16string_view box) {
       ++i;
     } else if (c == u'"') {
       quoted = !quoted;
-    } else if (c == u' ' && !quoted) {
+    } else if (!quoted && (c == u' ' || c == u'<' || c == u'>')) {
+      // An angle bracket would end or open the angle address it is written in.
       return false;
     }
   }
-  return true;
+  return !quoted;  // an unterminated quote would swallow the closing bracket
 }
 
 }  // namespace

@@ -21,7 +21,8 @@
 //   recipients), but WireBytes() never sends it.
 // - Addresses are trimmed, empty ones are left out, and an address text of
 //   the form 'Name <box@host>' is read as that name and mailbox. A mailbox
-//   with a control character or a blank (outside a quoted local part) is
+//   with a control character, a blank or an angle bracket (outside a quoted
+//   local part) or a quote left open is
 //   refused with EMailAddressError rather than changed or written.
 #pragma once
 
