@@ -20,17 +20,19 @@ std::string WideToOem(std::u16string_view text);
 ustring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::u16string_view text);
 
-namespace vxCodePage {
+// True when bytes are well-formed UTF-8 (plain ASCII included).
+bool IsUtf8(std::string_view bytes);
+// 8-bit text of unknown encoding: UTF-8 when it is well formed, else
+// Windows-1252.
+ustring UnknownBytesToWide(std::string_view bytes);
 
-// UTF-16 as bytes, each unit little-endian (UTF-16LE, as files and registry
-// data hold it); no byte-order mark is added.
-std::string WideToUtf16LeBytes(std::u16string_view Text);
-// The UTF-16 units of Bytes, little-endian or big-endian; an odd last byte
-// is left out (the caller decides what it stands for).
-ustring Utf16BytesToWide(std::string_view Bytes, bool BigEndian = false);
+// UTF-16 as bytes, little- or big-endian, without a byte-order mark. A
+// stray last byte is no character and reads as U+FFFD.
+ustring Utf16LEToWide(std::string_view bytes);
+ustring Utf16BEToWide(std::string_view bytes);
+std::string WideToUtf16LE(std::u16string_view text);
 
-// The position of the first unpaired surrogate in Text at or after From;
-// npos when there is none.
-size_t FindLoneSurrogate(std::u16string_view Text, size_t From = 0);
-
-}  // namespace vxCodePage
+// The position of the first unpaired surrogate at or after From (a high
+// surrogate not followed by a low one, or a low one not preceded by a high
+// one), or npos.
+size_t FindLoneSurrogate(std::u16string_view text, size_t from = 0);

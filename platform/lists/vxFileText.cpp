@@ -10,14 +10,13 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
+// A stray last byte is no character and reads as U+FFFD.
 ustring Utf16FromBytes(std::string_view bytes, bool bigEndian) {
-  ustring text = vxCodePage::Utf16BytesToWide(bytes, bigEndian);
-  if (bytes.size() % 2 != 0) text.push_back(u'\uFFFD');  // a stray last byte is no character
-  return text;
+  return bigEndian ? Utf16BEToWide(bytes) : Utf16LEToWide(bytes);
 }
 
 bool HasLoneSurrogate(std::u16string_view text) {
-  return vxCodePage::FindLoneSurrogate(text) != std::u16string_view::npos;
+  return FindLoneSurrogate(text) != std::u16string_view::npos;
 }
 
 bool StartsWithMark(std::string_view bytes) {
@@ -38,7 +37,7 @@ ustring DecodeFileText(std::string_view Bytes) {
 // Windows-1252 when that keeps every character and reads back the same,
 // else UTF-8 with a mark; UTF-16 with a mark for what UTF-8 cannot carry.
 std::string EncodeFileText(std::u16string_view Text) {
-  if (HasLoneSurrogate(Text)) return std::string(kUtf16LeMark) + vxCodePage::WideToUtf16LeBytes(Text);
+  if (HasLoneSurrogate(Text)) return std::string(kUtf16LeMark) + WideToUtf16LE(Text);
   std::string ansi = WideToAnsi(Text);
   if (!StartsWithMark(ansi) && AnsiToWide(ansi) == Text) return ansi;
   return std::string(kUtf8Mark) + WideToUtf8(Text);

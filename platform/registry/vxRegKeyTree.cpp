@@ -112,7 +112,7 @@ void CheckKeyName(std::u16string_view name) {
     if (unit == u'\\') throw ERegistryException(u"a key name cannot hold \"\\\": " + ustring(name));
     if (IsControlUnit(unit)) throw ERegistryException(u"a key name cannot hold control characters: " + ustring(name));
   }
-  if (vxCodePage::FindLoneSurrogate(name) != std::u16string_view::npos) {
+  if (FindLoneSurrogate(name) != std::u16string_view::npos) {
     throw ERegistryException("a key name cannot hold an unpaired surrogate");
   }
 }

@@ -6,11 +6,12 @@
 namespace vxRegFile {
 
 std::string EncodeText(std::u16string_view text) {
-  std::string data = vxCodePage::WideToUtf16LeBytes(text);
+  std::string data = WideToUtf16LE(text);
   data.append(2, '\0');
   return data;
 }
 
-ustring DecodeUnits(std::string_view data) { return vxCodePage::Utf16BytesToWide(data); }
+// An odd last byte belongs to no unit and is left out.
+ustring DecodeUnits(std::string_view data) { return Utf16LEToWide(data.substr(0, data.size() & ~size_t{1})); }
 
 }  // namespace vxRegFile

@@ -7,8 +7,8 @@
 #include "platform/base/vxCodePage.h"
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxSmtp.h"
+#include "support/vxSmtpTestServer.h"
 #include "support/vxTestTempDir.h"
-#include "tests/platform/mail/vxSmtpTestServer.h"
 
 namespace {
 
