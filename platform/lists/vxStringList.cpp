@@ -285,7 +285,10 @@ int32_t TStringsT<Ch>::toTStrings(TStringsT<char16_t>& Destination) const
   requires std::same_as<Ch, char>
 {
   Destination.WithUpdate([&] {
-    for (int32_t i = 0; i < GetCount(); ++i) Destination.Add(AnsiToWide(Get(i)));
+    // clang instantiates constrained members with the class; the discarded
+    // branch keeps the UTF-16 instantiation free of the 8-bit conversion.
+    if constexpr (std::is_same_v<Ch, char>)
+      for (int32_t i = 0; i < GetCount(); ++i) Destination.Add(AnsiToWide(Get(i)));
   });
   return Destination.GetCount();
 }
