@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/vxConversion.h"
-#include "foundation/vxCipher.h"
+#include "foundation/vxCipherToolsEvo3.h"
 #include "foundation/vxComTools.h"
 #include "platform/base/vxCodePage.h"
 

@@ -2,7 +2,7 @@
 // the commands that need a missing one fail with a clear text instead.
 #pragma once
 
-#if __has_include("foundation/vxComTools.h") && __has_include("foundation/vxCipher.h")
+#if __has_include("foundation/vxComTools.h") && __has_include("foundation/vxCipherToolsEvo3.h")
 #define VX_HAVE_CONFIG_UNITS 1
 #else
 #define VX_HAVE_CONFIG_UNITS 0
