@@ -16,10 +16,14 @@ namespace {
 
 const char EmptyInputDigest[] = "D41D8CD98F00B204E9800998ECF8427E";
 
-// The algorithm, looked up once for the process instead of at every digest.
+// The algorithm, looked up once instead of at every digest, and released
+// again when the library that holds it is unloaded (or the process ends).
 const EVP_MD* Algorithm() {
-  static const EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
-  return md5;
+  struct TFree {
+    void operator()(EVP_MD* m) const { EVP_MD_free(m); }
+  };
+  static const std::unique_ptr<EVP_MD, TFree> md5(EVP_MD_fetch(nullptr, "MD5", nullptr));
+  return md5.get();
 }
 
 // One digest computation; the library wipes its context when it is freed.
