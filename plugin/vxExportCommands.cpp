@@ -13,6 +13,7 @@
 #include "plugin/vxExportPending.h"
 #include "plugin/vxExportState.h"
 #if VX_HAVE_VARLO
+#include "foundation/vxFoundationStartup.h"
 #include "foundation/vxVarlo.h"
 #endif
 
@@ -177,7 +178,12 @@ int32_t Execute(int32_t Command, char16_t* Text, int32_t /*Value*/, char16_t* Bu
 
 void Startup(std::span<const vxStartup::TStartupStep> ExtraSteps) noexcept {
   try {
-    std::vector<vxStartup::TStartupStep> steps(vxStartup::CoreSteps().begin(), vxStartup::CoreSteps().end());
+#if VX_HAVE_VARLO
+    const std::span<const vxStartup::TStartupStep> units = vxFoundationStartup::LibrarySteps();
+#else
+    const std::span<const vxStartup::TStartupStep> units = vxStartup::CoreSteps();
+#endif
+    std::vector<vxStartup::TStartupStep> steps(units.begin(), units.end());
     steps.insert(steps.end(), ExtraSteps.begin(), ExtraSteps.end());
     // The units started before a failing one are finalised at once.
     if (!vxStartup::Run(steps)) vxStartup::Shutdown();

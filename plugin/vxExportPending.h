@@ -8,7 +8,7 @@
 #define VX_HAVE_CONFIG_UNITS 0
 #endif
 
-#if __has_include("foundation/vxVarlo.h")
+#if __has_include("foundation/vxVarlo.h") && __has_include("foundation/vxFoundationStartup.h")
 #define VX_HAVE_VARLO 1
 #else
 #define VX_HAVE_VARLO 0
