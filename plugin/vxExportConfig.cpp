@@ -69,8 +69,11 @@ std::string BuildConfigString(const TvxExportSettings& Settings) {
     return TvxComTools::BuiltComString("CONFIG", true, false, list);
   }
   std::string result = "<CONFIG>";
-  for (const auto& item : items) result += "<" + std::string(item.first) + "=" + item.second + ">";
-  return result + "</CONFIG>";
+  for (const auto& item : items) {
+    result.append("<").append(item.first).append("=").append(item.second).append(">");
+  }
+  result.append("</CONFIG>");
+  return result;
 }
 
 }  // namespace vxExportConfig

@@ -96,7 +96,7 @@ TEST(Host, ConfigFileAndShowConfig) {
   TSmtpTestServer server;
   TTestTempDir dir;
   const std::string config = "<CONFIG><SMTPSERVER=127.0.0.1><SMTPPORT=" + std::to_string(server.Port()) +
-                             "><RECIPIENT=to@example.com><SUBJECT=from the file></CONFIG>";
+                             "><FROMADDRESS=f@example.com><RECIPIENT=to@example.com><SUBJECT=from the file></CONFIG>";
   TTestTempDir::WriteBytes(dir.File("config"), config + "\n");
   const THostRun run = RunHost({"--config", dir.File("config"), "--show-config"});
   ASSERT_EQ(run.Status, 0) << run.Err;

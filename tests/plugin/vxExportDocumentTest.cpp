@@ -275,14 +275,19 @@ TEST_F(ExportDocument, ConfigStringEmptiesWhatItDoesNotName) {
                              "><USETLS=yes><RECIPIENT=r@example.com></CONFIG>";
   ASSERT_EQ(Library.Call(cmdSetConfig, second).Result, 0);
   EXPECT_EQ(Library.Call(cmdGetConfig).TextUtf8(), second);
-  ASSERT_EQ(Export({"NAME=Smith", "BODY=text"}).Result, 0);
+  // FROMADDRESS is empty now, and a mail needs a sender.
+  const auto noSender = Export({"BODY=text"});
+  EXPECT_EQ(noSender.Result, -1);
+  EXPECT_NE(noSender.BufferUtf8().find("sender"), std::string::npos) << noSender.BufferUtf8();
+  const auto answer = Export({"NAME=Smith", "BODY=text", "FROM=f@example.com"});
+  ASSERT_EQ(answer.Result, 0) << answer.BufferUtf8();
   const auto messages = tlsServer.Messages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].Tls, "none");       // USETLS "yes"
-  EXPECT_EQ(messages[0].MailFrom, "");     // FROMADDRESS emptied
+  EXPECT_NE(messages[0].Tls, "none");  // USETLS "yes"
   const TReceivedMail mail(messages[0].Content);
-  EXPECT_EQ(mail.BodyUtf8(), "text");      // INSERTFLDS False
+  EXPECT_EQ(mail.BodyUtf8(), "text");  // INSERTFLDS False
   EXPECT_EQ(mail.HeaderUtf8("Subject"), "");
+  EXPECT_EQ(mail.HeaderUtf8("From"), "\"f@example.com\" <f@example.com>");  // FROMNAME empty
 }
 
 TEST_F(ExportDocument, ConfigStringPort) {
@@ -312,9 +317,10 @@ TEST_F(ExportDocument, RejectedConfigStringKeepsTheSettings) {
 TEST_F(ExportDocument, AnyTypeOfStringIsAccepted) {
   ASSERT_EQ(Library.Call(cmdInit).Result, 0);
   const std::string other = "<OTHER><SMTPSERVER=127.0.0.1><SMTPPORT=" + std::to_string(Server.Port()) +
-                            "><RECIPIENT=o@example.com></OTHER>";
+                            "><FROMADDRESS=f@example.com><RECIPIENT=o@example.com></OTHER>";
   ASSERT_EQ(Library.Call(cmdSetConfig, other).Result, 0);
-  ASSERT_EQ(Export({}).Result, 0);
+  const auto answer = Export({});
+  ASSERT_EQ(answer.Result, 0) << answer.BufferUtf8();
   EXPECT_EQ(Server.Messages().at(0).RcptTo, std::vector<std::string>{"o@example.com"});
 }
 
@@ -352,6 +358,7 @@ TEST_F(ExportDocument, PasswordFromItsStoredForm) {
   TvxExportSettings s;
   s.SMTPSERVER = u"127.0.0.1";
   s.SMTPPORT = authServer.Port();
+  s.FROMADDRESS = u"clerk@example.com";
   s.RECIPIENT = u"to@example.com";
   s.AUTHENTICATION = true;
   s.USERNAME = u"clerk";

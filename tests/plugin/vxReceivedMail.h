@@ -13,7 +13,7 @@
 class TReceivedMail {
  public:
   struct TPart {
-    std::string Headers;  // raw, folds removed
+    std::string Headers;      // raw, folds removed
     std::string ContentType;  // lower-cased value without parameters
     ustring FileName;     // the "filename" of Content-Disposition or "name" of Content-Type
     std::string Disposition;
@@ -22,7 +22,7 @@ class TReceivedMail {
 
   explicit TReceivedMail(const std::string& Raw) {
     const auto [headers, body] = Split(Raw);
-    FHeaders = vxMimeCodec::Unfold(headers);
+    FHeaders = UnfoldBlock(headers);
     ReadPart(FHeaders, body);
   }
 
@@ -51,6 +51,20 @@ class TReceivedMail {
     size_t end = Raw.find("\r\n\r\n");
     if (end == std::string::npos) return {Raw, std::string()};
     return {Raw.substr(0, end + 2), Raw.substr(end + 4)};
+  }
+
+  // A header block with the line break before every continuation line
+  // removed, so that each field stands on one line.
+  static std::string UnfoldBlock(const std::string& Block) {
+    std::string result;
+    for (size_t i = 0; i < Block.size(); ++i) {
+      if (Block.compare(i, 2, "\r\n") == 0 && i + 2 < Block.size() && (Block[i + 2] == ' ' || Block[i + 2] == '\t')) {
+        ++i;
+        continue;
+      }
+      result.push_back(Block[i]);
+    }
+    return result;
   }
 
   static bool SameIgnoringCase(std::string_view a, std::string_view b) {
@@ -100,7 +114,7 @@ class TReceivedMail {
         const size_t next = Body.find("\r\n" + boundary, start);
         if (next == std::string::npos) break;
         const auto [h, b] = Split(Body.substr(start, next - start));
-        ReadPart(vxMimeCodec::Unfold(h), b);
+        ReadPart(UnfoldBlock(h), b);
         pos = next + 2;
       }
       return;
