@@ -43,9 +43,9 @@ build/release/vxhost \
   --recipients "accounts@example.com" \
   --subject 'Invoice %NR for %CUSTOMER' \
   --zip \
+  --field $'BODY=Dear %CUSTOMER,\r\nplease find invoice %NR attached.' \
   --field NR=4711 \
   --field 'CUSTOMER=Smith & Sons' \
-  --field $'BODY=Dear %CUSTOMER,\r\nplease find invoice %NR attached.' \
   "$work/document/invoice-4711.txt" "$work/document/items.csv"
 
 echo
