@@ -76,4 +76,12 @@ ustring GetErrorMessage(int errorCode) {
   return Utf8ToWide(text);
 }
 
+ustring ExecutablePath() {
+  std::string path(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return {};
+  path.resize(static_cast<size_t>(n));
+  return Utf8ToWide(path);
+}
+
 }  // namespace vxSystemInfo

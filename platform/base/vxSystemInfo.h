@@ -39,4 +39,8 @@ uint64_t GetResidentSetSize(pid_t pid);
 // The system's message for an errno value; empty when it has none.
 ustring GetErrorMessage(int errorCode);
 
+// The full path of the running program's executable (/proc/self/exe); empty
+// when it cannot be read.
+ustring ExecutablePath();
+
 }  // namespace vxSystemInfo
