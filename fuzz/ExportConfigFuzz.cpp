@@ -12,7 +12,7 @@
 
 namespace {
 
-bool Same(const TvxExportSettings& a, const TvxExportSettings& b) {
+[[maybe_unused]] bool Same(const TvxExportSettings& a, const TvxExportSettings& b) {
   return a.SMTPSERVER == b.SMTPSERVER && a.SMTPPORT == b.SMTPPORT && a.ZIPMAILATM == b.ZIPMAILATM &&
          a.INSERTFLDS == b.INSERTFLDS && a.SENDEMLS == b.SENDEMLS && a.FROMADDRESS == b.FROMADDRESS &&
          a.FROMNAME == b.FROMNAME && a.RECIPIENT == b.RECIPIENT && a.SUBJECT == b.SUBJECT &&
