@@ -134,6 +134,21 @@ TEST(Host, PasswordFromTheEnvironmentOrAFile) {
   EXPECT_EQ(messages[1].Login, "clerk");
 }
 
+TEST(Host, QuestionsAloneExportNothing) {
+  TTestTempDir dir;
+  vxTest::TScopedEnv registry("VARLO_REGISTRY", dir.File("registry"));
+  vxTest::TScopedEnv system("VARLOSYS", std::nullopt);
+  std::filesystem::create_directory(dir.File("temp"));
+  vxTest::TScopedEnv tmpdir("TMPDIR", dir.File("temp") + "/");
+  const THostRun run = RunHost({"--version-text", "--temp-path", "--show-config"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const size_t first = run.Out.find('\n');
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(run.Out.find(" release "), std::string::npos) << run.Out;
+  // The temporary folder, then the (empty) configuration string; no "exported".
+  EXPECT_EQ(run.Out.substr(first + 1), dir.File("temp") + "/\n\n");
+}
+
 TEST(Host, FailedStartupIsReported) {
   const THostRun run = RunHost({"--library", VX_EXPORT_LIBRARY_STARTFAIL, "--server", "127.0.0.1"});
   EXPECT_EQ(run.Status, 1);

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <initializer_list>
+#include <regex>
 
 #include "plugin/vxExportCommands.h"
+#include "support/vxScopedEnv.h"
+#include "support/vxTestTempDir.h"
 #include "tests/plugin/vxExportLibrary.h"
 
 namespace {
@@ -98,6 +102,29 @@ TEST(ExportLibrary, UnloadForgetsTheState) {
   // Before 100 nothing is open, and the configuration string is empty.
   EXPECT_EQ(again.Call(cmdNewDocument).Result, -1);
   EXPECT_EQ(again.Call(cmdGetConfig).Text, u"");
+}
+
+}  // namespace
+
+namespace {
+
+// 105 and 120 answer from the host environment of the library.
+TEST(ExportLibrary, VersionTextAndTemporaryFolder) {
+  TTestTempDir dir;
+  vxTest::TScopedEnv registry("VARLO_REGISTRY", dir.File("registry"));
+  vxTest::TScopedEnv system("VARLOSYS", std::nullopt);
+  const std::string temp = dir.File("temp/inner") + "/";
+  vxTest::TScopedEnv tmpdir("TMPDIR", temp);
+  TExportLibrary library;
+  const auto version = library.Call(cmdGetVersion);
+  EXPECT_EQ(version.Result, 0);
+  // Our own block: the project's four-part version, the processor, the release.
+  EXPECT_TRUE(std::regex_match(version.TextUtf8(), std::regex(R"(\d+\.\d+\.\d+\.\d+ \((x64|x86|Unknown)\) release .+)")))
+      << version.TextUtf8();
+  const auto folder = library.Call(cmdGetTempPath);
+  EXPECT_EQ(folder.Result, 0);
+  EXPECT_EQ(folder.TextUtf8(), temp);
+  EXPECT_TRUE(std::filesystem::is_directory(temp));  // created
 }
 
 }  // namespace
