@@ -20,6 +20,7 @@
 #include "plugin/vxExportCommands.h"
 #include "plugin/vxExportConfig.h"
 #include "plugin/vxExportPending.h"
+#include "plugin/vxMailTools.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ std::string ConfigFromFlags(const TvxHostOptions& O) {
     if (!ok || value == 0 || value > 65535) throw THostFailure("--port needs a port number (1 to 65535): " + port, 2);
     s.SMTPPORT = value;
   }
-  s.FROMADDRESS = O.Sender ? Utf8ToWide(*O.Sender) : ustring(vxDefaultFromAddress);
+  s.FROMADDRESS = O.Sender ? Utf8ToWide(*O.Sender) : ustring(TvxMailTools::DefaultSender);
   s.FROMNAME = O.SenderName ? Utf8ToWide(*O.SenderName) : ustring(vxDefaultFromName);
   s.RECIPIENT = Utf8ToWide(O.Recipients.value_or(""));
   s.SUBJECT = Utf8ToWide(O.Subject.value_or(""));

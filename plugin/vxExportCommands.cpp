@@ -12,6 +12,7 @@
 #include "plugin/vxExportDocument.h"
 #include "plugin/vxExportPending.h"
 #include "plugin/vxExportState.h"
+#include "plugin/vxMailTools.h"
 #if VX_HAVE_VARLO
 #include "foundation/vxFoundationStartup.h"
 #include "foundation/vxVarlo.h"
@@ -61,7 +62,7 @@ void Init(TvxExportState& State, const ustring& Text) {
   S.SMTPPORT = 25;
   S.ZIPMAILATM = false;
   S.INSERTFLDS = true;
-  S.FROMADDRESS = vxDefaultFromAddress;
+  S.FROMADDRESS = TvxMailTools::DefaultSender;
   S.FROMNAME = vxDefaultFromName;
   S.AUTHENTICATION = false;
   S.USERNAME.clear();

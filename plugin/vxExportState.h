@@ -33,11 +33,8 @@ struct TvxExportSettings {
   bool USESASL = false;
 };
 
-// The sender address that command 100 sets: a valid address of the local
-// machine's own domain, for a server that relays for it; the configuration
-// string (FROMADDRESS) or a document's FROM field sets the real one.
-inline constexpr char16_t vxDefaultFromAddress[] = u"varlo-services@localhost";
-// The sender name that command 100 sets.
+// The sender address that command 100 sets is the mail engine's default
+// (TvxMailTools::DefaultSender). The sender name that command 100 sets:
 inline constexpr char16_t vxDefaultFromName[] = u"varlo Services";
 
 struct TvxExportState {

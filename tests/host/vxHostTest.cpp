@@ -1,19 +1,16 @@
 // vxhost end to end: the program run as a user runs it, against the export
 // library and the real SMTP server, its exit status and its texts.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/vxRunProgram.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
-#include "tests/platform/mail/vxSmtpTestServer.h"
-
-extern char** environ;
+#include "support/vxSmtpTestServer.h"
 
 namespace {
 
@@ -23,28 +20,10 @@ struct THostRun {
 };
 
 THostRun RunHost(const std::vector<std::string>& Args) {
-  TTestTempDir out;
-  const std::string outFile = out.File("stdout"), errFile = out.File("stderr");
   std::vector<std::string> all = {VX_HOST_PROGRAM};
   all.insert(all.end(), Args.begin(), Args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  THostRun run;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  run.Out = TTestTempDir::ReadBytes(outFile);
-  run.Err = TTestTempDir::ReadBytes(errFile);
-  return run;
+  const vxTest::TProgramResult result = vxTest::RunProgram(all, std::chrono::seconds(120), true);
+  return {result.ExitStatus, result.Output, result.Errors};
 }
 
 TEST(Host, HelpAndWrongCommandLines) {

@@ -17,7 +17,7 @@
 #include "plugin/vxExportCommands.h"
 #include "plugin/vxExportConfig.h"
 #include "support/vxTestTempDir.h"
-#include "tests/platform/mail/vxSmtpTestServer.h"
+#include "support/vxSmtpTestServer.h"
 #include "tests/plugin/vxExportLibrary.h"
 #include "tests/plugin/vxReceivedMail.h"
 
