@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/vxExportPending.h"
 #include "support/vxRunProgram.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
@@ -39,8 +40,10 @@ TEST(Host, HelpAndWrongCommandLines) {
       {{"--server"}, "vxhost: --server needs a value\n"},
       {{"--password=x"}, "vxhost: --password is not taken"},
       {{"--config", "/nonexistent/config"}, "vxhost: cannot read the configuration file /nonexistent/config\n"},
-      {{"--server", "h", "/nonexistent/file.pdf"}, "vxhost: not a file: /nonexistent/file.pdf\n"},
+      {{"/nonexistent/file.pdf"}, "vxhost: not a file: /nonexistent/file.pdf\n"},
+#if VX_HAVE_CONFIG_UNITS
       {{"--server", "h", "--port", "70000"}, "vxhost: --port needs a port number (1 to 65535): 70000\n"},
+#endif
       {{"--config", "x", "--server", "h"}, "vxhost: --config and the setting flags"},
   };
   for (const TCase& c : cases) {
@@ -50,6 +53,7 @@ TEST(Host, HelpAndWrongCommandLines) {
   }
 }
 
+#if VX_HAVE_CONFIG_UNITS
 TEST(Host, ExportsADocumentAndKeepsTheUsersFiles) {
   TSmtpTestServer server;
   TTestTempDir dir;
@@ -113,6 +117,8 @@ TEST(Host, PasswordFromTheEnvironmentOrAFile) {
   EXPECT_EQ(messages[1].Login, "clerk");
 }
 
+#endif  // VX_HAVE_CONFIG_UNITS
+
 TEST(Host, QuestionsAloneExportNothing) {
   TTestTempDir dir;
   vxTest::TScopedEnv registry("VARLO_REGISTRY", dir.File("registry"));
@@ -129,7 +135,7 @@ TEST(Host, QuestionsAloneExportNothing) {
 }
 
 TEST(Host, FailedStartupIsReported) {
-  const THostRun run = RunHost({"--library", VX_EXPORT_LIBRARY_STARTFAIL, "--server", "127.0.0.1"});
+  const THostRun run = RunHost({"--library", VX_EXPORT_LIBRARY_STARTFAIL, "--field", "A=1"});
   EXPECT_EQ(run.Status, 1);
   EXPECT_EQ(run.Err, "vxhost: command 100 failed (-1): unexpected process exception (injected start-up failure)\n");
   const THostRun missing = RunHost({"--library", "/nonexistent/lib.so"});
