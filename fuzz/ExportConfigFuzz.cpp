@@ -8,11 +8,10 @@
 
 #include "platform/base/vxExceptions.h"
 #include "plugin/vxExportConfig.h"
-#include "plugin/vxExportPending.h"
 
 namespace {
 
-[[maybe_unused]] bool Same(const TvxExportSettings& a, const TvxExportSettings& b) {
+bool Same(const TvxExportSettings& a, const TvxExportSettings& b) {
   return a.SMTPSERVER == b.SMTPSERVER && a.SMTPPORT == b.SMTPPORT && a.ZIPMAILATM == b.ZIPMAILATM &&
          a.INSERTFLDS == b.INSERTFLDS && a.SENDEMLS == b.SENDEMLS && a.FROMADDRESS == b.FROMADDRESS &&
          a.FROMNAME == b.FROMNAME && a.RECIPIENT == b.RECIPIENT && a.SUBJECT == b.SUBJECT &&
@@ -23,11 +22,6 @@ namespace {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-#if !VX_HAVE_CONFIG_UNITS
-  (void)Data;
-  (void)Size;
-  return 0;
-#else
   const std::string input(reinterpret_cast<const char*>(Data), Size);
   TvxExportSettings read;
   try {
@@ -39,5 +33,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (!vxExportConfig::ReadConfigString(vxExportConfig::BuildConfigString(read), again) || !Same(read, again))
     std::abort();
   return 0;
-#endif
 }

@@ -19,7 +19,6 @@
 #include "platform/base/vxCodePage.h"
 #include "plugin/vxExportCommands.h"
 #include "plugin/vxExportConfig.h"
-#include "plugin/vxExportPending.h"
 #include "plugin/vxMailTools.h"
 
 namespace {
@@ -86,7 +85,7 @@ std::string DefaultLibrary() {
   return (self.parent_path() / "libvxsmtpexport.so").string();
 }
 
-[[maybe_unused]] std::string Password(const TvxHostOptions& O) {
+std::string Password(const TvxHostOptions& O) {
   if (O.PasswordFile) {
     std::string text = ReadWholeFile(*O.PasswordFile, "password file");
     if (const size_t end = text.find_first_of("\r\n"); end != std::string::npos) text.resize(end);
@@ -98,7 +97,6 @@ std::string DefaultLibrary() {
 
 // The configuration string of the setting flags, as the library writes it.
 std::string ConfigFromFlags(const TvxHostOptions& O) {
-#if VX_HAVE_CONFIG_UNITS
   TvxExportSettings s;
   s.SMTPSERVER = Utf8ToWide(O.Server.value_or(""));
   s.SMTPPORT = 25;
@@ -126,10 +124,6 @@ std::string ConfigFromFlags(const TvxHostOptions& O) {
   s.USETLS = O.Tls;
   s.USESASL = O.Sasl;
   return WideToUtf8(AnsiToWide(vxExportConfig::BuildConfigString(s)));
-#else
-  (void)O;
-  throw THostFailure("building the configuration string is not available in this build", 1);
-#endif
 }
 
 // Copies of the document's files in a folder of their own: the library

@@ -6,17 +6,14 @@
 #include <vector>
 
 #include "core/vxToolsSystem.h"
+#include "foundation/vxFoundationStartup.h"
+#include "foundation/vxVarlo.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
 #include "plugin/vxExportConfig.h"
 #include "plugin/vxExportDocument.h"
-#include "plugin/vxExportPending.h"
 #include "plugin/vxExportState.h"
 #include "plugin/vxMailTools.h"
-#if VX_HAVE_VARLO
-#include "foundation/vxFoundationStartup.h"
-#include "foundation/vxVarlo.h"
-#endif
 
 // Named when the export library is linked, so that the linker takes this
 // unit (and everything under it) before the library's entry.
@@ -48,10 +45,6 @@ void NeedLists(const TvxExportState& State) {
     throw Exception(u"no document lists: command 100 (init) must come first, and again after command 900 (done)");
 }
 
-[[noreturn]] void Missing(const char16_t* What) {
-  throw Exception(ustring(What) + u" is not available in this build of the library");
-}
-
 void Init(TvxExportState& State, const ustring& Text) {
   State.InitText = Text;
   State.DocumentFields.emplace();
@@ -76,11 +69,7 @@ void Init(TvxExportState& State, const ustring& Text) {
 
 int32_t SetConfig(TvxExportState& State, const ustring& Text) {
   State.ConfigString = WideToAnsi(Text);
-#if VX_HAVE_CONFIG_UNITS
   return vxExportConfig::ReadConfigString(State.ConfigString, State.ExportSettings) ? 0 : -1;
-#else
-  Missing(u"the configuration string reader");
-#endif
 }
 
 int32_t Run(int32_t Command, char16_t* Text, char16_t* Buffer) {
@@ -90,21 +79,13 @@ int32_t Run(int32_t Command, char16_t* Text, char16_t* Buffer) {
       Init(State, ReadText(Text));
       return 0;
     case cmdGetVersion:
-#if VX_HAVE_VARLO
       WriteText(Text, TvxVarlo::GetProgramVersionString());
       return 0;
-#else
-      Missing(u"the version text");
-#endif
     case cmdSetConfig:
       return SetConfig(State, ReadText(Text));
     case cmdGetTempPath:
-#if VX_HAVE_VARLO
       WriteText(Text, TvxVarlo::GetTempPath(true, false));
       return 0;
-#else
-      Missing(u"the temporary folder");
-#endif
     case cmdSetRecipient:
       if (const ustring recipient = ReadText(Text); !recipient.empty()) State.ExportSettings.RECIPIENT = recipient;
       return 0;
@@ -127,14 +108,10 @@ int32_t Run(int32_t Command, char16_t* Text, char16_t* Buffer) {
       return 0;
     case cmdExport: {
       NeedLists(State);
-#if VX_HAVE_MAIL_ENGINE
       ustring failure;
       const int32_t result = vxExportDocument::Export(State, failure);
       if (result != 0) return Fail(Buffer, failure);
       return 0;
-#else
-      Missing(u"the mail engine");
-#endif
     }
     case cmdConfigure:
       // The dialog comes as a library of its own; until then the command
@@ -179,11 +156,7 @@ int32_t Execute(int32_t Command, char16_t* Text, int32_t /*Value*/, char16_t* Bu
 
 void Startup(std::span<const vxStartup::TStartupStep> ExtraSteps) noexcept {
   try {
-#if VX_HAVE_VARLO
     const std::span<const vxStartup::TStartupStep> units = vxFoundationStartup::LibrarySteps();
-#else
-    const std::span<const vxStartup::TStartupStep> units = vxStartup::CoreSteps();
-#endif
     std::vector<vxStartup::TStartupStep> steps(units.begin(), units.end());
     steps.insert(steps.end(), ExtraSteps.begin(), ExtraSteps.end());
     // The units started before a failing one are finalised at once.

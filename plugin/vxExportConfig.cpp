@@ -1,7 +1,5 @@
 // Reading and building the configuration string of the export library.
 #include "plugin/vxExportConfig.h"
-#include "plugin/vxExportPending.h"
-#if VX_HAVE_CONFIG_UNITS
 
 #include <utility>
 #include <vector>
@@ -77,4 +75,3 @@ std::string BuildConfigString(const TvxExportSettings& Settings) {
 }
 
 }  // namespace vxExportConfig
-#endif  // VX_HAVE_CONFIG_UNITS

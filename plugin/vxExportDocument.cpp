@@ -1,7 +1,5 @@
 // The export of one document: resolve, relay, compose, send, clean up.
 #include "plugin/vxExportDocument.h"
-#include "plugin/vxExportPending.h"
-#if VX_HAVE_MAIL_ENGINE
 
 #include <array>
 #include <exception>
@@ -155,4 +153,3 @@ int32_t Export(TvxExportState& State, ustring& FailureText) {
 }
 
 }  // namespace vxExportDocument
-#endif  // VX_HAVE_MAIL_ENGINE

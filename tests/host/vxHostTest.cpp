@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "plugin/vxExportPending.h"
 #include "support/vxRunProgram.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
@@ -41,9 +40,7 @@ TEST(Host, HelpAndWrongCommandLines) {
       {{"--password=x"}, "vxhost: --password is not taken"},
       {{"--config", "/nonexistent/config"}, "vxhost: cannot read the configuration file /nonexistent/config\n"},
       {{"/nonexistent/file.pdf"}, "vxhost: not a file: /nonexistent/file.pdf\n"},
-#if VX_HAVE_CONFIG_UNITS
       {{"--server", "h", "--port", "70000"}, "vxhost: --port needs a port number (1 to 65535): 70000\n"},
-#endif
       {{"--config", "x", "--server", "h"}, "vxhost: --config and the setting flags"},
   };
   for (const TCase& c : cases) {
@@ -53,7 +50,6 @@ TEST(Host, HelpAndWrongCommandLines) {
   }
 }
 
-#if VX_HAVE_CONFIG_UNITS
 TEST(Host, ExportsADocumentAndKeepsTheUsersFiles) {
   TSmtpTestServer server;
   TTestTempDir dir;
@@ -116,8 +112,6 @@ TEST(Host, PasswordFromTheEnvironmentOrAFile) {
   EXPECT_EQ(messages[0].Login, "clerk");
   EXPECT_EQ(messages[1].Login, "clerk");
 }
-
-#endif  // VX_HAVE_CONFIG_UNITS
 
 TEST(Host, QuestionsAloneExportNothing) {
   TTestTempDir dir;

@@ -1,8 +1,5 @@
 // The configuration string the library builds for the dialog and for hosts:
 // the fourteen items in their order, and a string that reads back whole.
-#include "plugin/vxExportPending.h"
-#if VX_HAVE_CONFIG_UNITS
-
 #include <gtest/gtest.h>
 
 #include "foundation/vxCipherToolsEvo3.h"
@@ -66,5 +63,3 @@ TEST(ExportConfig, EveryValueReadsBack) {
 }
 
 }  // namespace
-
-#endif  // VX_HAVE_CONFIG_UNITS

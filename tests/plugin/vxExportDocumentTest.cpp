@@ -2,9 +2,6 @@
 // server: fields and placeholders, the field list, HTML bodies, the
 // attachments and their deletion, zip, the ".eml" relay and the failure
 // texts; and the configuration string (command 110) as the export sees it.
-#include "plugin/vxExportPending.h"
-#if VX_HAVE_MAIL_ENGINE && VX_HAVE_CONFIG_UNITS
-
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <netinet/in.h>
@@ -389,5 +386,3 @@ TEST_F(ExportDocument, ValueWithClosingBracketSurvivesTheString) {
 }
 
 }  // namespace
-
-#endif  // VX_HAVE_MAIL_ENGINE && VX_HAVE_CONFIG_UNITS
