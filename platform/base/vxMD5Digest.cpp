@@ -3,15 +3,21 @@
 
 #include <openssl/evp.h>
 
+#include <memory>
+
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxRuntime.h"
 
 namespace {
 
-// The algorithm, looked up once for the process instead of at every digest.
+// The algorithm, looked up once instead of at every digest, and released
+// again when the library that holds it is unloaded (or the process ends).
 const EVP_MD* Algorithm() {
-  static const EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
-  return md5;
+  struct TFree {
+    void operator()(EVP_MD* m) const { EVP_MD_free(m); }
+  };
+  static const std::unique_ptr<EVP_MD, TFree> md5(EVP_MD_fetch(nullptr, "MD5", nullptr));
+  return md5.get();
 }
 
 struct TContextFree {
