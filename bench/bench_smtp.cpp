@@ -9,7 +9,7 @@
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxMimeCodec.h"
 #include "platform/mail/vxSmtp.h"
-#include "tests/platform/mail/vxSmtpTestServer.h"
+#include "tests/support/vxSmtpTestServer.h"
 
 namespace {
 

@@ -4,3 +4,4 @@
 
 #include "core/vxFilesContent.h"
 #include "core/vxFilesPaths.h"
+#include "core/vxFilesZip.h"

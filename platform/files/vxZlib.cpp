@@ -17,6 +17,19 @@ Bytef* In(std::string_view s) { return reinterpret_cast<Bytef*>(const_cast<char*
 
 }  // namespace
 
+uint32_t Crc32(uint32_t Crc, const void* Buffer, size_t Length) {
+  if (!Buffer) return 0;
+  const auto* p = static_cast<const Bytef*>(Buffer);
+  uLong c = Crc;
+  while (Length > 0) {
+    const size_t feed = std::min(Length, kMaxFeed);
+    c = crc32(c, p, static_cast<uInt>(feed));
+    p += feed;
+    Length -= feed;
+  }
+  return static_cast<uint32_t>(c);
+}
+
 std::string Deflate(std::initializer_list<std::string_view> parts, int level, int windowBits) {
   z_stream z{};
   if (deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)

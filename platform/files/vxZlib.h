@@ -1,8 +1,9 @@
 // zlib streams in memory: deflate and inflate with the window (zlib or gzip
-// framing) the caller chooses.
+// framing) the caller chooses; and zlib's CRC-32.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -14,6 +15,10 @@ VX_DECLARE_EXCEPTION(EZCompressionError, Exception);
 VX_DECLARE_EXCEPTION(EZDecompressionError, Exception);
 
 namespace vxZlib {
+
+// CRC-32 of the reflected polynomial 0xEDB88320 (zlib, ISO-HDLC), continued
+// from Crc over Length bytes: a null Buffer gives 0, a Length of 0 gives Crc.
+uint32_t Crc32(uint32_t Crc, const void* Buffer, size_t Length);
 
 constexpr int kZlibWindow = 15;  // RFC 1950 framing
 constexpr int kGzipWindow = 31;  // RFC 1952 framing

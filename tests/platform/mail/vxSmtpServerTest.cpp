@@ -7,7 +7,7 @@
 #include "platform/base/vxCodePage.h"
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxSmtp.h"
-#include "tests/platform/mail/vxSmtpTestServer.h"
+#include "support/vxSmtpTestServer.h"
 
 namespace {
 
