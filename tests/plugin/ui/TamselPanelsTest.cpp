@@ -3,6 +3,8 @@
 // the picture rules and the header's gradient.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include "plugin/ui/TamselAboutPanel.h"
 #include "plugin/ui/TamselInfoPanel.h"
 #include "plugin/ui/vxPictures.h"
@@ -154,6 +156,20 @@ TEST(TTamselInfoPanel, ConstructorValuesAndTypes) {
   panel.SetPicture(own);
   panel.SetPanelType(InfoType::Custom);
   EXPECT_EQ(panel.TypePicture(), own);
+  // The five pictures side by side, for a reader to look at.
+  QImage row(5 * 56, 56, QImage::Format_RGB32);
+  row.fill(Qt::white);
+  {
+    QPainter painter(&row);
+    int x = 4;
+    for (const Case& c : cases) {
+      const QImage picture = vxPictures::LoadPicture(c.Picture);
+      EXPECT_EQ(picture.size(), QSize(48, 48));
+      painter.drawImage(x, 4, picture);
+      x += 56;
+    }
+  }
+  vxUiTest::SavePng(row, "pictures");
   // A picture the library does not hold (the platform's resource error).
   try {
     vxPictures::LoadPicture(u"MISSING");
