@@ -3,5 +3,6 @@
 #pragma once
 
 #include "core/vxFilesContent.h"
+#include "core/vxFilesDates.h"
 #include "core/vxFilesPaths.h"
 #include "core/vxFilesZip.h"
