@@ -257,7 +257,8 @@ bool GetFilePathesWithTypesInList(const ustring& AFilePath, const TStrings& Allo
   for (int32_t i = 0; i < AllowedList.Count(); ++i) {
     const ustring e = u"." + AllowedList[i];
     if (!TvxStrings::EqualsExW(e, ext, true, true, true, false)) continue;
-    const ustring r = TvxStrings::ReplaceW(AFilePath, ext, e);
+    // Exact replacement, so that the list's spelling of the extension wins.
+    const ustring r = TvxStrings::ReplaceExactW(AFilePath, ext, e);
     if (r.size() >= e.size() && UpperStrW(r.substr(r.size() - e.size())) == UpperStrW(e)) {
       FilePathesResult.Add(r);
       ++found;
