@@ -6,6 +6,7 @@
 #include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
 #include "core/vxStringsIds.h"
+#include "core/vxStringsLists.h"
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
