@@ -10,4 +10,5 @@
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
+#include "core/vxStringsTemplates.h"
 #include "core/vxStringsWildcard.h"
