@@ -10,5 +10,6 @@
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
+#include "core/vxStringsStem.h"
 #include "core/vxStringsTemplates.h"
 #include "core/vxStringsWildcard.h"
