@@ -10,7 +10,6 @@
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"
 #include "platform/files/vxFileSystem.h"
 #include "platform/stemmer/vxStemmer.h"
@@ -172,9 +171,10 @@ TStrings& StemStringUseCacheW(const ustring& Content, const ustring& LanguageID,
   if (language && UseStopWordList) text = DeleteStopWords(text, LanguageID, u"", true, ToLowerCase, true);
   TStringList fragments;
   Fragments(text, RemoveNumerical, fragments);
-  // The 8-bit stemming: the fragment passes through the system code page.
+  // The 8-bit stemming: folding left only ASCII letters, digits and "_",
+  // which pass through the system code page unchanged.
   AppendStems(fragments, stemmer ? &*stemmer : nullptr, MinSizeWord, StringList,
-              [&](const ustring& f) { return stemmer->Stem(AnsiToWide(WideToAnsi(f))); });
+              [&](const ustring& f) { return stemmer->Stem(f); });
   return StringList;
 }
 

@@ -21,4 +21,22 @@ std::string TStemmer::StemUtf8(const std::string& Word) {
   return std::string(reinterpret_cast<const char*>(stem), static_cast<size_t>(sb_stemmer_length(FStemmer.get())));
 }
 
-ustring TStemmer::Stem(const ustring& Word) { return Utf8ToWide(StemUtf8(WideToUtf8(Word))); }
+namespace {
+
+// Folded words are plain ASCII, whose UTF-8 and UTF-16 forms hold the same
+// values: they skip the converter.
+bool IsAscii(std::u16string_view s) {
+  for (char16_t c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+ustring TStemmer::Stem(const ustring& Word) {
+  if (!IsAscii(Word)) return Utf8ToWide(StemUtf8(WideToUtf8(Word)));
+  const std::string stem = StemUtf8(std::string(Word.begin(), Word.end()));
+  for (char c : stem)
+    if (static_cast<unsigned char>(c) >= 0x80) return Utf8ToWide(stem);
+  return ustring(stem.begin(), stem.end());
+}
