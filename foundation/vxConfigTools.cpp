@@ -11,9 +11,9 @@
 #include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
 #include "core/vxTypesValues.h"
+#include "foundation/vxBase64.h"
 #include "foundation/vxXML.h"
 #include "platform/base/vxCodePage.h"
-#include "platform/mail/vxMimeCodec.h"
 #include "platform/values/vxFloatFormat.h"
 #include "platform/xml/vxXmlDocument.h"
 
@@ -21,13 +21,8 @@ namespace {
 
 // ---- Base64 of the configuration string --------------------------------------
 // Lines of 76 characters separated by CR LF, none after the last line.
-// TODO(comtools): switch to the shared Base64 home once it has landed.
-std::string StrToBase64Lines(const std::string& Bytes) {
-  std::string text = vxMimeCodec::Base64EncodeLines(Bytes);
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
-  return text;
-}
-std::string Base64ToStr(const std::string& Text) { return vxMimeCodec::Base64Decode(Text); }
+std::string StrToBase64Lines(const std::string& Bytes) { return TvxBase64::StrToBase64(Bytes, true); }
+std::string Base64ToStr(const std::string& Text) { return TvxBase64::Base64ToStr(Text); }
 
 bool IsPathSpace(char16_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x20 || c == 0xA0 || c == 0x1680 ||

@@ -9,12 +9,12 @@
 
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/text/vxBase64Codec.h"
 
 namespace vxMimeCodec {
 
 namespace {
 
-constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr size_t kBase64LineLength = 76;
 constexpr size_t kQuotedPrintableLineLength = 76;
@@ -24,15 +24,6 @@ constexpr size_t kEncodedWordPayload = 75 - 12;
 constexpr size_t kLongestPlainHeaderWord = 70;
 // An encoded word cannot span lines; longer ones than a line are not read.
 constexpr size_t kLongestEncodedWord = 998;
-
-int Base64Value(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
 
 int HexValue(unsigned char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -93,59 +84,13 @@ struct TConverterCloser {
 
 // ---------------------------------------------------------------- Base64
 
-std::string Base64Encode(std::string_view data) {
-  std::string out;
-  out.reserve((data.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 3 <= data.size(); i += 3) {
-    const uint32_t v = (static_cast<unsigned char>(data[i]) << 16) | (static_cast<unsigned char>(data[i + 1]) << 8) |
-                       static_cast<unsigned char>(data[i + 2]);
-    out.push_back(kBase64Alphabet[(v >> 18) & 63]);
-    out.push_back(kBase64Alphabet[(v >> 12) & 63]);
-    out.push_back(kBase64Alphabet[(v >> 6) & 63]);
-    out.push_back(kBase64Alphabet[v & 63]);
-  }
-  const size_t rest = data.size() - i;
-  if (rest > 0) {
-    uint32_t v = static_cast<unsigned char>(data[i]) << 16;
-    if (rest == 2) v |= static_cast<unsigned char>(data[i + 1]) << 8;
-    out.push_back(kBase64Alphabet[(v >> 18) & 63]);
-    out.push_back(kBase64Alphabet[(v >> 12) & 63]);
-    out.push_back(rest == 2 ? kBase64Alphabet[(v >> 6) & 63] : '=');
-    out.push_back('=');
-  }
-  return out;
-}
+std::string Base64Encode(std::string_view data) { return vxBase64Codec::Encode(data); }
 
 std::string Base64EncodeLines(std::string_view data) {
-  const std::string flat = Base64Encode(data);
-  std::string out;
-  out.reserve(flat.size() + flat.size() / kBase64LineLength * 2 + 2);
-  for (size_t i = 0; i < flat.size(); i += kBase64LineLength) {
-    out.append(flat, i, kBase64LineLength);
-    out += "\r\n";
-  }
-  return out;
+  return vxBase64Codec::EncodeLines(data, kBase64LineLength, /*TrailingBreak=*/true);
 }
 
-std::string Base64Decode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() / 4 * 3);
-  uint32_t buffer = 0;
-  int bits = 0;
-  for (char ch : text) {
-    if (ch == '=') break;
-    const int v = Base64Value(static_cast<unsigned char>(ch));
-    if (v < 0) continue;
-    buffer = (buffer << 6) | static_cast<uint32_t>(v);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out.push_back(static_cast<char>((buffer >> bits) & 0xFF));
-    }
-  }
-  return out;
-}
+std::string Base64Decode(std::string_view text) { return vxBase64Codec::Decode(text, /*StopAtPadding=*/true); }
 
 // ---------------------------------------------------------------- line breaks
 

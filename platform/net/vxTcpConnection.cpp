@@ -171,15 +171,20 @@ struct TTcpConnection::TImpl {
 
   // Appends at least one byte to Received, or raises.
   void Fill(TClock::time_point deadline) {
+    if (!TryFill(deadline)) FailClosed();
+  }
+
+  // Appends at least one byte to Received; false when the peer closed.
+  bool TryFill(TClock::time_point deadline) {
     if (ReadPosition > 0 && ReadPosition == Received.size()) {
       Received.clear();
       ReadPosition = 0;
     }
     if (!Ssl) {
       const std::string bytes = ReceiveRaw(deadline);
-      if (bytes.empty()) FailClosed();
+      if (bytes.empty()) return false;
       Received += bytes;
-      return;
+      return true;
     }
     char buffer[16384];
     for (;;) {
@@ -189,13 +194,13 @@ struct TTcpConnection::TImpl {
       FlushTls(RemainingMs(deadline) + 1);
       if (n > 0) {
         Received.append(buffer, static_cast<size_t>(n));
-        return;
+        return true;
       }
       if (error == SSL_ERROR_WANT_READ) {
-        if (!FeedTls(deadline)) FailClosed();
+        if (!FeedTls(deadline)) return false;
         continue;
       }
-      if (error == SSL_ERROR_ZERO_RETURN) FailClosed();
+      if (error == SSL_ERROR_ZERO_RETURN) return false;
       throw ETlsError(("TLS failure with " + Peer + ": " + TlsErrorText()).c_str());
     }
   }
@@ -205,7 +210,7 @@ TTcpConnection::TTcpConnection() : FImpl(std::make_unique<TImpl>()) {}
 
 TTcpConnection::~TTcpConnection() { Close(); }
 
-void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int timeoutMs) {
+void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int timeoutMs, bool numericHost) {
   Close();
   const std::string host = WithoutBrackets(hostGiven);
   FImpl->Peer = host + ":" + std::to_string(port);
@@ -215,6 +220,7 @@ void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int ti
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
+  if (numericHost) hints.ai_flags = AI_NUMERICHOST;
   addrinfo* found = nullptr;
   const int resolved = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
   if (resolved != 0) throw ESocketError(("cannot resolve host '" + host + "': " + gai_strerror(resolved)).c_str());
@@ -318,6 +324,15 @@ std::string TTcpConnection::ReadLine(TClock::time_point deadline, size_t maxLeng
       throw ESocketError(("a line from " + FImpl->Peer + " is longer than " + std::to_string(maxLength) + " bytes").c_str());
     FImpl->Fill(deadline);
   }
+}
+
+std::string TTcpConnection::ReadSome(TClock::time_point deadline, size_t maxLength) {
+  if (!IsOpen()) throw ESocketError("the connection is closed");
+  if (!HasBufferedData() && !FImpl->TryFill(deadline)) return {};
+  const size_t length = std::min(maxLength, FImpl->Received.size() - FImpl->ReadPosition);
+  std::string bytes = FImpl->Received.substr(FImpl->ReadPosition, length);
+  FImpl->ReadPosition += length;
+  return bytes;
 }
 
 bool TTcpConnection::HasBufferedData() const { return FImpl->ReadPosition < FImpl->Received.size(); }

@@ -44,7 +44,8 @@ class TTcpConnection {
 
   // Resolves host (a name, an IPv4 or an IPv6 address, brackets allowed)
   // and connects to the first address that answers, all within timeoutMs.
-  void Connect(const std::string& host, uint16_t port, int timeoutMs);
+  // With numericHost the host must be an address; no name is looked up.
+  void Connect(const std::string& host, uint16_t port, int timeoutMs, bool numericHost = false);
 
   // Runs the TLS client handshake on the open connection. Data already
   // buffered from the plain connection must have been read or discarded.
@@ -57,6 +58,10 @@ class TTcpConnection {
   // The next line without its line end (CR LF or LF), complete by the
   // deadline; a line longer than maxLength is an error.
   std::string ReadLine(TClock::time_point deadline, size_t maxLength);
+
+  // Up to maxLength bytes as they arrive (at least one); empty when the
+  // peer has closed. Raises ESocketTimeout when nothing comes by the deadline.
+  std::string ReadSome(TClock::time_point deadline, size_t maxLength);
 
   // Bytes received but not read yet.
   bool HasBufferedData() const;
