@@ -2,3 +2,4 @@
 #pragma once
 
 #include "core/vxConstantsLocale.h"
+#include "core/vxConstantsXml.h"

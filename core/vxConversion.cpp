@@ -258,11 +258,7 @@ ustring BoolToStrExt(bool BoolVal, const ustring& TrueStr, const ustring& FalseS
 }
 
 bool StrToBool(const ustring& BoolStr) {
-  ustring word = vxRuntime::Trim(BoolStr);
-  for (char16_t& c : word) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return IsTruthWord(word);
+  return IsTruthWord(vxRuntime::AsciiUpper(vxRuntime::Trim(BoolStr)));
 }
 
 bool StrToBoolExt(const ustring& BoolStr, const ustring& TrueStr, const ustring& FalseStr) {

@@ -107,3 +107,71 @@ std::string WideToUtf8(std::u16string_view text) {
   result.resize(static_cast<size_t>(length));
   return result;
 }
+
+// The length of the UTF-8 sequence that starts with lead (1 for a stray byte).
+static size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC2) return 2;
+  return 1;
+}
+
+bool IsUtf8(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t length = Utf8SequenceLength(lead);
+    if (length == 1 || i + length > bytes.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+    // Overlong forms, surrogates and code points beyond U+10FFFF.
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second > 0x8F))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
+ustring UnknownBytesToWide(std::string_view bytes) { return IsUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes); }
+
+static ustring Utf16FromBytes(std::string_view bytes, bool bigEndian) {
+  ustring text;
+  text.reserve(bytes.size() / 2 + 1);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+    text.push_back(static_cast<char16_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
+  }
+  if (bytes.size() % 2 != 0) text.push_back(u'\uFFFD');
+  return text;
+}
+
+ustring Utf16LEToWide(std::string_view bytes) { return Utf16FromBytes(bytes, false); }
+ustring Utf16BEToWide(std::string_view bytes) { return Utf16FromBytes(bytes, true); }
+
+std::string WideToUtf16LE(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+size_t FindLoneSurrogate(std::u16string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (U16_IS_LEAD(text[i]) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+      ++i;
+    } else if (U16_IS_SURROGATE(text[i])) {
+      return i;
+    }
+  }
+  return std::u16string_view::npos;
+}

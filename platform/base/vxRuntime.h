@@ -95,6 +95,11 @@ inline std::string AsciiUpper(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return text;
 }
+inline ustring AsciiUpper(ustring text) {
+  for (char16_t& c : text)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return text;
+}
 inline std::string AsciiLower(std::string_view text) {
   std::string result(text);
   for (char& c : result)

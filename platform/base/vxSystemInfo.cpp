@@ -1,6 +1,7 @@
 #include "platform/base/vxSystemInfo.h"
 
 #include <pwd.h>
+#include <sys/utsname.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -85,3 +86,8 @@ ustring ExecutablePath() {
 }
 
 }  // namespace vxSystemInfo
+
+std::string vxSystemInfo::MachineName() {
+  utsname names;
+  return uname(&names) == 0 ? std::string(names.machine) : std::string();
+}

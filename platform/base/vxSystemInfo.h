@@ -36,6 +36,10 @@ int GetProcessorCount();
 // The resident set size of a process in bytes; 0 when it cannot be read.
 uint64_t GetResidentSetSize(pid_t pid);
 
+// The machine's hardware name as the kernel reports it (uname: "x86_64",
+// "aarch64", "i686", ...).
+std::string MachineName();
+
 // The system's message for an errno value; empty when it has none.
 ustring GetErrorMessage(int errorCode);
 

@@ -28,58 +28,21 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
-ustring Utf16FromBytes(std::string_view bytes, bool bigEndian) {
-  ustring text;
-  text.reserve(bytes.size() / 2 + 1);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-    text.push_back(static_cast<char16_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
-  }
-  if (bytes.size() % 2 != 0) text.push_back(u'\uFFFD');  // a stray last byte is no character
-  return text;
-}
-
-std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
-bool HasLoneSurrogate(std::u16string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        ++i;
-        continue;
-      }
-      return true;
-    }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return true;
-  }
-  return false;
-}
-
 bool StartsWithMark(std::string_view bytes) {
   return bytes.starts_with(kUtf8Mark) || bytes.starts_with(kUtf16LeMark) || bytes.starts_with(kUtf16BeMark);
 }
 
 ustring DecodeFileText(std::string_view bytes) {
   if (bytes.starts_with(kUtf8Mark)) return Utf8ToWide(bytes.substr(kUtf8Mark.size()));
-  if (bytes.starts_with(kUtf16LeMark)) return Utf16FromBytes(bytes.substr(kUtf16LeMark.size()), false);
-  if (bytes.starts_with(kUtf16BeMark)) return Utf16FromBytes(bytes.substr(kUtf16BeMark.size()), true);
+  if (bytes.starts_with(kUtf16LeMark)) return Utf16LEToWide(bytes.substr(kUtf16LeMark.size()));
+  if (bytes.starts_with(kUtf16BeMark)) return Utf16BEToWide(bytes.substr(kUtf16BeMark.size()));
   return AnsiToWide(bytes);
 }
 
 // Windows-1252 when that keeps every character and reads back the same,
 // else UTF-8 with a mark; UTF-16 with a mark for what UTF-8 cannot carry.
 std::string EncodeFileText(std::u16string_view text) {
-  if (HasLoneSurrogate(text)) return std::string(kUtf16LeMark) + Utf16LeBytes(text);
+  if (FindLoneSurrogate(text) != std::u16string_view::npos) return std::string(kUtf16LeMark) + WideToUtf16LE(text);
   std::string ansi = WideToAnsi(text);
   if (!StartsWithMark(ansi) && AnsiToWide(ansi) == text) return ansi;
   return std::string(kUtf8Mark) + WideToUtf8(text);

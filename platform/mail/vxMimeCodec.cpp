@@ -205,30 +205,6 @@ std::string QuotedPrintableDecode(std::string_view text) {
 
 // ---------------------------------------------------------------- charsets
 
-bool IsUtf8(std::string_view bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    const size_t length = Utf8SequenceLength(lead);
-    if (length == 1 || i + length > bytes.size()) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-    const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-    // Overlong forms, surrogates and code points beyond U+10FFFF.
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-        (lead == 0xF4 && second > 0x8F))
-      return false;
-    i += length;
-  }
-  return true;
-}
-
-ustring UnknownBytesToWide(std::string_view bytes) { return IsUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes); }
-
 ustring CharsetToWide(std::string_view charset, std::string_view bytes) {
   std::string name = vxRuntime::AsciiLower(charset);
   // RFC 2231 lets a language follow the charset: "utf-8*de".

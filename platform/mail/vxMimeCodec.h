@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/base/vxBase.h"
+#include "platform/base/vxCodePage.h"
 
 namespace vxMimeCodec {
 
@@ -31,11 +32,8 @@ std::string QuotedPrintableEncode(std::string_view data);
 // byte, a malformed "=" stays as it is.
 std::string QuotedPrintableDecode(std::string_view text);
 
-// True when bytes are well-formed UTF-8 (plain ASCII included).
-bool IsUtf8(std::string_view bytes);
-// 8-bit header or body text of unknown charset: UTF-8 when it is well
-// formed, else Windows-1252.
-ustring UnknownBytesToWide(std::string_view bytes);
+// IsUtf8 and UnknownBytesToWide (8-bit text of unknown charset) are the
+// code-page layer's, platform/base/vxCodePage.h.
 // Text in the named charset (any name ICU knows; "utf-8", "us-ascii" and
 // "iso-8859-1" are read as UTF-8 and Windows-1252 supersets). An unknown
 // charset is read as UnknownBytesToWide.

@@ -143,18 +143,6 @@ namespace {
 
 bool IsControl(char16_t unit) { return unit < 0x20 || unit == 0x7F; }
 
-// Position of the first unpaired surrogate in Text, or npos.
-size_t FindLoneSurrogate(std::u16string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (U16_IS_LEAD(text[i]) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
-      ++i;
-    } else if (U16_IS_SURROGATE(text[i])) {
-      return i;
-    }
-  }
-  return std::u16string_view::npos;
-}
-
 }  // namespace
 
 void CheckKeyName(std::u16string_view name) {

@@ -38,6 +38,36 @@ uint32_t LCIDForLocaleName(const ustring& LocaleName) {
   return name.empty() ? 0 : uloc_getLCID(name.c_str());
 }
 
+ustring ProcessLocaleName(uint32_t LCType) {
+  const char* locale = uloc_getDefault();
+  UChar buffer[256];
+  char code[ULOC_FULLNAME_CAPACITY];
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t n = 0;
+  switch (LCType) {
+    case 0x02:
+      n = uloc_getDisplayName(locale, locale, buffer, 256, &status);
+      break;
+    case 0x1001:
+      n = uloc_getDisplayLanguage(locale, "en", buffer, 256, &status);
+      break;
+    case 0x1002:
+      n = uloc_getDisplayCountry(locale, "en", buffer, 256, &status);
+      break;
+    case 0x59:
+    case 0x5A: {
+      n = LCType == 0x59 ? uloc_getLanguage(locale, code, sizeof code, &status)
+                         : uloc_getCountry(locale, code, sizeof code, &status);
+      if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING || n <= 0) return {};
+      return Utf8ToWide(std::string_view(code, static_cast<size_t>(n)));
+    }
+    default:
+      return {};
+  }
+  if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING || n <= 0) return {};
+  return ustring(reinterpret_cast<const char16_t*>(buffer), static_cast<size_t>(n));
+}
+
 uint32_t UserDefaultLCID() { return uloc_getLCID(uloc_getDefault()); }
 
 TFormatSettings FormatSettingsForLCID(uint32_t LCID) { return TFormatSettings::FromLocale(LocaleNameForLCID(LCID)); }

@@ -20,6 +20,13 @@ uint32_t LCIDForLocaleName(const ustring& LocaleName);
 // The locale id of the process locale.
 uint32_t UserDefaultLCID();
 
+// Names of the process locale, by the locale-information numbers of the
+// original platform: 2 the language and country in the locale's own
+// language, 0x59 the ISO 639 language code, 0x5A the ISO 3166 country code,
+// 0x1001 the language in English, 0x1002 the country in English. Empty for
+// other numbers and where the locale has no such name.
+ustring ProcessLocaleName(uint32_t LCType);
+
 // The format settings of a locale id, or of the process locale when the id
 // is unknown.
 TFormatSettings FormatSettingsForLCID(uint32_t LCID);

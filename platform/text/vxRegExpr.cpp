@@ -8,6 +8,8 @@
 #include <new>
 #include <string>
 
+#include "platform/base/vxCodePage.h"
+
 namespace {
 
 static_assert(sizeof(PCRE2_UCHAR) == sizeof(char16_t));
@@ -41,18 +43,6 @@ ustring ErrorText(int errorCode) {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Calls onUnpaired(i) for every unpaired surrogate s[i].
-template <class F>
-void ForEachUnpairedSurrogate(const ustring& s, F onUnpaired) {
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (IsHighSurrogate(s[i]) && i + 1 < s.size() && IsLowSurrogate(s[i + 1])) {
-      ++i;
-    } else if (IsHighSurrogate(s[i]) || IsLowSurrogate(s[i])) {
-      onUnpaired(i);
-    }
-  }
-}
 
 // The offset just after the character at i (a surrogate pair is one).
 size_t AfterCharacter(const ustring& s, size_t i) {
@@ -147,11 +137,11 @@ bool TvxRegExpr::Exec(const ustring& InputString) {
   FImpl->UseChecked = false;
   FImpl->Checked.clear();
   // U+FFFD keeps the length, so positions stay those of the input.
-  ForEachUnpairedSurrogate(InputString, [this](size_t i) {
+  for (size_t i = FindLoneSurrogate(InputString); i != ustring::npos; i = FindLoneSurrogate(InputString, i + 1)) {
     if (!FImpl->UseChecked) FImpl->Checked = FImpl->Input;
     FImpl->UseChecked = true;
     FImpl->Checked[i] = u'\uFFFD';
-  });
+  }
   return FImpl->Search(0);
 }
 

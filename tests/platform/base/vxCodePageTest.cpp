@@ -35,3 +35,23 @@ TEST(CodePage, Utf8) {
   EXPECT_EQ(WideToUtf8(u"a\xDC00"), "a\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToWide(""), u"");
 }
+
+TEST(CodePage, LoneSurrogatesAreFoundPairsAreNot) {
+  const ustring text = u"a\U0001F600b\xD800" u"c\xDC00\xDBFF";
+  // positions: a 0, pair 1-2, b 3, lone high 4, c 5, lone low 6, lone high at the end 7
+  EXPECT_EQ(FindLoneSurrogate(text), 4u);
+  EXPECT_EQ(FindLoneSurrogate(text, 5), 6u);
+  EXPECT_EQ(FindLoneSurrogate(text, 7), 7u);
+  EXPECT_EQ(FindLoneSurrogate(text, 8), ustring::npos);
+  EXPECT_EQ(FindLoneSurrogate(u"\U0001F600"), ustring::npos);
+  EXPECT_EQ(FindLoneSurrogate(u""), ustring::npos);
+}
+
+TEST(CodePage, Utf16BytesBothWays) {
+  const ustring text = u"A\u00E4\U0001F600";
+  const std::string bytes = WideToUtf16LE(text);
+  EXPECT_EQ(bytes, std::string("A\0\xE4\0\x3D\xD8\x00\xDE", 8));
+  EXPECT_EQ(Utf16LEToWide(bytes), text);
+  EXPECT_EQ(Utf16BEToWide(std::string("\0A\0\xE4", 4)), u"A\u00E4");
+  EXPECT_EQ(Utf16LEToWide(std::string("A\0B", 3)), u"A\uFFFD");  // a stray last byte
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,4 +32,14 @@ TEST(SystemInfo, ErrorMessages) {
   EXPECT_EQ(vxSystemInfo::GetErrorMessage(ENOENT), u"No such file or directory");
   EXPECT_EQ(vxSystemInfo::GetErrorMessage(0), u"");
   EXPECT_EQ(vxSystemInfo::GetErrorMessage(123456), u"");
+}
+
+TEST(SystemInfo, ExecutableAndMachine) {
+  const ustring path = vxSystemInfo::ExecutablePath();
+  EXPECT_TRUE(path.starts_with(u"/"));
+  EXPECT_TRUE(path.ends_with(u"/test_platform")) << WideToUtf8(path);
+  utsname names;
+  ASSERT_EQ(uname(&names), 0);
+  EXPECT_EQ(vxSystemInfo::MachineName(), names.machine);
+  EXPECT_FALSE(vxSystemInfo::MachineName().empty());
 }
