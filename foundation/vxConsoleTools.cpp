@@ -157,37 +157,6 @@ int32_t TimePart(const ustring& TimeText, size_t From, size_t Count) {
   return value < INT32_MIN || value > INT32_MAX ? -1 : static_cast<int32_t>(value);
 }
 
-bool ValidUtf8(std::string_view bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    size_t more;
-    uint32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + more >= bytes.size()) return false;
-    for (size_t k = 1; k <= more; ++k) {
-      const unsigned char d = static_cast<unsigned char>(bytes[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-      return false;
-    i += more + 1;
-  }
-  return true;
-}
-
 }  // namespace
 
 // ---- levels and texts ---------------------------------------------------
@@ -482,7 +451,7 @@ TvxLogRecord TvxConsoleTools::ParseLogLine(const std::string& Line) {
   std::string bytes(record.Text.size(), '\0');
   std::transform(record.Text.begin(), record.Text.end(), bytes.begin(),
                  [](char16_t c) { return static_cast<char>(c); });
-  if (ValidUtf8(bytes)) record.Text = Utf8ToWide(bytes);
+  if (IsUtf8(bytes)) record.Text = Utf8ToWide(bytes);
   return record;
 }
 
