@@ -27,6 +27,10 @@
 
 extern char** environ;
 
+// net-snmp registers its transports once per process and never frees them:
+// allocations for the process's lifetime, not leaks of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libnetsnmp.so\n"; }
+
 namespace {
 
 using vxRuntime::EncodeDateTime;
