@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/registry/vxRegFile.h"
 #include "platform/registry/vxRegistry.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// TvxDateTime: time stamps and their two text forms, the compact stamp
+// "yyyymmddhhnnsszzz", ISO texts, local time and GMT, weeks and quarters.
 #include "core/vxDateTimeStamps.h"
 
 #include <cmath>

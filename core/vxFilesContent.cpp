@@ -1,7 +1,6 @@
+// TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
-
-#include <sys/statvfs.h>
-#include <unistd.h>
+#include "core/internal/vxFilesWipe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -71,7 +70,7 @@ void ReplaceContent(const ustring& FileName, const std::string& Data) {
 // write's error in errno.
 void CutBack(const TFileHandle& File, int64_t End) {
   const int error = errno;
-  if (ftruncate(File.Fd(), static_cast<off_t>(End)) != 0) {
+  if (!File.Truncate(End)) {
     // Nothing more can be done; the write's error is the one to report.
   }
   errno = error;
@@ -221,7 +220,7 @@ bool WipeFile(const ustring& SzFilename, int32_t RewrittenTimes, int32_t RenameT
   }
   {
     const TFileHandle file = TFileHandle::Open(current, fmOpenWrite);
-    if (!file.Valid() || ftruncate(file.Fd(), 0) != 0) ok = false;
+    if (!file.Valid() || !file.Truncate(0)) ok = false;
   }
   if (!vxFileSystem::DeleteFile(current)) ok = false;
   return ok;
@@ -305,9 +304,8 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB) {
   // A path not there yet lies on the file system of its nearest folder.
   while (!NameTaken(path) && path.size() > 1)
     path = vxFileSystem::ExtractFilePath(vxFileSystem::ExcludeTrailingPathDelimiter(path));
-  struct statvfs fs {};
-  if (statvfs(vxFileSystem::NativePath(path).c_str(), &fs) != 0) return -1;
-  const int64_t free = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+  const int64_t free = vxFileSystem::FreeDiskSpace(path);
+  if (free < 0) return -1;
   return InMB ? free / 1048576 : free;
 }
 
@@ -350,7 +348,7 @@ bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Open
   }
   // The patterns must reach the disk before the file is emptied, or the
   // emptying may drop them unwritten and leave the old blocks as they were.
-  if (fsync(file.Fd()) != 0) ok = false;
+  if (!file.Flush()) ok = false;
   return ok;
 }
 

@@ -1,3 +1,4 @@
+// Identifiers, the compressed text format and the default placeholders.
 #include "core/vxStringsIds.h"
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// TvxStrings: small text-shaping routines: plural endings, filling with zeros
+// or blanks, positions counted from either end, the text between two markers.
 #include "core/vxStringsPad.h"
 
 #include <algorithm>

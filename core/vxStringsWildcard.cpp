@@ -1,3 +1,4 @@
+// TvxStrings: equality beyond the exact one.
 #include "core/vxStringsWildcard.h"
 
 #include <string>

@@ -1,3 +1,5 @@
+// Directory search with file masks, as the system's file operations expect it:
+// a pattern is a folder part and a mask.
 #include "platform/files/vxFileSearch.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// The small encodings of Internet mail: Base64 and quoted-printable bodies (RFC
+// 2045), encoded words in header text (RFC 2047).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <unicode/ucnv.h>
@@ -15,7 +17,6 @@ namespace vxMimeCodec {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr size_t kBase64LineLength = 76;
 constexpr size_t kQuotedPrintableLineLength = 76;
 // "=?UTF-8?Q?" + "?=" leave 63 characters of a 75-character encoded word.
@@ -25,12 +26,6 @@ constexpr size_t kLongestPlainHeaderWord = 70;
 // An encoded word cannot span lines; longer ones than a line are not read.
 constexpr size_t kLongestEncodedWord = 998;
 
-int HexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -63,10 +58,9 @@ std::string PercentDecode(std::string_view s) {
   result.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '%' && i + 2 < s.size()) {
-      const int hi = HexValue(static_cast<unsigned char>(s[i + 1]));
-      const int lo = HexValue(static_cast<unsigned char>(s[i + 2]));
-      if (hi >= 0 && lo >= 0) {
-        result.push_back(static_cast<char>(hi * 16 + lo));
+      const int byte = vxRuntime::HexPairValue(s[i + 1], s[i + 2]);
+      if (byte >= 0) {
+        result.push_back(static_cast<char>(byte));
         i += 2;
         continue;
       }
@@ -125,25 +119,23 @@ std::string QuotedPrintableEncode(std::string_view data) {
     for (size_t i = lineStart; i < lineEnd; ++i) {
       const unsigned char c = static_cast<unsigned char>(data[i]);
       const bool last = i + 1 == lineEnd;
-      char token[3];
-      size_t tokenLength = 1;
+      std::string token;
       // Blanks stay literal unless they would end the line, where transports may strip them.
       const bool literal = (c >= 33 && c <= 126 && c != '=') || (IsBlank(static_cast<char>(c)) && !last);
       if (literal) {
-        token[0] = static_cast<char>(c);
+        token.push_back(static_cast<char>(c));
       } else {
-        token[0] = '=';
-        token[1] = kHexDigits[c >> 4];
-        token[2] = kHexDigits[c & 15];
-        tokenLength = 3;
+        token.push_back('=');
+        vxRuntime::AppendHexByte(token, c);
       }
+      const size_t tokenLength = token.size();
       // A soft break "=" needs one column, except after the line's last token.
       const size_t limit = last ? kQuotedPrintableLineLength : kQuotedPrintableLineLength - 1;
       if (column + tokenLength > limit) {
         out += "=\r\n";
         column = 0;
       }
-      out.append(token, tokenLength);
+      out += token;
       column += tokenLength;
     }
     if (!hardBreak) break;
@@ -190,10 +182,9 @@ std::string QuotedPrintableDecode(std::string_view text) {
       continue;
     }
     if (i + 2 < text.size()) {
-      const int hi = HexValue(static_cast<unsigned char>(text[i + 1]));
-      const int lo = HexValue(static_cast<unsigned char>(text[i + 2]));
-      if (hi >= 0 && lo >= 0) {
-        out.push_back(static_cast<char>(hi * 16 + lo));
+      const int byte = vxRuntime::HexPairValue(text[i + 1], text[i + 2]);
+      if (byte >= 0) {
+        out.push_back(static_cast<char>(byte));
         i += 2;
         continue;
       }
@@ -320,10 +311,9 @@ bool ReadEncodedWord(std::string_view raw, size_t pos, ustring& text, size_t& en
     for (size_t k = 0; k < payload.size(); ++k) {
       if (payload[k] == '_') {
         bytes.push_back(' ');
-      } else if (payload[k] == '=' && k + 2 < payload.size() && HexValue(static_cast<unsigned char>(payload[k + 1])) >= 0 &&
-                 HexValue(static_cast<unsigned char>(payload[k + 2])) >= 0) {
-        bytes.push_back(static_cast<char>(HexValue(static_cast<unsigned char>(payload[k + 1])) * 16 +
-                                          HexValue(static_cast<unsigned char>(payload[k + 2]))));
+      } else if (payload[k] == '=' && k + 2 < payload.size() &&
+                 vxRuntime::HexPairValue(payload[k + 1], payload[k + 2]) >= 0) {
+        bytes.push_back(static_cast<char>(vxRuntime::HexPairValue(payload[k + 1], payload[k + 2])));
         k += 2;
       } else {
         bytes.push_back(payload[k]);

@@ -1,3 +1,5 @@
+// An SMTP client (RFC 5321) over TTcpConnection, with STARTTLS, AUTH LOGIN and
+// pipelining.
 #include "platform/mail/vxSmtp.h"
 
 #include <algorithm>
@@ -9,6 +11,19 @@
 #include "platform/base/vxRuntime.h"
 
 namespace {
+
+// Runs one step on the wire. A failed step leaves the session out of step
+// with the server (a late reply would answer the next command), so the
+// session is marked broken and the error goes on to the caller.
+template <class F>
+decltype(auto) OnWire(bool& Broken, F&& Step) {
+  try {
+    return Step();
+  } catch (const Exception&) {
+    Broken = true;
+    throw;
+  }
+}
 
 constexpr size_t kLongestReplyLine = 65536;
 constexpr size_t kMostReplyLines = 1000;
@@ -71,18 +86,13 @@ bool TSmtpClient::Connected() const { return FConnection.IsOpen() && !FBroken; }
 bool TSmtpClient::TlsActive() const { return FConnection.IsTls(); }
 
 void TSmtpClient::SendLine(const std::string& line) {
-  try {
-    FConnection.Write(line + "\r\n", Timeouts.ReplyMs);
-  } catch (const Exception&) {
-    FBroken = true;
-    throw;
-  }
+  OnWire(FBroken, [&] { FConnection.Write(line + "\r\n", Timeouts.ReplyMs); });
 }
 
 TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
   const auto deadline = TTcpConnection::TClock::now() + std::chrono::milliseconds(timeoutMs);
   TSmtpReply reply;
-  try {
+  return OnWire(FBroken, [&] {
     for (;;) {
       const std::string line = FConnection.ReadLine(deadline, kLongestReplyLine);
       const bool wellFormed = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
@@ -95,10 +105,7 @@ TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
       reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
       if (line.size() == 3 || line[3] == ' ') return reply;
     }
-  } catch (const Exception&) {
-    FBroken = true;
-    throw;
-  }
+  });
 }
 
 TSmtpReply TSmtpClient::Command(const std::string& line) {
@@ -177,12 +184,7 @@ void TSmtpClient::Connect() {
   FCapabilities = {};
   FGreeting = {};
   try {
-    try {
-      FConnection.Connect(Host, Port, Timeouts.ConnectMs);
-    } catch (const Exception&) {
-      FBroken = true;
-      throw;
-    }
+    OnWire(FBroken, [&] { FConnection.Connect(Host, Port, Timeouts.ConnectMs); });
     FGreeting = ReadReply(Timeouts.ReplyMs);
     Expect(FGreeting, 220, "the server refused the session");
     Hello();
@@ -195,12 +197,9 @@ void TSmtpClient::Connect() {
     Expect(Command("STARTTLS"), 220, "STARTTLS refused");
     // Whatever came with the plain reply must not pass for a reply under TLS.
     FConnection.DiscardBufferedData();
-    try {
+    OnWire(FBroken, [&] {
       FConnection.StartTls(TTlsClientOptions{TTlsVersion::Tls12, TTlsVersion::Tls12, Host}, Timeouts.ReplyMs);
-    } catch (const Exception&) {
-      FBroken = true;
-      throw;
-    }
+    });
     Hello();
   } catch (...) {
     Disconnect();
@@ -282,12 +281,7 @@ void TSmtpClient::SendData(const std::string& sender, const std::vector<std::str
         const size_t last = std::min(steps.size(), first + kPipelineBatch);
         std::string batch;
         for (size_t i = first; i < last; ++i) batch += steps[i].Line + "\r\n";
-        try {
-          FConnection.Write(batch, Timeouts.ReplyMs);
-        } catch (const Exception&) {
-          FBroken = true;
-          throw;
-        }
+        OnWire(FBroken, [&] { FConnection.Write(batch, Timeouts.ReplyMs); });
         // Every reply of the batch is read, so that the session stays in step.
         std::vector<TSmtpReply> replies;
         for (size_t i = first; i < last; ++i) replies.push_back(ReadReply(Timeouts.ReplyMs));
@@ -297,12 +291,7 @@ void TSmtpClient::SendData(const std::string& sender, const std::vector<std::str
       for (const TStep& step : steps) Expect(Command(step.Line), 2, step.Refusal);
     }
     Expect(Command("DATA"), 354, "DATA refused");
-    try {
-      FConnection.Write(DataForTransfer(normalised), Timeouts.ReplyMs);
-    } catch (const Exception&) {
-      FBroken = true;
-      throw;
-    }
+    OnWire(FBroken, [&] { FConnection.Write(DataForTransfer(normalised), Timeouts.ReplyMs); });
     Expect(ReadReply(Timeouts.DataEndMs), 2, "message refused");
   } catch (const ESmtpReplyError&) {
     RecoverFromRefusal();

@@ -1,3 +1,4 @@
+// TCP connections with time-outs, and TLS over them through OpenSSL.
 #include "platform/net/vxTcpConnection.h"
 
 #include <arpa/inet.h>
@@ -16,14 +17,14 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/base/vxExceptions.h"
+#include "platform/base/vxFileDescriptor.h"
+
 namespace {
 
 using TClock = TTcpConnection::TClock;
 
-std::string ErrnoText(int error) {
-  char buffer[256];
-  return strerror_r(error, buffer, sizeof buffer);
-}
+using vxExceptions::ErrnoText;
 
 // The OpenSSL error queue as one text, emptied.
 std::string TlsErrorText() {
@@ -64,29 +65,6 @@ bool IsIpLiteral(const std::string& host) {
   return inet_pton(AF_INET, address.c_str(), buffer) == 1 || inet_pton(AF_INET6, address.c_str(), buffer) == 1;
 }
 
-class TSocket {
- public:
-  TSocket() = default;
-  explicit TSocket(int fd) : FFd(fd) {}
-  ~TSocket() { Reset(); }
-  TSocket(TSocket&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
-  TSocket& operator=(TSocket&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      FFd = std::exchange(other.FFd, -1);
-    }
-    return *this;
-  }
-  int Get() const { return FFd; }
-  void Reset() noexcept {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-  }
-
- private:
-  int FFd = -1;
-};
-
 struct TSslCtxFree {
   void operator()(SSL_CTX* ctx) const { SSL_CTX_free(ctx); }
 };
@@ -97,7 +75,7 @@ struct TSslFree {
 }  // namespace
 
 struct TTcpConnection::TImpl {
-  TSocket Socket;
+  TFileDescriptor Socket;
   std::string Peer;
   std::unique_ptr<SSL_CTX, TSslCtxFree> Context;
   std::unique_ptr<SSL, TSslFree> Ssl;
@@ -228,7 +206,7 @@ void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int ti
 
   std::string lastError = "no address";
   for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
-    TSocket socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+    TFileDescriptor socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
     if (socket.Get() < 0) {
       lastError = ErrnoText(errno);
       continue;

@@ -12,6 +12,7 @@
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/text/vxNumberText.h"
 
 namespace vxRuntime {
 
@@ -57,9 +58,7 @@ TDateTime Combine(TDateTime date, TDateTime time) { return date < 0 ? date - tim
 }
 
 ustring NumberText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return Utf8ToWide(buffer);
+  return Utf8ToWide(vxNumberText::GeneralText(value, 17));
 }
 
 int32_t BiasOfGmtOffset(long gmtoff) { return static_cast<int32_t>(-gmtoff / 60); }

@@ -1,3 +1,5 @@
+// Tests of core/vxDateTimeStamps.h: TvxDateTime: time stamps and their two text
+// forms, the compact stamp "yyyymmddhhnnsszzz", ISO texts.
 #include "core/vxDateTimeStamps.h"
 #include "core/internal/vxDateTime.h"
 

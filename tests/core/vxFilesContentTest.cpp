@@ -1,4 +1,6 @@
+// Tests of core/vxFilesContent.h: TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
+#include "core/internal/vxFilesWipe.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxStringsPad.h: TvxStrings: small text-shaping routines: plural
+// endings, filling with zeros or blanks.
 #include "core/vxStringsPad.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxTypesValues.h: TvxTypes: values whose type is known only at
+// run time (variants): the names of the type codes, kind tests.
 #include "core/vxTypesValues.h"
 
 #include <gtest/gtest.h>

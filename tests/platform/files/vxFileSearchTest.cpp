@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileSearch.h: directory search with file masks, as
+// the system's file operations expect it.
 #include "platform/files/vxFileSearch.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxStream.h: byte streams: the abstract stream, an in-
+// memory stream.
 #include "platform/files/vxStream.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/mail/vxMimeCodec.h: the small encodings of Internet mail:
+// Base64 and quoted-printable bodies (RFC 2045).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +61,13 @@ TEST(MimeCodec, Base64DecodeSkipsJunkAndStopsAtPadding) {
 TEST(MimeCodec, LineBreaksNormalised) {
   EXPECT_EQ(NormaliseLineBreaks("a\nb\rc\r\nd\n\r"), "a\r\nb\r\nc\r\nd\r\n\r\n");
   EXPECT_EQ(NormaliseLineBreaks(""), "");
+  // Text that is CR LF throughout comes back as it is; one lone CR or LF in
+  // it is still mended.
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\r\n\r\n"), "a\r\nb\r\n\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\rc\r\n"), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\nc"), "a\r\nb\r\nc");
+  EXPECT_EQ(NormaliseLineBreaks("\na\r\n"), "\r\na\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r"), "a\r\n");
 }
 
 TEST(MimeCodec, QuotedPrintableCases) {

@@ -1,3 +1,5 @@
+// Tests of platform/mail/vxMime.h: composing, saving and reading back
+// Internet mail messages, and their addresses.
 #include "platform/mail/vxMime.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,11 @@
 // The SMTP client against a scripted peer: the exact commands on the wire.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <unistd.h>
 
 #include "platform/mail/vxMimeCodec.h"
 #include "platform/mail/vxSmtp.h"
+#include "support/vxChildProcess.h"
 #include "tests/platform/mail/vxScriptedSmtpServer.h"
 
 namespace {
@@ -362,4 +365,32 @@ TEST(SmtpWire, HeloNameCannotCarryACommand) {
   client.HeloName = "client.test\r\nRSET";
   EXPECT_NE(ErrorOf<ESmtpError>([&] { client.Connect(); }).find("invalid name for EHLO"), std::string::npos);
   EXPECT_EQ(server.Received(), (TLines{"QUIT"}));
+}
+
+// Without a host name that is a domain, the client greets with the address
+// literal of its end of the connection. The child has a UTS namespace of its
+// own with an empty host name, so no resolver is asked.
+TEST(SmtpWire, EhloFallsBackToTheAddressLiteral) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("221 bye");
+  server.Start();  // the child connects to this process's server thread
+  const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+    if (unshare(CLONE_NEWUTS) != 0 || sethostname("", 0) != 0) return std::string("skip");
+    TSmtpClient client;
+    Configure(client, server);
+    client.HeloName.clear();
+    client.Connect();
+    client.Disconnect();
+    return std::string("sent");
+  });
+  if (output.Text == "skip") {
+    // Let the server's script end: nobody connects.
+    TSmtpClient client;
+    Configure(client, server);
+    client.Connect();
+    client.Disconnect();
+    GTEST_SKIP() << "no UTS namespace of our own (needs root)";
+  }
+  EXPECT_EQ(server.Received(), (TLines{"EHLO [127.0.0.1]", "QUIT"}));
+  EXPECT_EQ(output.Text, "sent");
 }
