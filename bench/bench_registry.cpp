@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "core/vxRegistry.h"
+#include "platform/registry/vxRegFile.h"
 #include "platform/registry/vxRegistry.h"
 
 namespace {

@@ -62,6 +62,7 @@ void BM_ComposeAndSend(benchmark::State& state) {
   for (auto _ : state) {
     TSmtpClient client;
     client.Host = "127.0.0.1";
+    client.HeloName = "client.test";
     client.Port = server.Port();
     client.Connect();
     client.SendMessage(MakeMessage(++number));

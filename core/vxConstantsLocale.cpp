@@ -1,3 +1,4 @@
+// The language table and the weekday names of the constants unit.
 #include "core/vxConstantsLocale.h"
 
 // Row numbers (1-based, as the search counts them) are in the comments.

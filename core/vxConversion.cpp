@@ -1,3 +1,5 @@
+// Conversions between texts and integers, floats and Booleans, with caller-
+// chosen defaults.
 #include "core/vxConversion.h"
 
 #include <algorithm>
@@ -57,21 +59,9 @@ std::string NonFiniteText(double value) {
 }
 
 // The significant digits (precision + 1 of them, correctly rounded) and
-// the decimal exponent of a positive magnitude, from its scientific text
-// "d.ddd...e+xx".
+// the decimal exponent of a positive magnitude.
 void ScientificDigits(double magnitude, int precision, std::string& digits, int& exponent) {
-  std::array<char, 64> buffer;
-  const auto result =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, precision);
-  const std::string_view text(buffer.data(), static_cast<size_t>(result.ptr - buffer.data()));
-  const size_t e = text.find('e');
-  digits.assign(1, text[0]);
-  if (e > 2) digits.append(text.substr(2, e - 2));
-  std::string_view exponentText = text.substr(e + 1);
-  const bool negative = exponentText.front() == '-';
-  exponentText.remove_prefix(1);  // to_chars always writes the sign
-  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-  if (negative) exponent = -exponent;
+  vxNumberText::DecimalDigits(magnitude, precision + 1, digits, exponent);
 }
 
 // The fixed-point form: "-", the integer digits and, for decimals above 0,
@@ -214,14 +204,8 @@ std::string FloatToStr(double Value, int32_t Decimals, int MinDecimals) {
 }
 
 std::string FloatToStr(const Variant& Value) {
+  if (vxVariant::IsSignedIntegerKind(Value.VarType())) return IntToStr(Value.AsInt64());
   switch (Value.VarType()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64: return IntToStr(Value.AsInt64());
     case varCurrency: return FitDecimals(CurrencyFixedPointText(Value.AsCurrency()), 2);
     default: return FloatToStr(Value.AsDouble(), 7, 2);
   }

@@ -61,8 +61,9 @@ int32_t BoolToInt(bool BoolVal);
 bool IntToBool(int32_t BoolInt);
 ustring IntBoolToStr(int32_t BoolInt);
 
-// StrToInt of "$" + Str: 1 to 16 hexadecimal digits; the empty text gives
-// 0, anything else ErrorVal.
+// StrToInt of "$" + Str: hexadecimal digits whose value fits 64 bits (at
+// most 16 digits after any leading zeros, which may be as many as they
+// like); the empty text gives 0, anything else ErrorVal.
 int64_t HexToInt(const ustring& Str, int32_t ErrorVal);
 
 // 8-bit text from the OEM code page (850) to the system code page

@@ -1,3 +1,5 @@
+// TvxDateTime: the short date format of the process, of given format settings
+// and of a language code or locale name.
 #include "core/vxDateTimeLocale.h"
 
 #include "core/vxConstantsLocale.h"

@@ -1,3 +1,5 @@
+// TvxDateTime: reading dates, times and date-times by lists of formats, and the
+// fixed layouts.
 #include "core/vxDateTimeParse.h"
 
 #include <string_view>

@@ -1,3 +1,5 @@
+// TvxDateTime: time stamps and their two text forms, the compact stamp
+// "yyyymmddhhnnsszzz", ISO texts, local time and GMT, weeks and quarters.
 #include "core/vxDateTimeStamps.h"
 
 #include <cmath>
@@ -107,6 +109,13 @@ bool InCalendar(TDateTime value) {
   return year >= 1 && year <= 9999;
 }
 
+// The value a writer writes, checked to lie in the years 1 to 9999 (what
+// the readers read back); raises the stamp error for any other.
+TDateTime Writable(TDateTime value) {
+  (void)vxRuntime::TimeStampToDateTime(vxRuntime::DateTimeToTimeStamp(value));
+  return value;
+}
+
 bool IsLetterAtoZ(char16_t c) { return c >= u'a' && c <= u'z'; }
 
 ustring UpperAtoZ(std::u16string_view s) {
@@ -129,7 +138,7 @@ std::string TimeStampToStr(const TTimeStamp& Stamp, bool CompMode) {
 }
 
 std::string DateTimeToTimeStampStr(TDateTime MyDateTime, bool CompMode) {
-  return TimeStampToStr(vxRuntime::DateTimeToTimeStamp(MyDateTime), CompMode);
+  return TimeStampToStr(vxRuntime::DateTimeToTimeStamp(Writable(MyDateTime)), CompMode);
 }
 
 bool StrToTimeStamp(const ustring& StampStr, TTimeStamp& TimeStamp) { return StrToTimeStampAt(StampStr, TimeStamp, 0); }
@@ -140,9 +149,10 @@ ustring CreateTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", vxRuntime::No
 
 ustring CreateGMTTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", GMTNow()); }
 
-ustring DateTimeToISOStr(TDateTime MyDateTime) { return Format(u"yyyy-mm-dd hh:nn:ss", MyDateTime); }
+ustring DateTimeToISOStr(TDateTime MyDateTime) { return Format(u"yyyy-mm-dd hh:nn:ss", Writable(MyDateTime)); }
 
 ustring DateTimeToISO8601Str(TDateTime MyDateTime) {
+  Writable(MyDateTime);
   if (MyDateTime == std::trunc(MyDateTime)) return Format(u"yyyy-mm-dd", MyDateTime);
   if (std::trunc(MyDateTime) == 0) return Format(u"hh:nn:ss", MyDateTime);
   return Format(u"yyyy-mm-dd\"T\"hh:nn:ss.zzz\"Z\"", MyDateTime);
@@ -220,7 +230,12 @@ TDateTime WeekToDate(int32_t Week, int32_t Year) {
   // When 1 January falls on a Friday to Sunday, that Monday ends the
   // previous year; its week number must not be taken for one of this year.
   if (isoDay > 4) monday += 7;
-  while (vxRuntime::WeekOfTheYear(monday) != Week) monday += 7;
+  // Week 53 of a year that has 52 is sought in the years after; none past
+  // 9999 is a date.
+  while (vxRuntime::WeekOfTheYear(monday) != Week) {
+    monday += 7;
+    if (monday > vxRuntime::MaxDateTime) throw EConvertError(u"Ungültiges Argument zum Codieren des Datums");
+  }
   return monday;
 }
 

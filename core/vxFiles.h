@@ -3,5 +3,8 @@
 #pragma once
 
 #include "core/vxFilesContent.h"
+#include "core/vxFilesCopy.h"
+#include "core/vxFilesDates.h"
+#include "core/vxFilesLists.h"
 #include "core/vxFilesPaths.h"
 #include "core/vxFilesZip.h"

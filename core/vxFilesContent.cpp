@@ -1,7 +1,6 @@
+// TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
-
-#include <sys/statvfs.h>
-#include <unistd.h>
+#include "core/internal/vxFilesWipe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,6 +33,10 @@ using vxFileSystem::TFileHandle;
 
 // Share mode 32: others may read but not write.
 constexpr uint16_t ReadDenyWrite = fmOpenRead | fmShareDenyWrite;
+// Reading and writing with the default sharing, which on the original
+// platform shares the file with nobody: appending writers take the file's
+// exclusive lock, so two appends never mix and a locked file is kept out.
+constexpr uint16_t ReadWriteDefault = fmOpenReadWrite | fmShareExclusive;
 
 // Something of any kind (a dangling link included) is there under Path.
 bool NameTaken(const ustring& Path) { return vxFileSystem::FileGetAttr(Path) != vxFileSystem::faInvalid; }
@@ -71,7 +74,7 @@ void ReplaceContent(const ustring& FileName, const std::string& Data) {
 // write's error in errno.
 void CutBack(const TFileHandle& File, int64_t End) {
   const int error = errno;
-  if (ftruncate(File.Fd(), static_cast<off_t>(End)) != 0) {
+  if (!File.Truncate(End)) {
     // Nothing more can be done; the write's error is the one to report.
   }
   errno = error;
@@ -120,7 +123,7 @@ bool SaveStringToFile(const ustring& FileName, const std::string& Data, bool App
     // Appending goes to whatever file is there, a hidden one included:
     // replacing it instead would lose its content.
     if (Append && vxFileSystem::FileExists(FileName)) {
-      const TFileHandle file = TFileHandle::Open(FileName, fmOpenReadWrite);
+      const TFileHandle file = TFileHandle::Open(FileName, ReadWriteDefault);
       if (!file.Valid()) throw Exception(TvxTools::GetLastErrorMessage());
       if (!AppendTo(file, Data.data(), Data.size())) throw Exception("stream write exception - data size mismatch");
     } else if (Append) {
@@ -142,7 +145,7 @@ bool MergeFiles(const ustring& FirstFileName, const ustring& SecondFileName) {
   if (!FileExists(FirstFileName) || !FileExists(SecondFileName)) return false;
   const TFileHandle source = TFileHandle::Open(FirstFileName, fmOpenRead);
   if (!source.Valid()) throw EFOpenError(FileErrorText("cannot open file", FirstFileName), errno);
-  const TFileHandle target = TFileHandle::Open(SecondFileName, fmOpenReadWrite);
+  const TFileHandle target = TFileHandle::Open(SecondFileName, ReadWriteDefault);
   if (!target.Valid()) throw EFOpenError(FileErrorText("cannot open file", SecondFileName), errno);
   // The first file's size when it was opened: merging a file into itself
   // doubles it once.
@@ -220,8 +223,8 @@ bool WipeFile(const ustring& SzFilename, int32_t RewrittenTimes, int32_t RenameT
       ok = false;
   }
   {
-    const TFileHandle file = TFileHandle::Open(current, fmOpenWrite);
-    if (!file.Valid() || ftruncate(file.Fd(), 0) != 0) ok = false;
+    const TFileHandle file = TFileHandle::Open(current, fmOpenWrite | fmShareExclusive);
+    if (!file.Valid() || !file.Truncate(0)) ok = false;
   }
   if (!vxFileSystem::DeleteFile(current)) ok = false;
   return ok;
@@ -305,9 +308,8 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB) {
   // A path not there yet lies on the file system of its nearest folder.
   while (!NameTaken(path) && path.size() > 1)
     path = vxFileSystem::ExtractFilePath(vxFileSystem::ExcludeTrailingPathDelimiter(path));
-  struct statvfs fs {};
-  if (statvfs(vxFileSystem::NativePath(path).c_str(), &fs) != 0) return -1;
-  const int64_t free = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+  const int64_t free = vxFileSystem::FreeDiskSpace(path);
+  if (free < 0) return -1;
   return InMB ? free / 1048576 : free;
 }
 
@@ -316,7 +318,9 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB) {
 namespace vxFilesContent {
 
 bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Opened) {
-  const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, fmOpenReadWrite);
+  // Under the file's exclusive lock: a file another opener holds is left alone.
+  const vxFileSystem::TFileHandle file =
+      vxFileSystem::TFileHandle::Open(FileName, fmOpenReadWrite | fmShareExclusive);
   Opened = file.Valid();
   if (!Opened) return false;
   std::mt19937 random(std::random_device{}());
@@ -350,7 +354,7 @@ bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Open
   }
   // The patterns must reach the disk before the file is emptied, or the
   // emptying may drop them unwritten and leave the old blocks as they were.
-  if (fsync(file.Fd()) != 0) ok = false;
+  if (!file.Flush()) ok = false;
   return ok;
 }
 

@@ -132,13 +132,3 @@ int64_t GetFreeDiskSpace(const ustring& Path, bool InMB);
 
 }  // namespace TvxFiles
 
-namespace vxFilesContent {
-
-// The overwriting that WipeFile does before it renames and deletes the file,
-// on its own so that tests can look at what it leaves: every block written
-// over RewrittenTimes times, then flushed to disk. Opened tells whether the
-// file could be opened for reading and writing; the result whether every
-// step succeeded.
-bool OverwriteBlocks(const ustring& FileName, int32_t RewrittenTimes, bool& Opened);
-
-}  // namespace vxFilesContent

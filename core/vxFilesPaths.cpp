@@ -1,3 +1,4 @@
+// TvxFiles: folders, path texts and free file names.
 #include "core/vxFilesPaths.h"
 
 #include <algorithm>
@@ -213,12 +214,10 @@ ustring CreateUniqueFilename(const ustring& TempDirectory, const ustring& Ext) {
   // The system's way: a 16-bit number, tried upward from a random start
   // until a file of that name can be created.
   const uint32_t start = std::random_device{}() & 0xFFFF;
-  static const char16_t digits[] = u"0123456789ABCDEF";
   for (uint32_t i = 0; i < 0xFFFF; ++i) {
     uint32_t number = (start + i) % 0xFFFF + 1;  // 1 .. 65535
-    ustring hex;
-    for (; number != 0; number >>= 4) hex.insert(hex.begin(), digits[number & 15]);
-    const ustring name = u"~" + hex;
+    ustring name = u"~";
+    vxRuntime::AppendHex(name, number, 1);
     const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::CreateNew(folder + name + u".tmp");
     if (file.Valid()) return folder + name + ustring(8 - name.size(), u'0') + u"." + Ext;
     if (errno != EEXIST) break;

@@ -1,56 +1,19 @@
+// MD5 digests of memory, strings and files, with the self test.
 #include "core/vxMD5.h"
-
-#include <openssl/evp.h>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "core/vxFilesPaths.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
+#include "platform/base/vxMD5Digest.h"
 #include "platform/files/vxFileHandle.h"
 #include "platform/base/vxRuntime.h"
 
 namespace {
 
 const char EmptyInputDigest[] = "D41D8CD98F00B204E9800998ECF8427E";
-
-// The algorithm, looked up once for the process instead of at every digest.
-const EVP_MD* Algorithm() {
-  static const EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
-  return md5;
-}
-
-// One digest computation; the library wipes its context when it is freed.
-class TDigest {
- public:
-  TDigest() : FContext(EVP_MD_CTX_new()) {
-    if (!FContext || !Algorithm() || EVP_DigestInit_ex(FContext.get(), Algorithm(), nullptr) != 1)
-      throw Exception("MD5 digest not available");
-  }
-
-  void Update(const void* Data, size_t Size) {
-    if (Size > 0 && EVP_DigestUpdate(FContext.get(), Data, Size) != 1) throw Exception("MD5 digest failed");
-  }
-
-  // The digest as 32 upper-case hexadecimal digits.
-  std::string Text() {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_DigestFinal_ex(FContext.get(), digest, &size) != 1) throw Exception("MD5 digest failed");
-    std::string text;
-    text.reserve(2 * size);
-    for (unsigned int i = 0; i < size; ++i) vxRuntime::AppendHexByte(text, digest[i]);
-    return text;
-  }
-
- private:
-  struct TFree {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-  };
-  std::unique_ptr<EVP_MD_CTX, TFree> FContext;
-};
 
 void RequireSelfTest() {
   if (!TvxMD5::MD5SelfTest()) throw Exception("MD5 self test failed");
@@ -59,8 +22,7 @@ void RequireSelfTest() {
 ustring ReasonText(int error) {
   // A share lock held by another opener is the usual case; say so plainly.
   if (error == EWOULDBLOCK) return u"in use by another process";
-  char buffer[256];
-  return Utf8ToWide(strerror_r(error, buffer, sizeof buffer));
+  return Utf8ToWide(vxExceptions::ErrnoText(error));
 }
 
 [[noreturn]] void RaiseUnreadable(const ustring& FileName, int error) {
@@ -73,16 +35,16 @@ namespace TvxMD5 {
 
 std::string GetMD5(const void* Buffer, int32_t BufSize) {
   if (BufSize < 0 || (BufSize > 0 && Buffer == nullptr)) throw Exception("invalid buffer for an MD5 digest");
-  TDigest digest;
+  TMD5Digest digest;
   digest.Update(Buffer, static_cast<size_t>(BufSize));
-  return digest.Text();
+  return digest.HexText();
 }
 
 std::string GetMD5FromString(const std::string& Text) {
   RequireSelfTest();
-  TDigest digest;
+  TMD5Digest digest;
   digest.Update(Text.data(), Text.size());
-  return digest.Text();
+  return digest.HexText();
 }
 
 std::string GetMD5FromFile(const ustring& FileName, uint16_t AccessMode) {
@@ -90,7 +52,7 @@ std::string GetMD5FromFile(const ustring& FileName, uint16_t AccessMode) {
   if (!TvxFiles::FileExists(FileName)) throw Exception(u"file " + FileName + u" not found");
   const vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, AccessMode);
   if (!file.Valid()) RaiseUnreadable(FileName, errno);
-  TDigest digest;
+  TMD5Digest digest;
   std::string buffer(256 * 1024, '\0');
   for (;;) {
     const ssize_t n = file.Read(buffer.data(), buffer.size());
@@ -98,7 +60,7 @@ std::string GetMD5FromFile(const ustring& FileName, uint16_t AccessMode) {
     if (n == 0) break;
     digest.Update(buffer.data(), static_cast<size_t>(n));
   }
-  return digest.Text();
+  return digest.HexText();
 }
 
 bool MD5SelfTest() { return GetMD5(nullptr, 0) == EmptyInputDigest; }

@@ -1,3 +1,5 @@
+// Rounding, millimetre/twip conversion, digit counts and similarity measures
+// of texts.
 #include "core/vxMath.h"
 
 #include <algorithm>

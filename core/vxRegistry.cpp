@@ -1,3 +1,5 @@
+// TvxRegistry: single registry values as typed values, existence tests,
+// deletes, renames and listings.
 #include "core/vxRegistry.h"
 
 #include <exception>
@@ -122,14 +124,9 @@ bool SetValue(HKEY MyRootKey, const ustring& Key, const ustring& Attribute, cons
   try {
     TRegistry reg = AccessTo(MyRootKey);
     if (!OpenForWriting(reg, FromRoot(Key))) throw ERegistryException(u"cannot open key " + Key);
-    switch (TvxTypes::GetVarType(Value)) {
-      case varSmallint:
-      case varInteger:
-      case varShortInt:
-      case varByte:
-      case varWord:
-      case varLongWord:
-      case varInt64: {
+    const TVarType kind = TvxTypes::GetVarType(Value);
+    switch (vxVariant::IsSignedIntegerKind(kind) ? varInteger : kind) {
+      case varInteger: {
         const int32_t number = Value.AsInteger();
         reg.WriteInteger(Attribute, number);
         if (Verify) Verified(reg.ReadInteger(Attribute) == number);

@@ -1,4 +1,7 @@
+// The library's start-up routine: the units' start-up steps, run once in link
+// order when the library loads.
 #include "core/vxStartup.h"
+#include "core/internal/vxStartupReset.h"
 
 #include <exception>
 #include <vector>

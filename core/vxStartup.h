@@ -29,7 +29,4 @@ bool Failed();
 // The message of the failed step, empty while nothing failed.
 ustring FailureMessage();
 
-// Forgets the outcome, so that tests can run the start-up again.
-void ResetForTests();
-
 }  // namespace vxStartup

@@ -1,3 +1,5 @@
+// Reads numbers written with either decimal separator, with or without
+// thousands separators, as recognised documents and foreign locales write them.
 #include "core/vxStrToFloatConverter.h"
 
 #include <optional>

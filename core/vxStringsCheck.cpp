@@ -1,3 +1,5 @@
+// TvxStrings: tests on the characters of a text (digits, a simple format mask,
+// tall and descending letters, a regular expression), word counts.
 #include "core/vxStringsCheck.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// TvxStrings: routines that rewrite the characters of a text: folding into a
+// technical name, control characters and line breaks turned into blanks.
 #include "core/vxStringsClean.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// TvxStrings: the replacement families built on ReplaceW and ReplaceA,
+// marker texts at the ends, script string escapes, 8-bit text as bytes.
 #include "core/vxStringsEscape.h"
 
 #include <string_view>
@@ -5,6 +7,7 @@
 #include "core/vxAnsiStringList.h"
 #include "core/vxStringsReplace.h"
 #include "platform/base/vxExceptions.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 
@@ -26,13 +29,9 @@ std::basic_string<Ch> ReplacePairs(const std::basic_string<Ch>& content, std::ba
   return text;
 }
 
-constexpr char16_t HexDigit(unsigned value) {
-  return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + (value - 10));
-}
-
 void AppendUnicodeEscape(ustring& out, char16_t c) {
   out += u"\\u";
-  for (int shift = 12; shift >= 0; shift -= 4) out += HexDigit((static_cast<unsigned>(c) >> shift) & 0xF);
+  vxRuntime::AppendHex(out, c, 4);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Identifiers, the compressed text format and the default placeholders.
 #include "core/vxStringsIds.h"
 
 #include <cstdint>
@@ -147,9 +148,16 @@ std::string DecompressString(const std::string& S) {
   // The text grows with what the stream delivers; the length field alone
   // never decides an allocation.
   std::string text;
-  std::string rest;
-  if (inflater.Read(text, n) != n || inflater.Read(rest, 1) != 0 || !inflater.AtEnd())
+  if (inflater.Read(text, n) != n)
     throw EZDecompressionError("decompression error: the length field does not match the stream");
+  // Content past the first n bytes is not part of the text; the stream is
+  // still run to its end in small pieces, so a cut or damaged stream raises.
+  std::string rest;
+  while (!inflater.AtEnd()) {
+    rest.clear();
+    if (inflater.Read(rest, 1 << 16) == 0 && !inflater.AtEnd())
+      throw EZDecompressionError("decompression error: the length field does not match the stream");
+  }
   return text;
 }
 

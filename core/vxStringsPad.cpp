@@ -1,3 +1,5 @@
+// TvxStrings: small text-shaping routines: plural endings, filling with zeros
+// or blanks, positions counted from either end, the text between two markers.
 #include "core/vxStringsPad.h"
 
 #include <algorithm>
@@ -97,17 +99,22 @@ std::basic_string<Ch> SuffixChecked(const std::basic_string<Ch>& str, const std:
 }
 
 // One Flag removed at the chosen end or ends. At the start the flag is
-// compared trimmed after any blanks in front of it, and cut where it really
-// stands, so the blanks stay and nothing else is lost.
+// compared trimmed; where it stands literally at the start its whole length
+// goes, blanks included. Otherwise (blanks in front of it) the trimmed flag
+// is cut where it really stands, so the blanks stay and nothing else is lost.
 template <class Ch, class BeginFn, class EndFn>
 std::basic_string<Ch> FlagRemoved(std::basic_string<Ch> content, const std::basic_string<Ch>& flag,
                                   TSEARCH_TYPE posId, BeginFn beginWith, EndFn endsWith) {
   if (flag.empty()) return content;
   if ((posId == FIRST_POS || posId == EACH_POS) && beginWith(content, flag, false, true)) {
-    const std::basic_string<Ch> trimmedFlag = Trim(flag);
-    size_t lead = 0;
-    while (lead < content.size() && vxRuntime::IsTrimChar(content[lead])) ++lead;
-    content.erase(lead, trimmedFlag.size());
+    if (content.starts_with(flag)) {
+      content.erase(0, flag.size());
+    } else {
+      const std::basic_string<Ch> trimmedFlag = Trim(flag);
+      size_t lead = 0;
+      while (lead < content.size() && vxRuntime::IsTrimChar(content[lead])) ++lead;
+      content.erase(lead, trimmedFlag.size());
+    }
   }
   if ((posId == LAST_POS || posId == EACH_POS) && endsWith(content, flag, false))
     content.resize(content.size() - flag.size());

@@ -1,3 +1,5 @@
+// TvxStrings: counting every occurrence of a text, splitting a text at a
+// separator and replacing every occurrence.
 #include "core/vxStringsReplace.h"
 
 #include <exception>

@@ -1,3 +1,5 @@
+// TvxStrings: the elementary tests and searches nearly every other text routine
+// stands on.
 #include "core/vxStringsSearch.h"
 
 #include <algorithm>

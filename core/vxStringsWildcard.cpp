@@ -1,3 +1,4 @@
+// TvxStrings: equality beyond the exact one.
 #include "core/vxStringsWildcard.h"
 
 #include <string>
@@ -9,13 +10,12 @@
 #include "core/vxStringsSearch.h"
 #include "core/vxToolsEvo2.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/text/vxWildcard.h"
 
 namespace {
 
-// A template piece between two star signs: UTF-16 units to match exactly,
-// and AnyOne where the one-character sign stood.
-using Piece = std::u32string;
-constexpr char32_t AnyOne = 0x110000;  // above every UTF-16 unit
+using vxWildcard::AnyOne;
+using Piece = vxWildcard::TPiece;
 
 // The signs in use; an empty view is a sign not in use.
 struct Signs {
@@ -47,53 +47,6 @@ std::vector<Piece> CutAtStars(std::u16string_view pattern, std::u16string_view l
   return pieces;
 }
 
-bool FitsAt(std::u16string_view text, size_t at, const Piece& piece) {
-  for (size_t k = 0; k < piece.size(); ++k)
-    if (piece[k] != AnyOne && piece[k] != text[at + k]) return false;
-  return true;
-}
-
-// The first place at or after from where piece fits and ends by end; npos
-// when there is none. The candidates are the places of the piece's first
-// exact character, which the string search finds fast.
-size_t FirstFit(std::u16string_view text, size_t from, size_t end, const Piece& piece) {
-  constexpr size_t none = std::u16string_view::npos;
-  if (end < piece.size() || from > end - piece.size()) return none;
-  const size_t lastStart = end - piece.size();
-  const size_t anchor = piece.find_first_not_of(AnyOne);
-  for (size_t at = from; at <= lastStart; ++at) {
-    if (anchor != Piece::npos) {
-      const size_t hit = text.find(static_cast<char16_t>(piece[anchor]), at + anchor);
-      if (hit == none || hit - anchor > lastStart) return none;
-      at = hit - anchor;
-    }
-    if (FitsAt(text, at, piece)) return at;
-  }
-  return none;
-}
-
-// Every piece stands for a run of exactly its length, the stars between them
-// for any runs. The first piece is held at the start and the last at the
-// end; each piece between them is placed at its first fit after the one
-// before it, which leaves the most room for the rest, so no placement ever
-// has to be undone. Work is bounded by the text's length times the
-// template's.
-bool Fits(std::u16string_view text, const std::vector<Piece>& pieces) {
-  const Piece& first = pieces.front();
-  if (pieces.size() == 1) return text.size() == first.size() && FitsAt(text, 0, first);
-  const Piece& last = pieces.back();
-  if (first.size() + last.size() > text.size()) return false;
-  const size_t end = text.size() - last.size();
-  if (!FitsAt(text, 0, first) || !FitsAt(text, end, last)) return false;
-  size_t matched = first.size();
-  for (size_t i = 1; i + 1 < pieces.size(); ++i) {
-    const size_t at = FirstFit(text, matched, end, pieces[i]);
-    if (at == std::u16string_view::npos) return false;
-    matched = at + pieces[i].size();
-  }
-  return true;
-}
-
 bool MatchesTemplate(ustring text, ustring pattern, bool trimBefore, bool ignoreCase, Signs signs) {
   if (trimBefore) {
     text = vxRuntime::Trim(text);
@@ -101,7 +54,7 @@ bool MatchesTemplate(ustring text, ustring pattern, bool trimBefore, bool ignore
   }
   const ustring literals = ignoreCase ? UpperStrW(pattern) : pattern;
   if (ignoreCase) text = UpperStrW(text);
-  return Fits(text, CutAtStars(pattern, literals, signs));
+  return vxWildcard::Fits(text, CutAtStars(pattern, literals, signs));
 }
 
 Signs SwitchedSigns(bool useStar, bool useUnderline) {

@@ -1,3 +1,5 @@
+// The library's case mapping: every UTF-16 unit mapped by itself to its simple
+// upper- or lower-case partner.
 #include "core/vxToolsEvo2.h"
 
 #include "platform/text/vxCaseMap.h"

@@ -1,3 +1,5 @@
+// TvxTools: the shell folders of the current user, chosen by their CSIDL
+// numbers (the table is the file-system layer's, platform/vxShellFolders.h).
 #include "core/vxToolsFolders.h"
 
 #include "platform/files/vxFileSystem.h"

@@ -1,6 +1,5 @@
+// TvxTools: the running system, its user and fresh identifiers.
 #include "core/vxToolsSystem.h"
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -99,7 +98,7 @@ uint32_t GetTickCount() { return vxSystemInfo::GetTickCount(); }
 int32_t GetNumberOfProcessors() { return vxSystemInfo::GetProcessorCount(); }
 
 int32_t GetMemoryUsage() {
-  return static_cast<int32_t>(static_cast<uint32_t>(vxSystemInfo::GetResidentSetSize(getpid())));
+  return static_cast<int32_t>(static_cast<uint32_t>(vxSystemInfo::GetResidentSetSize(vxSystemInfo::GetCurrentProcessId())));
 }
 
 uint32_t GetProcessMemoryUsage(uint32_t ProcessId) {

@@ -1,3 +1,5 @@
+// The value types the whole system shares, and the text forms of its
+// enumerations.
 #include "core/vxTypes.h"
 
 #include <span>

@@ -1,3 +1,5 @@
+// TvxTypes: the rectangle records and their comma-separated texts, sets of
+// enumeration members as text.
 #include "core/vxTypesRectsSets.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// TvxTypes: values whose type is known only at run time (variants): the names
+// of the type codes, kind tests, conversions.
 #include "core/vxTypesValues.h"
 
 #include <algorithm>
@@ -48,10 +50,7 @@ constexpr VarTypeName kVarTypeReadings[] = {
 
 // The integer kinds of the typed text form (the unsigned 64-bit kind is
 // not among them).
-bool IsIntegerKind(TVarType t) {
-  return t == varSmallint || t == varInteger || t == varShortInt || t == varByte || t == varWord ||
-         t == varLongWord || t == varInt64;
-}
+bool IsIntegerKind(TVarType t) { return vxVariant::IsSignedIntegerKind(t); }
 
 bool IsFloatKind(TVarType t) { return t == varSingle || t == varDouble || t == varCurrency; }
 
@@ -200,7 +199,7 @@ bool IsStringVariant(const Variant& myVar) {
 
 bool IsNumericVariant(const Variant& myVar) {
   const TVarType t = myVar.VarType();
-  return t == varSmallint || t == varInteger || (t >= varShortInt && t <= varUInt64);
+  return vxVariant::IsSignedIntegerKind(t) || t == varUInt64;
 }
 
 bool IsMathVariant(const Variant& myVar) {

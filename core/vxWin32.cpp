@@ -1,3 +1,4 @@
+// TvxWin32: the operating system's own folder.
 #include "core/vxWin32.h"
 
 #include "platform/files/vxFileSystem.h"

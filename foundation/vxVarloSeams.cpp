@@ -3,6 +3,10 @@
 
 #include <mutex>
 
+#include "core/vxToolsParams.h"
+#include "core/vxToolsPlatform.h"
+#include "core/vxToolsUdl.h"
+#include "platform/base/vxCodePage.h"
 #include "platform/version/vxModule.h"
 
 namespace vxVarloSeams {
@@ -57,17 +61,18 @@ ustring ModuleFile() {
 
 ustring StartParam(const ustring& Name, const ustring& Prefix, const ustring& Default) {
   const TStartParamReader reader = Get(&TSeams::StartParam);
-  return reader ? reader(Name, Prefix, Default) : Default;
+  if (reader) return reader(Name, Prefix, Default);
+  return TvxTools::GetStartParam(Name, Variant(Default), WideToAnsi(Prefix), varNull).AsString();
 }
 
 ustring ShortLanguage(const ustring& Default) {
   const TLanguageReader reader = Get(&TSeams::Language);
-  return reader ? reader(Default) : Default;
+  return reader ? reader(Default) : TvxTools::GetShortWindowsLanguage(Default);
 }
 
 ustring ConnectionStringFromUdl(const ustring& UdlFile) {
   const TUdlReader reader = Get(&TSeams::Udl);
-  return reader ? reader(UdlFile) : ustring();
+  return reader ? reader(UdlFile) : TvxTools::GetConnectionstringFromUdlFile(UdlFile);
 }
 
 }  // namespace vxVarloSeams

@@ -1,10 +1,9 @@
 // The places where the host environment (TvxVarlo) meets units that are
 // built elsewhere or that tests replace: the host's executable and this
 // module's file, the start parameters, the user's language and the
-// data-link file. Each seam has a default that holds until its unit fills
-// it: the executable from /proc/self/exe, the module through dladdr, and
-// for the others the answer the host environment gives when the service is
-// missing (the caller's default, an empty connection string).
+// data-link file. Each seam answers through its unit (/proc/self/exe, dladdr,
+// the command line, the process locale, the data-link file) until a test
+// sets a function of its own.
 #pragma once
 
 #include <functional>

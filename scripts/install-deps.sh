@@ -22,13 +22,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# German locales for the tests that check our output does not follow the C
+# locale (a decimal comma, 8-bit letters); generated once, when missing.
+for entry in de_DE.UTF-8:UTF-8:de_DE.utf8 de_DE.ISO-8859-1:ISO-8859-1:de_DE.iso88591; do
+  IFS=: read -r name charmap listed <<<"$entry"
+  if ! locale -a 2>/dev/null | grep -qx "$listed"; then
+    echo "Generating locale $name"
+    $sudo localedef -i de_DE -f "$charmap" "$name" || echo "warning: could not generate $name" >&2
+  fi
+done

@@ -1,3 +1,5 @@
+// The internal date unit that the cipher routines use: the same operations as
+// TvxDateTime, but the compact layout reads its parts strictly.
 #include "core/internal/vxDateTime.h"
 
 namespace vxInternal::TvxDateTime {

@@ -1,3 +1,5 @@
+// Code page conversions (Windows-1252, 850, UTF-8, UTF-16LE bytes) and the
+// unpaired-surrogate scan.
 #include "platform/base/vxCodePage.h"
 
 #include <unicode/ucnv.h>
@@ -6,7 +8,9 @@
 
 #include <array>
 #include <climits>
-#include <stdexcept>
+#include <string>
+
+#include "platform/base/vxExceptions.h"
 
 namespace {
 
@@ -17,7 +21,7 @@ class SingleByteCodePage {
   explicit SingleByteCodePage(const char* icuName) {
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open(icuName, &status);
-    if (U_FAILURE(status)) throw std::runtime_error(std::string("code page not available: ") + icuName);
+    if (U_FAILURE(status)) throw Exception(std::string("code page not available: ") + icuName);
     FFromWide.fill(0);
     for (int byte = 0; byte < 256; ++byte) {
       const char in = static_cast<char>(byte);
@@ -78,7 +82,7 @@ std::string WideToOem(std::u16string_view text) { return Oem().FromWide(text); }
 
 // ICU takes 32-bit lengths.
 static void CheckLength(size_t size) {
-  if (size > static_cast<size_t>(INT32_MAX) / 3) throw std::length_error("text too long for conversion");
+  if (size > static_cast<size_t>(INT32_MAX) / 3) throw Exception("text too long for conversion");
 }
 
 ustring Utf8ToWide(std::string_view bytes) {
@@ -89,7 +93,7 @@ ustring Utf8ToWide(std::string_view bytes) {
   UErrorCode status = U_ZERO_ERROR;
   u_strFromUTF8WithSub(reinterpret_cast<UChar*>(result.data()), static_cast<int32_t>(result.size()), &length,
                        bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &status);
-  if (U_FAILURE(status)) throw std::runtime_error("UTF-8 conversion failed");
+  if (U_FAILURE(status)) throw Exception("UTF-8 conversion failed");
   result.resize(static_cast<size_t>(length));
   return result;
 }
@@ -103,7 +107,7 @@ std::string WideToUtf8(std::u16string_view text) {
   u_strToUTF8WithSub(result.data(), static_cast<int32_t>(result.size()), &length,
                      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD, nullptr,
                      &status);
-  if (U_FAILURE(status)) throw std::runtime_error("UTF-16 conversion failed");
+  if (U_FAILURE(status)) throw Exception("UTF-16 conversion failed");
   result.resize(static_cast<size_t>(length));
   return result;
 }

@@ -1,3 +1,4 @@
+// The exception classes and the system's errno texts.
 #include "platform/base/vxExceptions.h"
 
 #include <cerrno>
@@ -5,15 +6,19 @@
 
 #include "platform/base/vxCodePage.h"
 
-Exception::Exception(ustring message) : FMessage(std::move(message)), FUtf8(WideToUtf8(FMessage)) {}
+Exception::Exception(ustring Message) : FMessage(std::move(Message)), FUtf8(WideToUtf8(FMessage)) {}
 
-Exception::Exception(const char* utf8Message) : FMessage(Utf8ToWide(utf8Message)), FUtf8(utf8Message) {}
+Exception::Exception(const char* Utf8Message) : FMessage(Utf8ToWide(Utf8Message)), FUtf8(Utf8Message) {}
 
-void EOSError::RaiseOSError(int errorCode) {
+Exception::Exception(const std::string& Utf8Message) : FMessage(Utf8ToWide(Utf8Message)), FUtf8(Utf8Message) {}
+
+std::string vxExceptions::ErrnoText(int ErrorCode) {
   char buffer[256];
   // The GNU strerror_r returns the text, which may or may not be in buffer.
-  const char* text = strerror_r(errorCode, buffer, sizeof buffer);
-  throw EOSError(text, errorCode);
+  const char* text = strerror_r(ErrorCode, buffer, sizeof buffer);
+  return text ? std::string(text) : std::string();
 }
+
+void EOSError::RaiseOSError(int ErrorCode) { throw EOSError(vxExceptions::ErrnoText(ErrorCode), ErrorCode); }
 
 void EOSError::RaiseLastOSError() { RaiseOSError(errno); }

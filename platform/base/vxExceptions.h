@@ -10,8 +10,9 @@
 
 class Exception : public std::exception {
  public:
-  explicit Exception(ustring message);
-  explicit Exception(const char* utf8Message);
+  explicit Exception(ustring Message);
+  explicit Exception(const char* Utf8Message);
+  explicit Exception(const std::string& Utf8Message);
 
   const ustring& Message() const noexcept { return FMessage; }
   // The message as UTF-8.
@@ -41,13 +42,21 @@ VX_DECLARE_EXCEPTION(EAbstractError, Exception);
 // A failed operating-system call, with its errno value.
 class EOSError : public Exception {
  public:
-  EOSError(ustring message, int errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
-  EOSError(const char* utf8Message, int errorCode) : Exception(utf8Message), ErrorCode(errorCode) {}
+  EOSError(ustring Message, int ErrorCode) : Exception(std::move(Message)), ErrorCode(ErrorCode) {}
+  EOSError(const char* Utf8Message, int ErrorCode) : Exception(Utf8Message), ErrorCode(ErrorCode) {}
+  EOSError(const std::string& Utf8Message, int ErrorCode) : Exception(Utf8Message), ErrorCode(ErrorCode) {}
   const char* ClassName() const noexcept override { return "EOSError"; }
 
   // Raises an EOSError for errno, with the system's message for it.
   [[noreturn]] static void RaiseLastOSError();
-  [[noreturn]] static void RaiseOSError(int errorCode);
+  [[noreturn]] static void RaiseOSError(int ErrorCode);
 
   int ErrorCode;
 };
+
+namespace vxExceptions {
+
+// The system's text for an errno value, as UTF-8 (the one strerror_r wrapper).
+std::string ErrnoText(int ErrorCode);
+
+}  // namespace vxExceptions

@@ -1,6 +1,9 @@
+// Fresh GUIDs from libuuid's random generator.
 #include "platform/base/vxGuid.h"
 
 #include <uuid/uuid.h>
+
+#include "platform/base/vxRuntime.h"
 
 TGUID NewGuid() {
   uuid_t bytes;
@@ -16,12 +19,9 @@ TGUID NewGuid() {
 }
 
 std::string GuidToString(const TGUID& guid) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(38);
-  auto put = [&](uint64_t value, int digits) {
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text.push_back(kHex[(value >> shift) & 0xF]);
-  };
+  auto put = [&](uint64_t value, int digits) { vxRuntime::AppendHex(text, value, digits); };
   text.push_back('{');
   put(guid.D1, 8);
   text.push_back('-');

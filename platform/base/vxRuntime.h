@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/base/vxBase.h"
 
@@ -80,11 +81,48 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {
 }
 inline int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
+// Hexadecimal text, written and read in this one place.
 // Appends a byte as two hexadecimal digits.
 inline void AppendHexByte(std::string& out, unsigned char byte, bool upperCase = true) {
   const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
   out.push_back(digits[byte >> 4]);
   out.push_back(digits[byte & 15]);
+}
+
+// ASCII-only classification of a byte or unit, whatever the C locale says
+// (under an 8-bit locale <cctype> calls letters above 127 alphanumeric).
+constexpr bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAsciiLetter(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsAsciiAlnum(char32_t c) { return IsAsciiDigit(c) || IsAsciiLetter(c); }
+// Appends Number in hexadecimal, at least MinDigits digits (leading zeros
+// fill up), to 8-bit or UTF-16 text.
+template <class Ch>
+void AppendHex(std::basic_string<Ch>& Out, uint64_t Number, int MinDigits, bool UpperCase = true) {
+  const char* digits = UpperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+  Ch buffer[16];
+  int n = 0;
+  do {
+    buffer[n++] = static_cast<Ch>(digits[Number & 0xF]);
+    Number >>= 4;
+  } while (Number != 0 || n < MinDigits);
+  while (n > 0) Out.push_back(buffer[--n]);
+}
+
+// The value of one hexadecimal digit (either case), -1 for any other character.
+constexpr int HexDigitValue(char32_t C) {
+  if (C >= U'0' && C <= U'9') return static_cast<int>(C - U'0');
+  if (C >= U'a' && C <= U'f') return static_cast<int>(C - U'a') + 10;
+  if (C >= U'A' && C <= U'F') return static_cast<int>(C - U'A') + 10;
+  return -1;
+}
+
+// The byte two hexadecimal digits stand for ("3D" = 61), -1 when either is none.
+template <class Ch>
+constexpr int HexPairValue(Ch High, Ch Low) {
+  using U = std::make_unsigned_t<Ch>;
+  const int hi = HexDigitValue(static_cast<U>(High));
+  const int lo = HexDigitValue(static_cast<U>(Low));
+  return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
 }
 
 // ASCII-only case folding of 8-bit text: a-z and A-Z change, every other

@@ -1,3 +1,5 @@
+// Facts about the running process, its user and the machine, from POSIX and
+// /proc.
 #include "platform/base/vxSystemInfo.h"
 
 #include <pwd.h>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 namespace vxSystemInfo {
 
@@ -68,12 +71,13 @@ uint64_t GetResidentSetSize(pid_t pid) {
   return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
+pid_t GetCurrentProcessId() { return getpid(); }
+
 ustring GetErrorMessage(int errorCode) {
   if (errorCode == 0) return {};
-  char buffer[256];
-  const char* text = strerror_r(errorCode, buffer, sizeof buffer);
+  const std::string text = vxExceptions::ErrnoText(errorCode);
   // glibc answers unknown codes with "Unknown error N": the system has no message.
-  if (!text || std::strncmp(text, "Unknown error", 13) == 0) return {};
+  if (text.empty() || text.starts_with("Unknown error")) return {};
   return Utf8ToWide(text);
 }
 

@@ -33,6 +33,9 @@ uint32_t GetTickCount();
 // Processors online.
 int GetProcessorCount();
 
+// The id of the running process.
+pid_t GetCurrentProcessId();
+
 // The resident set size of a process in bytes; 0 when it cannot be read.
 uint64_t GetResidentSetSize(pid_t pid);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/files/vxIniFile.h"
 #include "platform/text/vxCaseMap.h"
 #include "platform/text/vxNumberText.h"
 #include "platform/time/vxDateUtils.h"
@@ -234,7 +235,19 @@ Variant ConvertForKind(const Variant& Value, TFieldKind Kind) {
 }
 
 std::unique_ptr<TDataConnection> TDataConnection::Create(const ustring& ConnectionString) {
-  const TConnectionPairs pairs = ParseConnectionString(ConnectionString);
+  TConnectionPairs pairs = ParseConnectionString(ConnectionString);
+  // "File Name=x.udl" names a data-link file that holds the connection string.
+  const ustring link = ConnectionValue(pairs, u"File Name");
+  if (!link.empty()) {
+    ustring provider;
+    try {
+      provider = TIniFile(link).ReadString(u"oledb", u"Provider", u"");
+    } catch (const Exception& e) {
+      throw EDatabaseError(u"cannot read the data-link file " + link + u" (" + e.Message() + u")");
+    }
+    if (provider.empty()) throw EDatabaseError(u"the data-link file " + link + u" names no provider");
+    pairs = ParseConnectionString(u"Provider=" + provider);
+  }
   switch (ProviderOf(pairs)) {
     case TDataProvider::SQLite:
       return CreateSQLiteConnection(pairs);

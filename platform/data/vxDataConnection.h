@@ -78,8 +78,9 @@ Variant ConvertForKind(const Variant& Value, TFieldKind Kind);
 // One session with a database.
 class TDataConnection {
  public:
-  // A session for the connection string (not yet open). Raises EDatabaseError
-  // for a provider that does not run here.
+  // A session for the connection string (not yet open); "File Name=F" takes
+  // the connection string from the data-link file F. Raises EDatabaseError
+  // for a provider that does not run here or a data-link file that cannot be read.
   static std::unique_ptr<TDataConnection> Create(const ustring& ConnectionString);
 
   virtual ~TDataConnection() = default;

@@ -1,3 +1,4 @@
+// Opening files with share locks, and the atomic file writer.
 #include "platform/files/vxFileHandle.h"
 
 #include <fcntl.h>
@@ -20,14 +21,6 @@ namespace vxFileSystem {
 using detail::ToNative;
 
 // ---- TFileHandle ----
-
-TFileHandle& TFileHandle::operator=(TFileHandle&& Other) noexcept {
-  if (this != &Other) {
-    Close();
-    FFd = Other.Release();
-  }
-  return *this;
-}
 
 namespace {
 
@@ -93,19 +86,47 @@ TFileHandle TFileHandle::CreateNew(const ustring& Path) {
   return TFileHandle(open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
 }
 
+TFileHandle TFileHandle::Create(const ustring& Path, uint16_t Mode) {
+  std::string native;
+  if (!ToNative(Path, native)) return {};
+  const int lock = (Mode & 0x00F0) == fmShareCompat ? LOCK_EX : LockFor(static_cast<uint16_t>((Mode & 0x00F0) | fmOpenReadWrite));
+  if (lock < 0) {
+    errno = EINVAL;
+    return {};
+  }
+  TFileHandle file(open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  if (!file.Valid()) return {};
+  struct stat st {};
+  if (fstat(file.Fd(), &st) != 0) return {};
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return {};
+  }
+  // The read-only attribute holds for every caller, root included.
+  if ((st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return {};
+  }
+  const int fileFlags = fcntl(file.Fd(), F_GETFL);
+  if (fileFlags < 0 || fcntl(file.Fd(), F_SETFL, fileFlags & ~O_NONBLOCK) != 0) return {};
+  if (lock != 0 && flock(file.Fd(), lock | LOCK_NB) != 0) return {};
+  if (S_ISREG(st.st_mode) && ftruncate(file.Fd(), 0) != 0) return {};
+  return file;
+}
+
 int64_t TFileHandle::Size() const {
   struct stat st {};
-  return fstat(FFd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+  return fstat(FFd.Get(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
 int64_t TFileHandle::Seek(int64_t Offset, int Whence) const {
-  return static_cast<int64_t>(lseek(FFd, static_cast<off_t>(Offset), Whence));
+  return static_cast<int64_t>(lseek(FFd.Get(), static_cast<off_t>(Offset), Whence));
 }
 
 ssize_t TFileHandle::Read(void* Buffer, size_t Count) const {
   size_t done = 0;
   while (done < Count) {
-    const ssize_t n = read(FFd, static_cast<char*>(Buffer) + done, Count - done);
+    const ssize_t n = read(FFd.Get(), static_cast<char*>(Buffer) + done, Count - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -119,7 +140,7 @@ ssize_t TFileHandle::Read(void* Buffer, size_t Count) const {
 bool TFileHandle::WriteAll(const void* Data, size_t Count) const {
   size_t done = 0;
   while (done < Count) {
-    const ssize_t n = write(FFd, static_cast<const char*>(Data) + done, Count - done);
+    const ssize_t n = write(FFd.Get(), static_cast<const char*>(Data) + done, Count - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -133,15 +154,9 @@ bool TFileHandle::WriteAll(const void* Data, size_t Count) const {
   return true;
 }
 
-int TFileHandle::Release() {
-  const int fd = FFd;
-  FFd = -1;
-  return fd;
-}
+bool TFileHandle::Truncate(int64_t Size) const { return ftruncate(FFd.Get(), static_cast<off_t>(Size)) == 0; }
 
-void TFileHandle::Close() {
-  if (FFd >= 0) close(Release());
-}
+bool TFileHandle::Flush() const { return fsync(FFd.Get()) == 0; }
 
 // ---- TAtomicFileWriter ----
 
@@ -193,6 +208,25 @@ TAtomicFileWriter::TAtomicFileWriter(const ustring& Target) {
   }
 }
 
+TAtomicFileWriter::TAtomicFileWriter(const ustring& Target, const ustring& Temporary, mode_t CreateMode) {
+  std::string temporary;
+  if (!ToNative(Target, FTarget) || !ToNative(Temporary, temporary)) {
+    FError = errno;
+    return;
+  }
+  // Left by a writer that died: stale, since the caller's lock is held.
+  if (unlink(temporary.c_str()) != 0 && errno != ENOENT) {
+    FError = errno;
+    return;
+  }
+  FFile = TFileHandle(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, CreateMode));
+  if (!FFile.Valid()) {
+    FError = errno;
+    return;
+  }
+  FTemporary = temporary;
+}
+
 TAtomicFileWriter::~TAtomicFileWriter() { Discard(); }
 
 void TAtomicFileWriter::Discard() {
@@ -233,6 +267,11 @@ bool TAtomicFileWriter::SetLastWriteTime(TFileTime LastWrite) {
 }
 
 bool TAtomicFileWriter::Commit(bool ReplaceExisting) {
+  struct stat committed {};
+  return Commit(ReplaceExisting, committed);
+}
+
+bool TAtomicFileWriter::Commit(bool ReplaceExisting, struct stat& Committed) {
   auto fail = [this](int error) {
     Discard();
     FError = errno = error;
@@ -240,7 +279,7 @@ bool TAtomicFileWriter::Commit(bool ReplaceExisting) {
   };
   if (!Valid() || FFailed) return fail(FError);
   struct stat existing {};
-  if (lstat(FTarget.c_str(), &existing) == 0) {
+  if (stat(FTarget.c_str(), &existing) == 0) {
     if (!ReplaceExisting) return fail(EEXIST);
     if (S_ISDIR(existing.st_mode)) return fail(EISDIR);
     if (detail::IsReadOnlyMode(existing.st_mode)) return fail(EACCES);
@@ -254,11 +293,12 @@ bool TAtomicFileWriter::Commit(bool ReplaceExisting) {
     }
   }
   if (fsync(FFile.Fd()) != 0) return fail(errno);
-  FFile.Close();
   const bool moved = ReplaceExisting ? rename(FTemporary.c_str(), FTarget.c_str()) == 0
                                      : detail::RenameNoReplace(FTemporary.c_str(), FTarget.c_str());
   if (!moved) return fail(errno);
   FTemporary.clear();
+  if (fstat(FFile.Fd(), &Committed) != 0) Committed = {};
+  FFile.Close();
   FError = EBADF;  // committed: nothing more to write
   detail::SyncParentFolder(FTarget);
   return true;

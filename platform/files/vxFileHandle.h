@@ -11,11 +11,13 @@
 // flock locks are advisory: they keep out only processes that take them too.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
 #include <string_view>
 
+#include "platform/base/vxFileDescriptor.h"
 #include "platform/files/vxFileSystem.h"
 
 // The runtime's open modes. Access, in the low bits:
@@ -31,16 +33,17 @@ inline constexpr uint16_t fmShareDenyNone = 0x0040;
 
 namespace vxFileSystem {
 
-// An open file descriptor, closed (and so unlocked) by the destructor.
+// An open file, closed (and so unlocked) by the destructor; the descriptor
+// is owned by a TFileDescriptor.
 class TFileHandle {
  public:
   TFileHandle() = default;
   explicit TFileHandle(int Fd) : FFd(Fd) {}
-  TFileHandle(TFileHandle&& Other) noexcept : FFd(Other.Release()) {}
-  TFileHandle& operator=(TFileHandle&& Other) noexcept;
+  TFileHandle(TFileHandle&& Other) noexcept = default;
+  TFileHandle& operator=(TFileHandle&& Other) noexcept = default;
   TFileHandle(const TFileHandle&) = delete;
   TFileHandle& operator=(const TFileHandle&) = delete;
-  ~TFileHandle() { Close(); }
+  ~TFileHandle() = default;
 
   // Opens an existing file (not a folder: EISDIR) with Mode's access and
   // its share lock; an invalid handle on failure, errno telling why
@@ -50,9 +53,15 @@ class TFileHandle {
   // Creates a new empty file for reading and writing; fails when Path
   // exists (EEXIST).
   static TFileHandle CreateNew(const ustring& Path);
+  // Creates Path, or empties it when it exists, for reading and writing,
+  // under the share lock of Mode's share bits (exclusive when there are
+  // none: a file being created is shared with nobody). The file is emptied
+  // only once the lock is held, so a file locked elsewhere stays as it is
+  // (EWOULDBLOCK).
+  static TFileHandle Create(const ustring& Path, uint16_t Mode);
 
-  bool Valid() const { return FFd >= 0; }
-  int Fd() const { return FFd; }
+  bool Valid() const { return FFd.Valid(); }
+  int Fd() const { return FFd.Get(); }
   // The file's size; -1 on failure.
   int64_t Size() const;
   // The new position; -1 on failure.
@@ -62,13 +71,17 @@ class TFileHandle {
   ssize_t Read(void* Buffer, size_t Count) const;
   // Writes all Count bytes; False on a short or failed write.
   bool WriteAll(const void* Data, size_t Count) const;
+  // Cuts or extends the file to Size bytes; False (errno) on failure.
+  bool Truncate(int64_t Size) const;
+  // Flushes the file's content to disk; False (errno) on failure.
+  bool Flush() const;
 
   // Gives up ownership: the descriptor (with its lock) stays open.
-  int Release();
-  void Close();
+  int Release() { return FFd.Release(); }
+  void Close() { FFd.Reset(); }
 
  private:
-  int FFd = -1;
+  TFileDescriptor FFd;
 };
 
 // Writes a file's new content under a temporary name beside it and puts it
@@ -80,6 +93,13 @@ class TAtomicFileWriter {
   // Prepares the temporary file beside Target (a symbolic link is followed
   // to the file it names). Valid() tells whether that worked.
   explicit TAtomicFileWriter(const ustring& Target);
+  // For a caller that keeps other writers of Target out with a lock of its
+  // own: the temporary file has the fixed name Temporary (beside Target),
+  // so that one left behind by a writer that died is found and removed
+  // first; it is created with the permission bits CreateMode (less the
+  // umask). Target is replaced as it stands (a symbolic link is replaced,
+  // not followed).
+  TAtomicFileWriter(const ustring& Target, const ustring& Temporary, mode_t CreateMode);
   TAtomicFileWriter(const TAtomicFileWriter&) = delete;
   TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
   ~TAtomicFileWriter();
@@ -101,6 +121,10 @@ class TAtomicFileWriter {
   // without it an existing target makes Commit fail (EEXIST). On failure
   // the target is as it was and the temporary file is gone.
   bool Commit(bool ReplaceExisting = true);
+  // Commit that also gives the status of the new file in place, taken
+  // through its descriptor after the rename (so its identity is that of the
+  // file this writer wrote).
+  bool Commit(bool ReplaceExisting, struct stat& Committed);
 
  private:
   void Discard();

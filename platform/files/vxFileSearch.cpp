@@ -1,11 +1,15 @@
+// Directory search with file masks, as the system's file operations expect it:
+// a pattern is a folder part and a mask.
 #include "platform/files/vxFileSearch.h"
 
 #include <fcntl.h>
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/files/vxFileSystemDetail.h"
+#include "platform/text/vxWildcard.h"
 
 namespace vxFileSystem {
 
@@ -35,11 +39,28 @@ TFileMask::TFileMask(const ustring& Mask) {
     else
       FItems.push_back({TKind::Literal, Fold(c)});
   }
+  // A star before a dot that must be a dot cannot pass the name's last dot
+  // anyway: only "?" and a dot that may stand for the end need the walk below.
+  FPlain = std::none_of(FItems.begin(), FItems.end(),
+                        [](const TItem& item) { return item.Kind == TKind::AnyChar || item.Kind == TKind::DotOrEnd; });
+  if (!FPlain) return;
+  FPieces.emplace_back();
+  for (const TItem& item : FItems) {
+    if (item.Kind == TKind::Literal)
+      FPieces.back().push_back(item.Char);
+    else
+      FPieces.emplace_back();
+  }
 }
 
 // Walks the mask over the name keeping the set of name positions reachable
 // so far: linear in the name for each mask item, no backtracking.
 bool TFileMask::Matches(const ustring& Name) const {
+  if (FPlain) {
+    ustring folded(Name);
+    for (char16_t& c : folded) c = Fold(c);
+    return vxWildcard::Fits(folded, FPieces);
+  }
   const size_t n = Name.size();
   const size_t lastDot = Name.rfind(u'.');
   std::vector<char> reach(n + 1, 0), next(n + 1, 0);

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/files/vxFileSystem.h"
@@ -43,6 +44,11 @@ class TFileMask {
     char16_t Char;  // upper-cased, for Literal
   };
   std::vector<TItem> FItems;
+  // A mask of letters and "*" only (no "?", no dot that may stand for the
+  // end) is a plain template: the one wildcard matcher takes it, in time
+  // linear in the name.
+  bool FPlain = false;
+  std::vector<std::u32string> FPieces;
 };
 
 // Whether Name matches Mask by the rules above.

@@ -1,7 +1,10 @@
+// The file-system layer: what the file operations of the system expect of the
+// platform, on Linux.
 #include "platform/files/vxFileSystem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -150,13 +153,15 @@ bool RenameNoReplace(const char* From, const char* To) {
   return rename(From, To) == 0;
 }
 
+bool SyncNativeFolder(const std::string& Folder) {
+  const TFileDescriptor folder(open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return folder.Valid() && fsync(folder.Get()) == 0;
+}
+
 void SyncParentFolder(const std::string& Path) {
   const size_t slash = Path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : Path.substr(0, slash));
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // best effort: some file systems cannot flush a folder
-  close(fd);
+  SyncNativeFolder(folder);  // best effort: some file systems cannot flush a folder
 }
 
 }  // namespace detail
@@ -275,13 +280,13 @@ bool CreateDir(const ustring& Path) {
 
 namespace {
 
-bool ForceNativeDirectories(std::string path) {
+bool ForceNativeDirectories(std::string path, mode_t mode) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty()) {
     errno = ENOENT;
     return false;
   }
-  if (mkdir(path.c_str(), 0777) == 0) return true;
+  if (mkdir(path.c_str(), mode) == 0) return true;
   if (errno == EEXIST) {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
@@ -291,16 +296,30 @@ bool ForceNativeDirectories(std::string path) {
   if (errno != ENOENT) return false;
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash == 0) return false;
-  if (!ForceNativeDirectories(path.substr(0, slash))) return false;
+  if (!ForceNativeDirectories(path.substr(0, slash), mode)) return false;
   // Another process may have made it in the meantime.
-  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+  return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
 }
 
 }  // namespace
 
-bool ForceDirectories(const ustring& Path) {
+bool ForceDirectories(const ustring& Path) { return ForceDirectories(Path, 0777); }
+
+bool ForceDirectories(const ustring& Path, mode_t Mode) {
   std::string native;
-  return ToNative(Path, native) && ForceNativeDirectories(native);
+  return ToNative(Path, native) && ForceNativeDirectories(native, Mode);
+}
+
+int64_t FreeDiskSpace(const ustring& Path) {
+  std::string native;
+  struct statvfs fs {};
+  if (!ToNative(Path, native) || statvfs(native.c_str(), &fs) != 0) return -1;
+  return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+}
+
+bool SyncFolder(const ustring& Path) {
+  std::string native;
+  return ToNative(Path, native) && detail::SyncNativeFolder(native);
 }
 
 bool RemoveDir(const ustring& Path) {

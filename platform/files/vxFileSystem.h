@@ -21,6 +21,8 @@
 // vxShellFolders.h (temporary and special folders), vxTrash.h (the trash).
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -124,6 +126,15 @@ bool CreateDir(const ustring& Path);
 // Creates a folder and every missing folder above it; True when the folder
 // exists afterwards.
 bool ForceDirectories(const ustring& Path);
+// The same, each folder it creates with the permission bits Mode (less the
+// umask), for folders that must stay private (0700).
+bool ForceDirectories(const ustring& Path, mode_t Mode);
+// Flushes the folder Path to disk, so that names just created, renamed or
+// removed in it survive a crash; False (errno) when that fails.
+bool SyncFolder(const ustring& Path);
+// The bytes an unprivileged user may still write on the file system holding
+// Path (which must exist); -1 (errno) when it cannot be asked.
+int64_t FreeDiskSpace(const ustring& Path);
 // Removes an empty folder.
 bool RemoveDir(const ustring& Path);
 

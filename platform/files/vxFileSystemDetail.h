@@ -24,8 +24,11 @@ bool RenameNoReplace(const char* From, const char* To);
 // The owner's write bit is clear: read-only as the attribute word has it.
 bool IsReadOnlyMode(unsigned Mode);
 
-// Flushes the folder holding Path, so that a rename into it is on disk.
+// Flushes the folder holding Path, so that a rename into it is on disk
+// (best effort).
 void SyncParentFolder(const std::string& Path);
+// Flushes the folder Folder (native path); False (errno) on failure.
+bool SyncNativeFolder(const std::string& Folder);
 
 // Keeps errno across clean-up work that may change it.
 class TErrnoKeeper {

@@ -1,3 +1,4 @@
+// The temporary folder and the special folders of the original platform.
 #include "platform/files/vxShellFolders.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// Streams over memory, file descriptors, files and atomically replaced files.
 #include "platform/files/vxStream.h"
 
 #include <fcntl.h>
@@ -9,16 +10,12 @@
 #include <cstring>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 namespace {
 
-std::string SystemText(int errorCode) {
-  char buffer[256];
-  return strerror_r(errorCode, buffer, sizeof buffer);  // the GNU form returns the text
-}
-
 ustring FileError(const char* what, const std::string& path, int errorCode) {
-  return Utf8ToWide(std::string(what) + " \"" + path + "\" (" + SystemText(errorCode) + ")");
+  return Utf8ToWide(std::string(what) + " \"" + path + "\" (" + vxExceptions::ErrnoText(errorCode) + ")");
 }
 
 // The largest piece handed to one read or write call.
@@ -91,38 +88,36 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 
 // --- THandleStream ---------------------------------------------------------
 
-THandleStream::~THandleStream() {
-  if (FHandle >= 0) ::close(FHandle);
-}
+THandleStream::~THandleStream() = default;
 
 int64_t THandleStream::Read(void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
   for (;;) {
-    const ssize_t n = ::read(FHandle, Buffer, static_cast<size_t>(std::min(Count, kMaxPiece)));
+    const ssize_t n = ::read(Handle(), Buffer, static_cast<size_t>(std::min(Count, kMaxPiece)));
     if (n >= 0) return n;
-    if (errno != EINTR) throw EReadError(Utf8ToWide("stream read error (" + SystemText(errno) + ")"));
+    if (errno != EINTR) throw EReadError(Utf8ToWide("stream read error (" + vxExceptions::ErrnoText(errno) + ")"));
   }
 }
 
 int64_t THandleStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
   for (;;) {
-    const ssize_t n = ::write(FHandle, Buffer, static_cast<size_t>(std::min(Count, kMaxPiece)));
+    const ssize_t n = ::write(Handle(), Buffer, static_cast<size_t>(std::min(Count, kMaxPiece)));
     if (n >= 0) return n;
-    if (errno != EINTR) throw EWriteError(Utf8ToWide("stream write error (" + SystemText(errno) + ")"));
+    if (errno != EINTR) throw EWriteError(Utf8ToWide("stream write error (" + vxExceptions::ErrnoText(errno) + ")"));
   }
 }
 
 int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   const int whence = Origin == soBeginning ? SEEK_SET : Origin == soCurrent ? SEEK_CUR : SEEK_END;
-  const off_t r = ::lseek(FHandle, Offset, whence);
-  if (r < 0) throw EStreamError(Utf8ToWide("stream seek error (" + SystemText(errno) + ")"));
+  const off_t r = ::lseek(Handle(), Offset, whence);
+  if (r < 0) throw EStreamError(Utf8ToWide("stream seek error (" + vxExceptions::ErrnoText(errno) + ")"));
   return r;
 }
 
 int64_t THandleStream::Size() {
   struct stat st {};
-  if (::fstat(FHandle, &st) != 0) throw EStreamError(Utf8ToWide("stream size error (" + SystemText(errno) + ")"));
+  if (::fstat(Handle(), &st) != 0) throw EStreamError(Utf8ToWide("stream size error (" + vxExceptions::ErrnoText(errno) + ")"));
   return st.st_size;
 }
 
@@ -131,20 +126,14 @@ int64_t THandleStream::Size() {
 namespace {
 
 int OpenFile(const ustring& FileName, uint16_t mode) {
-  if (mode != fmCreate) {
-    // Existing files open through the file-system layer, which takes the
-    // share mode's lock.
-    vxFileSystem::TFileHandle file = vxFileSystem::TFileHandle::Open(FileName, mode);
-    if (file.Valid()) return file.Release();
-  } else {
-    int fd;
-    do fd = ::open(WideToUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    if (fd >= 0) return fd;
-  }
+  // Every open goes through the file-system layer, which checks the name
+  // and takes the share mode's lock.
+  const bool create = (mode & fmCreate) == fmCreate;
+  vxFileSystem::TFileHandle file =
+      create ? vxFileSystem::TFileHandle::Create(FileName, mode) : vxFileSystem::TFileHandle::Open(FileName, mode);
+  if (file.Valid()) return file.Release();
   const int error = errno;
-  throw EFOpenError(FileError(mode == fmCreate ? "cannot create file" : "cannot open file", WideToUtf8(FileName), error),
-                    error);
+  throw EFOpenError(FileError(create ? "cannot create file" : "cannot open file", WideToUtf8(FileName), error), error);
 }
 
 }  // namespace
@@ -160,14 +149,13 @@ TAtomicFileStream::TAtomicFileStream(const ustring& FileName) : FTarget(WideToUt
     const int error = errno;
     throw EFOpenError(FileError("cannot create file", FTarget, error), error);
   }
-  SetHandle(FWriter.Fd());
 }
 
-TAtomicFileStream::~TAtomicFileStream() { SetHandle(-1); }
+TAtomicFileStream::~TAtomicFileStream() = default;
 
 void TAtomicFileStream::Commit() {
   if (FCommitted) return;
-  SetHandle(-1);  // the writer closes the descriptor, whatever the outcome
+  // The writer closes its descriptor, whatever the outcome.
   if (!FWriter.Commit(true)) throw EWriteError(FileError("cannot replace file", FTarget, errno));
   FCommitted = true;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/base/vxFileDescriptor.h"
 #include "platform/base/vxBase.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/files/vxFileHandle.h"
@@ -66,7 +67,8 @@ class TMemoryStream : public TStream {
   int64_t FPosition = 0;
 };
 
-// A stream over an open file descriptor, which it owns and closes.
+// A stream over an open file descriptor: its own (closed when the stream
+// goes), or one a subclass gives through Handle().
 class THandleStream : public TStream {
  public:
   ~THandleStream() override;
@@ -77,12 +79,15 @@ class THandleStream : public TStream {
   int64_t Size() override;
 
  protected:
+  // Takes ownership of Handle (-1 for none).
   explicit THandleStream(int Handle = -1) : FHandle(Handle) {}
-  int Handle() const { return FHandle; }
-  void SetHandle(int Handle) { FHandle = Handle; }
+  // The descriptor read and written; by default the owned one.
+  virtual int Handle() const { return FHandle.Get(); }
+  // Closes the owned descriptor and takes ownership of Handle instead.
+  void SetHandle(int Handle) { FHandle.Reset(Handle); }
 
  private:
-  int FHandle;
+  TFileDescriptor FHandle;
 };
 
 // File open modes: one access mode, optionally or-ed with a share mode (the
@@ -109,6 +114,10 @@ class TAtomicFileStream : public THandleStream {
   // Flushes the new file to disk and renames it over FileName; raises
   // EWriteError when either fails (a read-only FileName is not replaced).
   void Commit();
+
+ protected:
+  // The writer's descriptor, which the writer owns.
+  int Handle() const override { return FWriter.Fd(); }
 
  private:
   std::string FTarget;

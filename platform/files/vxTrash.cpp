@@ -1,3 +1,5 @@
+// The recycle bin: the freedesktop.org trash of the current user, in
+// $XDG_DATA_HOME/Trash (~/.local/share/Trash).
 #include "platform/files/vxTrash.h"
 
 #include <fcntl.h>
@@ -47,14 +49,7 @@ std::string LocalNow() {
 }
 
 // Creates a trash folder for the user alone, as the trash's rules ask.
-bool MakePrivateFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
-    errno = ENOTDIR;
-  }
-  return false;
-}
+bool MakePrivateFolder(const std::string& path) { return ForceDirectories(FromNativePath(path), 0700); }
 
 bool WriteAllTo(int fd, const std::string& text) {
   TFileHandle file(fd);

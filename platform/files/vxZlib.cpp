@@ -1,3 +1,5 @@
+// zlib streams in memory: deflate and inflate with the window (zlib or gzip
+// framing) the caller chooses.
 #include "platform/files/vxZlib.h"
 
 #include <zlib.h>

@@ -1,3 +1,5 @@
+// The 8-bit and UTF-16 string lists: the abstract list, the sorted list with
+// objects, and text, name=value, delimited and file forms.
 #include "platform/lists/vxStringList.h"
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxRuntime.h"
 #include "platform/files/vxStream.h"
+#include "platform/lists/vxFileText.h"
 
 namespace {
 
@@ -22,38 +25,12 @@ bool IsBlank(Ch c) {
   return vxRuntime::IsTrimChar(c);
 }
 
-// --- File text of the UTF-16 list ----------------------------------------
-
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
-constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
-
-bool StartsWithMark(std::string_view bytes) {
-  return bytes.starts_with(kUtf8Mark) || bytes.starts_with(kUtf16LeMark) || bytes.starts_with(kUtf16BeMark);
-}
-
-ustring DecodeFileText(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Mark)) return Utf8ToWide(bytes.substr(kUtf8Mark.size()));
-  if (bytes.starts_with(kUtf16LeMark)) return Utf16LEToWide(bytes.substr(kUtf16LeMark.size()));
-  if (bytes.starts_with(kUtf16BeMark)) return Utf16BEToWide(bytes.substr(kUtf16BeMark.size()));
-  return AnsiToWide(bytes);
-}
-
-// Windows-1252 when that keeps every character and reads back the same,
-// else UTF-8 with a mark; UTF-16 with a mark for what UTF-8 cannot carry.
-std::string EncodeFileText(std::u16string_view text) {
-  if (FindLoneSurrogate(text) != std::u16string_view::npos) return std::string(kUtf16LeMark) + WideToUtf16LE(text);
-  std::string ansi = WideToAnsi(text);
-  if (!StartsWithMark(ansi) && AnsiToWide(ansi) == text) return ansi;
-  return std::string(kUtf8Mark) + WideToUtf8(text);
-}
-
 template <class Ch>
 std::basic_string<Ch> FromFileBytes(std::string bytes) {
   if constexpr (std::is_same_v<Ch, char>)
     return bytes;
   else
-    return DecodeFileText(bytes);
+    return vxFileText::DecodeFileText(bytes);
 }
 
 template <class Ch>
@@ -61,7 +38,7 @@ std::string ToFileBytes(std::basic_string<Ch> text) {
   if constexpr (std::is_same_v<Ch, char>)
     return text;
   else
-    return EncodeFileText(text);
+    return vxFileText::EncodeFileText(text);
 }
 
 }  // namespace
@@ -410,7 +387,8 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
     size_t i = 0;
     const size_t n = Value.size();
     auto skipBlanks = [&] {
-      while (i < n && IsBlank(Value[i])) ++i;
+      // A quote that is itself a blank is not skipped: it opens an item.
+      while (i < n && IsBlank(Value[i]) && Value[i] != quote) ++i;
     };
     skipBlanks();
     while (i < n) {

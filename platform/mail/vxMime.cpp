@@ -1,5 +1,5 @@
+// Composing, saving and reading back Internet mail messages.
 #include "platform/mail/vxMime.h"
-
 
 #include <algorithm>
 #include <cctype>
@@ -22,251 +22,6 @@ constexpr size_t kFoldColumn = 76;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// ------------------------------------------------------------ address lists
-
-enum class TTokenKind { Atom, Quoted, DomainLiteral, Special };
-
-struct TToken {
-  TTokenKind Kind;
-  std::string Text;      // atom text, quoted content (unescaped), literal with brackets, or the special
-  std::string Raw;       // as written (quoted strings with their quotes)
-  std::string Comment;   // text of a comment right after the token
-};
-
-bool IsAddressSpecial(char c) { return std::string_view("()<>[]:;@\\,.\"").find(c) != std::string_view::npos; }
-
-std::vector<TToken> Tokenize(std::string_view raw) {
-  std::vector<TToken> tokens;
-  size_t i = 0;
-  while (i < raw.size()) {
-    const char c = raw[i];
-    if (static_cast<unsigned char>(c) <= 32) {
-      ++i;
-    } else if (c == '(') {
-      // Comments nest and may hold quoted pairs.
-      int depth = 0;
-      std::string text;
-      for (; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-          text.push_back(raw[++i]);
-          continue;
-        }
-        if (raw[i] == '(' && depth++ == 0) continue;
-        if (raw[i] == ')' && --depth == 0) {
-          ++i;
-          break;
-        }
-        text.push_back(raw[i]);
-      }
-      if (!tokens.empty() && tokens.back().Comment.empty()) tokens.back().Comment = vxRuntime::Trim<char>(text);
-    } else if (c == '"') {
-      const size_t start = i++;
-      std::string text;
-      while (i < raw.size() && raw[i] != '"') {
-        if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
-        text.push_back(raw[i++]);
-      }
-      if (i < raw.size()) ++i;
-      tokens.push_back({TTokenKind::Quoted, text, std::string(raw.substr(start, i - start)), {}});
-    } else if (c == '[') {
-      const size_t end = raw.find(']', i);
-      const size_t stop = end == std::string_view::npos ? raw.size() : end + 1;
-      const std::string literal(raw.substr(i, stop - i));
-      tokens.push_back({TTokenKind::DomainLiteral, literal, literal, {}});
-      i = stop;
-    } else if (IsAddressSpecial(c)) {
-      tokens.push_back({TTokenKind::Special, std::string(1, c), std::string(1, c), {}});
-      ++i;
-    } else {
-      const size_t start = i;
-      while (i < raw.size() && static_cast<unsigned char>(raw[i]) > 32 && !IsAddressSpecial(raw[i])) ++i;
-      const std::string atom(raw.substr(start, i - start));
-      tokens.push_back({TTokenKind::Atom, atom, atom, {}});
-    }
-  }
-  return tokens;
-}
-
-class TAddressParser {
- public:
-  explicit TAddressParser(std::string_view raw) : FTokens(Tokenize(Unfold(raw))) {}
-
-  TMailAddressList ParseList() {
-    while (!AtEnd()) {
-      if (IsSpecial(",") || IsSpecial(";") || IsSpecial(">")) {
-        ++FPos;
-        continue;
-      }
-      ParseAddress(true);
-    }
-    return std::move(FResult);
-  }
-
- private:
-  std::vector<TToken> FTokens;
-  size_t FPos = 0;
-  TMailAddressList FResult;
-
-  bool AtEnd() const { return FPos >= FTokens.size(); }
-  bool IsSpecial(const char* s) const {
-    return !AtEnd() && FTokens[FPos].Kind == TTokenKind::Special && FTokens[FPos].Text == s;
-  }
-  bool IsWord() const {
-    return !AtEnd() && (FTokens[FPos].Kind == TTokenKind::Atom || FTokens[FPos].Kind == TTokenKind::Quoted);
-  }
-
-  // A display name: its words joined by blanks, encoded words decoded.
-  static ustring PhraseText(const std::vector<const TToken*>& words) {
-    std::string joined;
-    for (const TToken* word : words) {
-      if (word->Kind == TTokenKind::Special && word->Text == ".") {
-        joined += ".";
-        continue;
-      }
-      if (!joined.empty() && joined.back() != '.') joined.push_back(' ');
-      joined += word->Text;
-    }
-    return DecodeHeaderText(joined);
-  }
-
-  // A mailbox up to ">" or the end of the address; a source route
-  // ("@a,@b:") is dropped.
-  std::string ReadAngleAddress() {
-    std::string box;
-    while (!AtEnd() && !IsSpecial(">")) {
-      const TToken& t = FTokens[FPos++];
-      if (t.Kind == TTokenKind::Special && t.Text == ":") {
-        box.clear();
-        continue;
-      }
-      if (t.Kind == TTokenKind::Special && t.Text == ",") continue;
-      box += t.Raw;
-    }
-    if (IsSpecial(">")) ++FPos;
-    return box;
-  }
-
-  void Add(ustring name, const std::string& box) {
-    if (box.empty()) return;
-    FResult.push_back({std::move(name), UnknownBytesToWide(box)});
-  }
-
-  void ParseAddress(bool groupAllowed) {
-    std::vector<const TToken*> phrase;
-    std::string raw;  // the same tokens as written, in case they are a mailbox
-    std::string comment;
-    while (IsWord() || IsSpecial(".")) {
-      // Words without a dot between them ("john smith@x") make no mailbox:
-      // the blank stays, so that they are never joined into another one.
-      if (IsWord() && !phrase.empty() && phrase.back()->Kind != TTokenKind::Special) raw += ' ';
-      phrase.push_back(&FTokens[FPos]);
-      raw += FTokens[FPos].Raw;
-      if (!FTokens[FPos].Comment.empty()) comment = FTokens[FPos].Comment;
-      ++FPos;
-    }
-    if (IsSpecial(":") && groupAllowed) {
-      ++FPos;
-      while (!AtEnd() && !IsSpecial(";")) {
-        if (IsSpecial(",")) {
-          ++FPos;
-          continue;
-        }
-        const size_t before = FPos;
-        ParseAddress(false);
-        if (FPos == before) ++FPos;
-      }
-      if (IsSpecial(";")) ++FPos;
-      return;
-    }
-    if (IsSpecial("<")) {
-      ++FPos;
-      Add(PhraseText(phrase), ReadAngleAddress());
-      return;
-    }
-    if (IsSpecial("@")) {
-      ++FPos;
-      std::string domain;
-      while (!AtEnd() && (FTokens[FPos].Kind == TTokenKind::Atom || FTokens[FPos].Kind == TTokenKind::DomainLiteral ||
-                          IsSpecial("."))) {
-        if (!FTokens[FPos].Comment.empty()) comment = FTokens[FPos].Comment;
-        domain += FTokens[FPos++].Raw;
-      }
-      Add(DecodeHeaderText(comment), raw + "@" + domain);
-      return;
-    }
-    if (!phrase.empty()) {
-      // A mailbox without domain, such as "postmaster".
-      Add(DecodeHeaderText(comment), raw);
-      return;
-    }
-    if (!AtEnd() && !IsSpecial(",") && !IsSpecial(";")) ++FPos;  // skip what cannot start an address
-  }
-};
-
-// A display name needs quotes when it holds anything but atoms and blanks.
-bool NeedsQuotes(std::u16string_view name) {
-  return std::any_of(name.begin(), name.end(), [](char16_t c) {
-    return c < 128 && !std::isalnum(static_cast<unsigned char>(c)) &&
-           std::u16string_view(u" !#$%&'*+-/=?^_`{|}~").find(c) == std::u16string_view::npos;
-  });
-}
-
-bool IsPrintableAscii(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 32 && c <= 126; });
-}
-
-bool IsControl(char16_t c) { return c < 32 || c == 127; }
-
-// A mailbox a header field can carry: no control character (a line break
-// would start a field of its own) and no blank outside a quoted local part.
-bool IsWritableMailbox(std::u16string_view box) {
-  bool quoted = false;
-  for (size_t i = 0; i < box.size(); ++i) {
-    const char16_t c = box[i];
-    if (IsControl(c)) return false;
-    if (quoted && c == u'\\' && i + 1 < box.size()) {
-      if (IsControl(box[i + 1])) return false;
-      ++i;
-    } else if (c == u'"') {
-      quoted = !quoted;
-    } else if (c == u' ' && !quoted) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The address as the wire should carry it: trimmed, 'Name <box>' read as
-// name and mailbox, blanks and control characters never inside.
-TMailAddress Normalise(const TMailAddress& given) {
-  TMailAddress result{vxRuntime::Trim(given.Name), vxRuntime::Trim(given.Address)};
-  // Reading the text as an address list would drop line breaks silently.
-  const bool controlFree = std::none_of(result.Address.begin(), result.Address.end(), IsControl);
-  if (controlFree && result.Address.find_first_of(u"<>\" ,;()") != ustring::npos) {
-    const TMailAddressList parsed = ParseAddressList(WideToUtf8(result.Address));
-    if (parsed.size() == 1) {
-      if (result.Name.empty() || result.Name == result.Address) result.Name = parsed.front().Name;
-      result.Address = parsed.front().Address;
-    }
-  }
-  if (!controlFree || !IsWritableMailbox(result.Address)) {
-    std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
-    std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
-    throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());
-  }
-  if (result.Name == result.Address) result.Name.clear();
-  return result;
-}
-
-TMailAddressList NormaliseList(const TMailAddressList& list) {
-  TMailAddressList result;
-  for (const TMailAddress& a : list) {
-    TMailAddress n = Normalise(a);
-    if (!n.Address.empty()) result.push_back(std::move(n));
-  }
-  return result;
-}
-
 // ------------------------------------------------------------ files
 
 std::string ReadWholeFile(const ustring& fileName) {
@@ -284,7 +39,7 @@ void WriteWholeFile(const ustring& fileName, const std::string& content) {
 
 // "Name: value" folded at blanks so that lines stay within kFoldColumn
 // where the words allow it. A first word too long for the line of the name
-// goes on a line of its own.
+// goes on a line of its own (a text field avoids that: see SubjectText).
 std::string FoldField(std::string_view name, std::string_view value) {
   const std::string blankAndValue = " " + std::string(value);
   const std::string_view rest = blankAndValue;
@@ -307,9 +62,6 @@ std::string FoldField(std::string_view name, std::string_view value) {
   }
   return out;
 }
-
-// Header text with line breaks and other control characters made harmless.
-std::string HeaderText(std::u16string_view text) { return EncodeHeaderText(text); }
 
 std::string MailDate(TDateTime date) {
   std::time_t seconds;
@@ -495,37 +247,6 @@ void ReadLeaves(const std::vector<TRawHeaderField>& fields, std::string_view bod
 
 }  // namespace
 
-// ------------------------------------------------------------ addresses
-
-TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressParser(rawValue).ParseList(); }
-
-std::string FormatAddress(const TMailAddress& address) {
-  const std::string box = WideToUtf8(address.Address);
-  if (address.Name.empty() || address.Name == address.Address) return box;
-  // Encoded words for text outside printable ASCII, for runs too long to
-  // fold and for text that would read back as an encoded word.
-  std::string name = EncodeHeaderText(address.Name);
-  const bool plain = IsPrintableAscii(address.Name) && name == WideToUtf8(address.Name);
-  if (plain && NeedsQuotes(address.Name)) {
-    name = "\"";
-    for (char16_t c : address.Name) {
-      if (c == u'"' || c == u'\\') name.push_back('\\');
-      name.push_back(static_cast<char>(c));
-    }
-    name += "\"";
-  }
-  return name + " <" + box + ">";
-}
-
-std::string FormatAddressList(const TMailAddressList& addresses) {
-  std::string out;
-  for (const TMailAddress& a : addresses) {
-    if (!out.empty()) out += ", ";
-    out += FormatAddress(a);
-  }
-  return out;
-}
-
 // ------------------------------------------------------------ raw messages
 
 std::string TRawHeaderField::Name() const {
@@ -674,17 +395,19 @@ TMimePart TMimePart::AttachmentData(ustring contentType, std::string data, ustri
 
 TRawMessage TMimeMessage::Compose() const {
   TRawMessage m;
-  const TMailAddress from = Normalise(From);
-  const TMailAddress sender = Normalise(Sender);
+  const TMailAddress from = vxMailAddress::Normalise(From);
+  const TMailAddress sender = vxMailAddress::Normalise(Sender);
   if (!from.Address.empty()) AddField(m, "From", FormatAddress(from));
   if (!sender.Address.empty() && sender != from) AddField(m, "Sender", FormatAddress(sender));
   const std::pair<const char*, const TMailAddressList*> lists[] = {
       {"Reply-To", &ReplyTo}, {"To", &To}, {"Cc", &Cc}, {"Bcc", &Bcc}};
   for (const auto& [name, list] : lists) {
-    const TMailAddressList clean = NormaliseList(*list);
+    const TMailAddressList clean = vxMailAddress::NormaliseList(*list);
     if (!clean.empty()) AddField(m, name, FormatAddressList(clean));
   }
-  if (!Subject.empty()) AddField(m, "Subject", HeaderText(Subject));
+  // The first encoded word fits the "Subject:" line: readers take a subject
+  // that starts on a continuation line to start with a blank.
+  if (!Subject.empty()) AddField(m, "Subject", EncodeHeaderText(Subject, std::string_view("Subject:").size()));
   AddField(m, "Date", MailDate(Date));
   if (!MessageId.empty()) AddField(m, "Message-ID", AngleId(MessageId));
   AddField(m, "MIME-Version", "1.0");
@@ -744,7 +467,10 @@ TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
     if (vxRuntime::SameTextAscii(name, "Cc")) for (auto& a : ParseAddressList(f.Value())) m.Cc.push_back(a);
     if (vxRuntime::SameTextAscii(name, "Bcc")) for (auto& a : ParseAddressList(f.Value())) m.Bcc.push_back(a);
   }
-  m.Subject = DecodeHeaderText(vxRuntime::Trim<char>(raw.FieldValue("Subject")));
+  // Only the blank after the colon goes: the subject's own blanks stay.
+  std::string subject = vxMimeCodec::Unfold(raw.FieldValue("Subject"));
+  if (!subject.empty() && (subject.front() == ' ' || subject.front() == '\t')) subject.erase(0, 1);
+  m.Subject = DecodeHeaderText(subject);
   std::string id = vxRuntime::Trim<char>(Unfold(raw.FieldValue("Message-ID")));
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   m.MessageId = UnknownBytesToWide(id);

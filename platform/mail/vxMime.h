@@ -21,7 +21,8 @@
 //   recipients), but WireBytes() never sends it.
 // - Addresses are trimmed, empty ones are left out, and an address text of
 //   the form 'Name <box@host>' is read as that name and mailbox. A mailbox
-//   with a control character or a blank (outside a quoted local part) is
+//   with a control character, a blank or an angle bracket (outside a quoted
+//   local part) or a quote left open is
 //   refused with EMailAddressError rather than changed or written.
 #pragma once
 
@@ -31,27 +32,7 @@
 
 #include "platform/base/vxBase.h"
 #include "platform/base/vxExceptions.h"
-
-// An address that no header field can carry.
-VX_DECLARE_EXCEPTION(EMailAddressError, Exception);
-
-struct TMailAddress {
-  ustring Name;     // display name; may be empty
-  ustring Address;  // mailbox, "box@host"
-
-  bool operator==(const TMailAddress&) const = default;
-};
-using TMailAddressList = std::vector<TMailAddress>;
-
-// Reads an address list of a header field (RFC 5322): display names (also
-// in encoded words), quoted strings, comments, angle addresses, groups
-// (their members; an empty group gives nothing) and folded lines. Lenient:
-// what is not understood is skipped, nothing raises.
-TMailAddressList ParseAddressList(std::string_view rawValue);
-// An address as a header writes it: 'box@host' or 'Name <box@host>', the
-// name quoted or encoded when needed.
-std::string FormatAddress(const TMailAddress& address);
-std::string FormatAddressList(const TMailAddressList& addresses);
+#include "platform/mail/vxMailAddress.h"
 
 enum class TMailPriority { Highest, High, Normal, Low, Lowest };
 

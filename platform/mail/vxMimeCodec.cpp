@@ -1,9 +1,11 @@
+// The small encodings of Internet mail: Base64 and quoted-printable bodies (RFC
+// 2045), encoded words in header text (RFC 2047).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <unicode/ucnv.h>
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <memory>
 #include <vector>
 
@@ -15,7 +17,6 @@ namespace vxMimeCodec {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr size_t kBase64LineLength = 76;
 constexpr size_t kQuotedPrintableLineLength = 76;
 // "=?UTF-8?Q?" + "?=" leave 63 characters of a 75-character encoded word.
@@ -25,12 +26,6 @@ constexpr size_t kLongestPlainHeaderWord = 70;
 // An encoded word cannot span lines; longer ones than a line are not read.
 constexpr size_t kLongestEncodedWord = 998;
 
-int HexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -45,12 +40,12 @@ size_t Utf8SequenceLength(unsigned char lead) {
 
 // A byte that may stand for itself in a Q-encoded word of a display name.
 bool IsQSafe(unsigned char c) {
-  return std::isalnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
+  return vxRuntime::IsAsciiAlnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
 }
 
 // A byte that may stand for itself in an RFC 2231 extended value.
 bool IsAttributeChar(unsigned char c) {
-  return std::isalnum(c) || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+  return vxRuntime::IsAsciiAlnum(c) || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 // A byte that may stand in a MIME token (RFC 2045) and so needs no quotes.
@@ -63,10 +58,9 @@ std::string PercentDecode(std::string_view s) {
   result.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '%' && i + 2 < s.size()) {
-      const int hi = HexValue(static_cast<unsigned char>(s[i + 1]));
-      const int lo = HexValue(static_cast<unsigned char>(s[i + 2]));
-      if (hi >= 0 && lo >= 0) {
-        result.push_back(static_cast<char>(hi * 16 + lo));
+      const int byte = vxRuntime::HexPairValue(s[i + 1], s[i + 2]);
+      if (byte >= 0) {
+        result.push_back(static_cast<char>(byte));
         i += 2;
         continue;
       }
@@ -125,25 +119,23 @@ std::string QuotedPrintableEncode(std::string_view data) {
     for (size_t i = lineStart; i < lineEnd; ++i) {
       const unsigned char c = static_cast<unsigned char>(data[i]);
       const bool last = i + 1 == lineEnd;
-      char token[3];
-      size_t tokenLength = 1;
+      std::string token;
       // Blanks stay literal unless they would end the line, where transports may strip them.
       const bool literal = (c >= 33 && c <= 126 && c != '=') || (IsBlank(static_cast<char>(c)) && !last);
       if (literal) {
-        token[0] = static_cast<char>(c);
+        token.push_back(static_cast<char>(c));
       } else {
-        token[0] = '=';
-        token[1] = kHexDigits[c >> 4];
-        token[2] = kHexDigits[c & 15];
-        tokenLength = 3;
+        token.push_back('=');
+        vxRuntime::AppendHexByte(token, c);
       }
+      const size_t tokenLength = token.size();
       // A soft break "=" needs one column, except after the line's last token.
       const size_t limit = last ? kQuotedPrintableLineLength : kQuotedPrintableLineLength - 1;
       if (column + tokenLength > limit) {
         out += "=\r\n";
         column = 0;
       }
-      out.append(token, tokenLength);
+      out += token;
       column += tokenLength;
     }
     if (!hardBreak) break;
@@ -190,10 +182,9 @@ std::string QuotedPrintableDecode(std::string_view text) {
       continue;
     }
     if (i + 2 < text.size()) {
-      const int hi = HexValue(static_cast<unsigned char>(text[i + 1]));
-      const int lo = HexValue(static_cast<unsigned char>(text[i + 2]));
-      if (hi >= 0 && lo >= 0) {
-        out.push_back(static_cast<char>(hi * 16 + lo));
+      const int byte = vxRuntime::HexPairValue(text[i + 1], text[i + 2]);
+      if (byte >= 0) {
+        out.push_back(static_cast<char>(byte));
         i += 2;
         continue;
       }
@@ -252,14 +243,18 @@ void ForEachEncodedCharacter(std::string_view utf8, EncodeByte encodeByte, Take 
 
 }  // namespace
 
-std::string EncodeHeaderText(std::u16string_view text) {
+std::string EncodeHeaderText(std::u16string_view text, size_t FirstLineUsed) {
   bool plain = text.find(u"=?") == std::u16string_view::npos;
+  // With FirstLineUsed, the first plain word must fit the first line too.
+  const size_t firstPlainWord = FirstLineUsed > 0 && FirstLineUsed + 1 < 76 ? 76 - FirstLineUsed - 1 : 0;
   size_t run = 0;
+  bool firstWord = true;
   for (size_t i = 0; plain && i < text.size(); ++i) {
     const char16_t c = text[i];
     if (c < 32 || c > 126) plain = false;
+    if (c == u' ' && run > 0) firstWord = false;
     run = c == u' ' ? 0 : run + 1;
-    if (run > kLongestPlainHeaderWord) plain = false;
+    if (run > kLongestPlainHeaderWord || (firstWord && firstPlainWord > 0 && run > firstPlainWord)) plain = false;
   }
   if (plain) return std::string(text.begin(), text.end());
 
@@ -288,7 +283,13 @@ std::string EncodeHeaderText(std::u16string_view text) {
         }
       },
       [&](const std::string& piece) {
-        if (word.size() + piece.size() > kEncodedWordPayload) flush();
+        // The first word's room: 76 columns less the line's start, its
+        // blank and the word's "=?UTF-8?Q?" and "?=" (never below 12).
+        const size_t firstRoom = FirstLineUsed == 0 || FirstLineUsed > 76 - 1 - 12 - 12
+                                     ? kEncodedWordPayload
+                                     : std::min(kEncodedWordPayload, 76 - FirstLineUsed - 1 - 12);
+        const size_t room = out.empty() ? firstRoom : kEncodedWordPayload;
+        if (!word.empty() && word.size() + piece.size() > room) flush();
         word += piece;
       });
   flush();
@@ -305,7 +306,7 @@ bool ReadEncodedWord(std::string_view raw, size_t pos, ustring& text, size_t& en
   if (raw.compare(pos, 2, "=?") != 0) return false;
   const size_t q1 = raw.find('?', pos + 2);
   if (q1 == std::string_view::npos || q1 + 2 >= raw.size() || raw[q1 + 2] != '?') return false;
-  const char encoding = static_cast<char>(std::toupper(static_cast<unsigned char>(raw[q1 + 1])));
+  const char encoding = vxRuntime::AsciiUpper(std::string(1, raw[q1 + 1]))[0];
   if (encoding != 'B' && encoding != 'Q') return false;
   const size_t close = raw.find("?=", q1 + 3);
   if (close == std::string_view::npos) return false;
@@ -320,10 +321,9 @@ bool ReadEncodedWord(std::string_view raw, size_t pos, ustring& text, size_t& en
     for (size_t k = 0; k < payload.size(); ++k) {
       if (payload[k] == '_') {
         bytes.push_back(' ');
-      } else if (payload[k] == '=' && k + 2 < payload.size() && HexValue(static_cast<unsigned char>(payload[k + 1])) >= 0 &&
-                 HexValue(static_cast<unsigned char>(payload[k + 2])) >= 0) {
-        bytes.push_back(static_cast<char>(HexValue(static_cast<unsigned char>(payload[k + 1])) * 16 +
-                                          HexValue(static_cast<unsigned char>(payload[k + 2]))));
+      } else if (payload[k] == '=' && k + 2 < payload.size() &&
+                 vxRuntime::HexPairValue(payload[k + 1], payload[k + 2]) >= 0) {
+        bytes.push_back(static_cast<char>(vxRuntime::HexPairValue(payload[k + 1], payload[k + 2])));
         k += 2;
       } else {
         bytes.push_back(payload[k]);
@@ -371,11 +371,17 @@ std::string FormatParameter(std::string_view name, std::u16string_view value) {
   for (char16_t c : value)
     if (c < 32 || c > 126) ascii = false;
   const size_t shortValue = 60;
-  if (ascii && value.size() <= shortValue) {
+  // A quoted value that looks like an encoded word would be decoded by its
+  // readers (ours too): such a value takes the RFC 2231 form.
+  const std::u16string_view::size_type open = value.find(u"=?");
+  const bool looksEncoded = open != std::u16string_view::npos && value.find(u"?=", open + 2) != std::u16string_view::npos;
+  if (ascii && value.size() <= shortValue && !looksEncoded) {
     std::string out(name);
     out.push_back('=');
+    // "*", "'" and "%" are RFC 2231's own signs: common mail readers cut an
+    // unquoted value at them, so a value holding them is quoted.
     const bool token = !value.empty() && std::all_of(value.begin(), value.end(), [](char16_t c) {
-      return IsTokenChar(static_cast<unsigned char>(c));
+      return IsTokenChar(static_cast<unsigned char>(c)) && c != u'*' && c != u'\'' && c != u'%';
     });
     if (token) {
       out.append(value.begin(), value.end());
@@ -494,9 +500,9 @@ THeaderParameters ParseHeaderParameters(std::string_view rawFolded) {
     int number = 0;
     if (rest.empty()) {
       number = 0;
-    } else if (std::all_of(rest.begin(), rest.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+    } else if (std::all_of(rest.begin(), rest.end(), [](char c) { return vxRuntime::IsAsciiDigit(c); }) &&
                rest.size() < 6) {
-      number = std::stoi(rest);
+      std::from_chars(rest.data(), rest.data() + rest.size(), number);
     } else {
       continue;
     }

@@ -42,8 +42,11 @@ ustring CharsetToWide(std::string_view charset, std::string_view bytes);
 // Header text for the wire: printable ASCII stays as it is; other text
 // becomes UTF-8 encoded words ("=?UTF-8?Q?...?="), at most 75 characters
 // each, separated by blanks so that the header can be folded between them.
-// The encoded words are safe inside a display name as well.
-std::string EncodeHeaderText(std::u16string_view text);
+// The encoded words are safe inside a display name as well. FirstLineUsed,
+// when given, is how many characters the field's first line holds before
+// the text ("Subject:" holds 8): the first word is then made short enough
+// to stay on that line within 76 columns.
+std::string EncodeHeaderText(std::u16string_view text, size_t FirstLineUsed = 0);
 // Decodes the encoded words of a header text (line folds removed first);
 // blanks between two encoded words are dropped, other bytes are read as
 // UnknownBytesToWide. A word longer than a line (998 characters) is read

@@ -1,9 +1,13 @@
+// An SMTP client (RFC 5321) over TTcpConnection, with STARTTLS, AUTH LOGIN and
+// pipelining.
 #include "platform/mail/vxSmtp.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/base/vxCodePage.h"
 #include "platform/net/vxHostName.h"
@@ -12,15 +16,32 @@
 
 namespace {
 
+// Runs one step on the wire. A failed step leaves the session out of step
+// with the server (a late reply would answer the next command), so the
+// session is marked broken and the error goes on to the caller.
+template <class F>
+decltype(auto) OnWire(bool& Broken, F&& Step) {
+  try {
+    return Step();
+  } catch (const Exception&) {
+    Broken = true;
+    throw;
+  }
+}
+
 constexpr size_t kLongestReplyLine = 65536;
 constexpr size_t kMostReplyLines = 1000;
+// The text kept of one reply: a longer reply is still read whole (to stay in
+// step) but its further lines are dropped, so a batch of pipelined replies
+// cannot take memory without bound.
+constexpr size_t kMostReplyBytes = 64 * 1024;
 constexpr size_t kPipelineBatch = 100;
 constexpr int kQuitReplyMs = 10'000;
 
 bool IsDomainName(const std::string& name) {
   if (name.empty() || name.size() > 253 || name.front() == '.' || name.back() == '.' || name.front() == '-') return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+    return vxRuntime::IsAsciiAlnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
   });
 }
 
@@ -135,13 +156,13 @@ class TDataWriter {
       return;
     }
     Flush();
-    if (piece.size() >= kChunk) FConnection.Write(piece, FTimeoutMs);
+    if (piece.size() >= kChunk) FConnection.WriteUntilAnswered(piece, FTimeoutMs);
     else FBuffer.append(piece);
   }
 
   void Flush() {
     if (FBuffer.empty()) return;
-    FConnection.Write(FBuffer, FTimeoutMs);
+    FConnection.WriteUntilAnswered(FBuffer, FTimeoutMs);
     FBuffer.clear();
   }
 
@@ -176,34 +197,32 @@ bool TSmtpClient::Connected() const { return FConnection.IsOpen() && !FBroken; }
 bool TSmtpClient::TlsActive() const { return FConnection.IsTls(); }
 
 void TSmtpClient::SendLine(const std::string& line) {
-  try {
-    FConnection.Write(line + "\r\n", Timeouts.ReplyMs);
-  } catch (const Exception&) {
-    FBroken = true;
-    throw;
-  }
+  OnWire(FBroken, [&] { FConnection.Write(line + "\r\n", Timeouts.ReplyMs); });
 }
 
 TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
   const auto deadline = TTcpConnection::TClock::now() + std::chrono::milliseconds(timeoutMs);
   TSmtpReply reply;
-  try {
+  size_t lines = 0, kept = 0;
+  return OnWire(FBroken, [&] {
     for (;;) {
       const std::string line = FConnection.ReadLine(deadline, kLongestReplyLine);
-      const bool wellFormed = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
-                              std::isdigit(static_cast<unsigned char>(line[1])) &&
-                              std::isdigit(static_cast<unsigned char>(line[2])) &&
+      const bool wellFormed = line.size() >= 3 && vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[0])) &&
+                              vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[1])) &&
+                              vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[2])) &&
                               (line.size() == 3 || line[3] == ' ' || line[3] == '-');
-      if (!wellFormed || reply.Lines.size() >= kMostReplyLines)
+      if (!wellFormed || lines >= kMostReplyLines)
         throw ESmtpError(("malformed reply from " + FConnection.PeerName() + ": '" + line.substr(0, 200) + "'").c_str());
-      reply.Code = std::stoi(line.substr(0, 3));
-      reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
+      reply.Code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+      const bool last = line.size() == 3 || line[3] == ' ';
+      if (kept + line.size() <= kMostReplyBytes || reply.Lines.empty() || last) {
+        reply.Lines.push_back(line.size() > 4 ? line.substr(4) : std::string());
+        kept += line.size();
+      }
+      ++lines;
       if (line.size() == 3 || line[3] == ' ') return reply;
     }
-  } catch (const Exception&) {
-    FBroken = true;
-    throw;
-  }
+  });
 }
 
 TSmtpReply TSmtpClient::Command(const std::string& line) {
@@ -257,11 +276,10 @@ void TSmtpClient::Hello() {
     else if (keyword == "8BITMIME") FCapabilities.EightBitMime = true;
     else if (keyword == "SIZE") {
       FCapabilities.HasSize = true;
-      try {
-        FCapabilities.Size = argument.empty() ? 0 : std::stoull(argument);
-      } catch (const std::exception&) {
-        FCapabilities.Size = 0;
-      }
+      // The leading digits; no number (or one past 64 bits) is no limit.
+      uint64_t size = 0;
+      if (std::from_chars(argument.data(), argument.data() + argument.size(), size).ec != std::errc()) size = 0;
+      FCapabilities.Size = size;
     } else if (keyword == "AUTH") {
       size_t start = 0;
       while (start < argument.size()) {
@@ -282,12 +300,7 @@ void TSmtpClient::Connect() {
   FCapabilities = {};
   FGreeting = {};
   try {
-    try {
-      FConnection.Connect(Host, Port, Timeouts.ConnectMs);
-    } catch (const Exception&) {
-      FBroken = true;
-      throw;
-    }
+    OnWire(FBroken, [&] { FConnection.Connect(Host, Port, Timeouts.ConnectMs); });
     FGreeting = ReadReply(Timeouts.ReplyMs);
     Expect(FGreeting, 220, "the server refused the session");
     Hello();
@@ -300,12 +313,9 @@ void TSmtpClient::Connect() {
     Expect(Command("STARTTLS"), 220, "STARTTLS refused");
     // Whatever came with the plain reply must not pass for a reply under TLS.
     FConnection.DiscardBufferedData();
-    try {
+    OnWire(FBroken, [&] {
       FConnection.StartTls(TTlsClientOptions{TTlsVersion::Tls12, TTlsVersion::Tls12, Host}, Timeouts.ReplyMs);
-    } catch (const Exception&) {
-      FBroken = true;
-      throw;
-    }
+    });
     Hello();
   } catch (...) {
     Disconnect();
@@ -343,7 +353,9 @@ void TSmtpClient::Authenticate() {
 void TSmtpClient::RecoverFromRefusal() noexcept {
   if (!Connected()) return;
   try {
-    Command("RSET");
+    // Capped as QUIT is: a server that does not answer is not waited for long.
+    SendLine("RSET");
+    ReadReply(std::min(Timeouts.ReplyMs, kQuitReplyMs));
   } catch (const Exception&) {
   }
 }
@@ -394,16 +406,15 @@ void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::s
         const size_t last = std::min(steps.size(), first + kPipelineBatch);
         std::string batch;
         for (size_t i = first; i < last; ++i) batch += steps[i].Line + "\r\n";
-        try {
-          FConnection.Write(batch, Timeouts.ReplyMs);
-        } catch (const Exception&) {
-          FBroken = true;
-          throw;
+        OnWire(FBroken, [&] { FConnection.Write(batch, Timeouts.ReplyMs); });
+        // Every reply of the batch is read, so that the session stays in
+        // step; only the first refusal is kept.
+        std::optional<std::pair<size_t, TSmtpReply>> refusal;
+        for (size_t i = first; i < last; ++i) {
+          TSmtpReply reply = ReadReply(Timeouts.ReplyMs);
+          if (!refusal && reply.Code / 100 != 2) refusal.emplace(i, std::move(reply));
         }
-        // Every reply of the batch is read, so that the session stays in step.
-        std::vector<TSmtpReply> replies;
-        for (size_t i = first; i < last; ++i) replies.push_back(ReadReply(Timeouts.ReplyMs));
-        for (size_t i = first; i < last; ++i) Expect(replies[i - first], 2, steps[i].Refusal);
+        if (refusal) Expect(refusal->second, 2, steps[refusal->first].Refusal);
       }
     } else {
       for (const TStep& step : steps) Expect(Command(step.Line), 2, step.Refusal);
@@ -415,6 +426,14 @@ void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::s
       writer.Finish();
     } catch (const Exception&) {
       FBroken = true;
+      // A server that answers early (554, then closes or stops reading) has
+      // said why: its reply is the error to report, when it can be read.
+      std::optional<TSmtpReply> early;
+      try {
+        early = ReadReply(std::min(Timeouts.ReplyMs, kQuitReplyMs));
+      } catch (const Exception&) {
+      }
+      if (early && early->Code / 100 != 2) Expect(*early, 2, "message refused");
       throw;
     }
     Expect(ReadReply(Timeouts.DataEndMs), 2, "message refused");

@@ -1,3 +1,5 @@
+// The name of this machine: the plain host name and the fully qualified name
+// that resolving it gives.
 #include "platform/net/vxHostName.h"
 
 #include <netdb.h>
@@ -10,8 +12,11 @@
 namespace vxHostName {
 
 std::string HostName() {
+  // Room for the longest name and its terminating 0: glibc refuses a buffer
+  // without room for both (a 64-character name read as none at all).
   char buffer[HOST_NAME_MAX + 1] = {};
-  if (gethostname(buffer, sizeof buffer - 1) != 0) return {};
+  if (gethostname(buffer, sizeof buffer) != 0) return {};
+  buffer[HOST_NAME_MAX] = '\0';
   return buffer;
 }
 

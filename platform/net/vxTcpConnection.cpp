@@ -1,3 +1,4 @@
+// TCP connections with time-outs, and TLS over them through OpenSSL.
 #include "platform/net/vxTcpConnection.h"
 
 #include <arpa/inet.h>
@@ -16,14 +17,14 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/base/vxExceptions.h"
+#include "platform/base/vxFileDescriptor.h"
+
 namespace {
 
 using TClock = TTcpConnection::TClock;
 
-std::string ErrnoText(int error) {
-  char buffer[256];
-  return strerror_r(error, buffer, sizeof buffer);
-}
+using vxExceptions::ErrnoText;
 
 // The OpenSSL error queue as one text, emptied.
 std::string TlsErrorText() {
@@ -64,29 +65,6 @@ bool IsIpLiteral(const std::string& host) {
   return inet_pton(AF_INET, address.c_str(), buffer) == 1 || inet_pton(AF_INET6, address.c_str(), buffer) == 1;
 }
 
-class TSocket {
- public:
-  TSocket() = default;
-  explicit TSocket(int fd) : FFd(fd) {}
-  ~TSocket() { Reset(); }
-  TSocket(TSocket&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
-  TSocket& operator=(TSocket&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      FFd = std::exchange(other.FFd, -1);
-    }
-    return *this;
-  }
-  int Get() const { return FFd; }
-  void Reset() noexcept {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-  }
-
- private:
-  int FFd = -1;
-};
-
 struct TSslCtxFree {
   void operator()(SSL_CTX* ctx) const { SSL_CTX_free(ctx); }
 };
@@ -97,7 +75,7 @@ struct TSslFree {
 }  // namespace
 
 struct TTcpConnection::TImpl {
-  TSocket Socket;
+  TFileDescriptor Socket;
   std::string Peer;
   std::unique_ptr<SSL_CTX, TSslCtxFree> Context;
   std::unique_ptr<SSL, TSslFree> Ssl;
@@ -119,6 +97,14 @@ struct TTcpConnection::TImpl {
     }
   }
 
+  // Set during WriteUntilAnswered: a blocked send also ends on input.
+  bool StopOnInput = false;
+
+  bool InputPending() {
+    pollfd p{Socket.Get(), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+  }
+
   void SendRaw(std::string_view data, int idleTimeoutMs) {
     size_t sent = 0;
     while (sent < data.size()) {
@@ -129,7 +115,10 @@ struct TTcpConnection::TImpl {
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        Wait(POLLOUT, TClock::now() + std::chrono::milliseconds(idleTimeoutMs), "sending to");
+        Wait(StopOnInput ? POLLOUT | POLLIN : POLLOUT, TClock::now() + std::chrono::milliseconds(idleTimeoutMs),
+             "sending to");
+        if (StopOnInput && InputPending())
+          throw ESocketError(("the peer " + Peer + " answered before taking all data").c_str());
         continue;
       }
       throw ESocketError(("sending to " + Peer + " failed: " + ErrnoText(errno)).c_str());
@@ -228,7 +217,7 @@ void TTcpConnection::Connect(const std::string& hostGiven, uint16_t port, int ti
 
   std::string lastError = "no address";
   for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
-    TSocket socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+    TFileDescriptor socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
     if (socket.Get() < 0) {
       lastError = ErrnoText(errno);
       continue;
@@ -307,6 +296,17 @@ void TTcpConnection::Write(std::string_view data, int idleTimeoutMs) {
     if (n <= 0) throw ETlsError(("TLS failure with " + FImpl->Peer + ": " + TlsErrorText()).c_str());
     FImpl->FlushTls(idleTimeoutMs);
   }
+}
+
+void TTcpConnection::WriteUntilAnswered(std::string_view data, int idleTimeoutMs) {
+  FImpl->StopOnInput = true;
+  try {
+    Write(data, idleTimeoutMs);
+  } catch (...) {
+    FImpl->StopOnInput = false;
+    throw;
+  }
+  FImpl->StopOnInput = false;
 }
 
 std::string TTcpConnection::ReadLine(TClock::time_point deadline, size_t maxLength) {

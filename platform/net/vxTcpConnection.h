@@ -54,6 +54,10 @@ class TTcpConnection {
   // Sends all of data; raises ESocketTimeout when the peer takes nothing for
   // idleTimeoutMs.
   void Write(std::string_view data, int idleTimeoutMs);
+  // Write, but a peer that sends something while the write waits for room
+  // (an early reply: it may have stopped reading) ends the write with
+  // ESocketError instead of the wait running to its time-out.
+  void WriteUntilAnswered(std::string_view data, int idleTimeoutMs);
 
   // The next line without its line end (CR LF or LF), complete by the
   // deadline; a line longer than maxLength is an error.

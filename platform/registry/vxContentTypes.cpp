@@ -1,3 +1,5 @@
+// Content types of file extensions, for the MIME-type lookup: the registry's
+// own entry first.
 #include "platform/registry/vxContentTypes.h"
 
 #include <fstream>

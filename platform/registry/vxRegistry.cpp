@@ -1,8 +1,12 @@
+// Registry access as the system's code uses it: choose a root key, open one key
+// at a time (creating it or read-only), read and write its values by type.
 #include "platform/registry/vxRegistry.h"
 
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/registry/vxRegKeyTree.h"
+#include "platform/registry/vxRegStore.h"
 #include "platform/text/vxCaseMap.h"
 
 using vxRegFile::TRegKeyNode;

@@ -1,7 +1,7 @@
 // Registry access as the system's code uses it: choose a root key, open one
 // key at a time (creating it or read-only), read and write its values by type,
 // list, test and delete keys and values. The data lives in the store of
-// platform/vxRegFile.h; every change is written through at once.
+// platform/registry/vxRegStore.h; every change is written through at once.
 //
 // Key paths separate keys with "\". A path that starts with "\" is taken from
 // the root key, any other from the open key (from the root when none is open);
@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry/vxRegFile.h"
+#include "platform/registry/vxRegTypes.h"
 
 // The root keys of the registry, one store file each.
 enum HKEY : uintptr_t {

@@ -1,3 +1,5 @@
+// One-to-one case mapping of UTF-16 units: each unit becomes its simple upper-
+// or lower-case partner (ICU u_toupper / u_tolower).
 #include "platform/text/vxCaseMap.h"
 
 #include <unicode/uchar.h>

@@ -1,3 +1,5 @@
+// The linguistic comparison of list items: ICU's collator of the process
+// locale.
 #include "platform/text/vxCollation.h"
 
 #include <unicode/ucol.h>
@@ -6,10 +8,10 @@
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 
 namespace vxCollation {
 namespace {
@@ -34,7 +36,7 @@ const UCollator& Master() {
   static const CollatorPtr master = [] {
     UErrorCode status = U_ZERO_ERROR;
     CollatorPtr c(ucol_open(CollationLocale(), &status));
-    if (U_FAILURE(status)) throw std::runtime_error(std::string("no collator: ") + u_errorName(status));
+    if (U_FAILURE(status)) throw Exception(std::string("no collator: ") + u_errorName(status));
     return c;
   }();
   return *master;
@@ -43,7 +45,7 @@ const UCollator& Master() {
 CollatorPtr CloneWithStrength(UCollationStrength strength) {
   UErrorCode status = U_ZERO_ERROR;
   CollatorPtr c(ucol_clone(&Master(), &status));
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("no collator: ") + u_errorName(status));
+  if (U_FAILURE(status)) throw Exception(std::string("no collator: ") + u_errorName(status));
   ucol_setStrength(c.get(), strength);
   return c;
 }
@@ -55,7 +57,7 @@ const UCollator* ThreadCollator(bool caseSensitive) {
 }
 
 int32_t IcuLength(size_t size) {
-  if (size > static_cast<size_t>(INT32_MAX)) throw std::length_error("text too long to compare");
+  if (size > static_cast<size_t>(INT32_MAX)) throw Exception("text too long to compare");
   return static_cast<int32_t>(size);
 }
 

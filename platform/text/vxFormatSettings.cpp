@@ -1,3 +1,5 @@
+// The format settings: separators, date and time formats and the names of
+// months and days, filled from the process locale through ICU.
 #include "platform/text/vxFormatSettings.h"
 
 #include <unicode/udat.h>

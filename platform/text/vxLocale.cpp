@@ -1,3 +1,5 @@
+// Locale identifiers (the 32-bit LCIDs of stored settings and language tables)
+// and the format settings of locales other than the process's, through ICU.
 #include "platform/text/vxLocale.h"
 
 #include <unicode/uloc.h>

@@ -1,7 +1,10 @@
+// Reading decimal and integer number texts exactly, and writing doubles as digits.
 #include "platform/text/vxNumberText.h"
 
 #include "platform/base/vxExceptions.h"
+#include "platform/base/vxRuntime.h"
 
+#include <array>
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -10,12 +13,7 @@ namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
+using vxRuntime::HexDigitValue;
 
 // Far beyond every range a caller can hold; keeps the exponent arithmetic
 // free of overflow whatever the text says.
@@ -158,3 +156,30 @@ int32_t StrToInt(const ustring& S) {
 }
 
 }  // namespace vxRuntime
+
+void vxNumberText::DecimalDigits(double Magnitude, int SignificantDigits, std::string& Digits, int& Exponent) {
+  std::array<char, 64> buffer;
+  const auto result =
+      SignificantDigits > 0
+          ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), Magnitude, std::chars_format::scientific,
+                          SignificantDigits - 1)
+          : std::to_chars(buffer.data(), buffer.data() + buffer.size(), Magnitude, std::chars_format::scientific);
+  // "d.ddde+XX" or "de+XX"
+  const std::string_view text(buffer.data(), static_cast<size_t>(result.ptr - buffer.data()));
+  const size_t e = text.find('e');
+  Digits.assign(1, text[0]);
+  if (e > 2) Digits.append(text.substr(2, e - 2));
+  std::string_view exponentText = text.substr(e + 1);
+  const bool negative = exponentText.front() == '-';
+  exponentText.remove_prefix(1);  // to_chars always writes the sign
+  Exponent = 0;
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), Exponent);
+  if (negative) Exponent = -Exponent;
+}
+
+std::string vxNumberText::GeneralText(double Value, int Precision) {
+  std::array<char, 64> buffer;
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), Value, std::chars_format::general, Precision);
+  return std::string(buffer.data(), static_cast<size_t>(result.ptr - buffer.data()));
+}

@@ -2,7 +2,8 @@
 // the process locale: blanks (U+0020) at the start, an optional sign,
 // digits with an optional decimal separator and fraction digits (at least
 // one digit in all), an optional exponent ("E" or "e", an optional sign,
-// digits); nothing may follow.
+// digits); nothing may follow. Also the one way a double becomes decimal
+// digits (std::to_chars, never the C locale).
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,20 @@ inline bool FitsInt64(double value) { return value >= -9223372036854775808.0 && 
 // read as signed, which "-" negates. Nothing when the text is no such
 // number.
 std::optional<int64_t> ReadInteger(std::u16string_view text);
+
+namespace vxNumberText {
+
+// The decimal digits of a positive finite Magnitude, rounded to nearest to
+// SignificantDigits digits (1 or more), or the shortest digits that read back
+// as the same double when SignificantDigits is 0; Exponent is the decimal
+// exponent of the first digit (1.5E3 gives "15" and 3). Trailing zeros stay.
+void DecimalDigits(double Magnitude, int SignificantDigits, std::string& Digits, int& Exponent);
+
+// The C "%.*g" form of Value with Precision significant digits ("1e+20",
+// "0.10000000000000001" at 17), with "." whatever the locale says.
+std::string GeneralText(double Value, int Precision);
+
+}  // namespace vxNumberText
 
 namespace vxRuntime {
 

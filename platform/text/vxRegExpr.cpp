@@ -1,3 +1,4 @@
+// Perl-compatible regular expressions over UTF-16 text, through PCRE2.
 #include "platform/text/vxRegExpr.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16

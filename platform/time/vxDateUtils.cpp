@@ -12,6 +12,7 @@
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/text/vxNumberText.h"
 
 namespace vxRuntime {
 
@@ -57,9 +58,7 @@ TDateTime Combine(TDateTime date, TDateTime time) { return date < 0 ? date - tim
 }
 
 ustring NumberText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return Utf8ToWide(buffer);
+  return Utf8ToWide(vxNumberText::GeneralText(value, 17));
 }
 
 int32_t BiasOfGmtOffset(long gmtoff) { return static_cast<int32_t>(-gmtoff / 60); }
@@ -205,7 +204,9 @@ TTimeStamp DateTimeToTimeStamp(TDateTime Value) {
 }
 
 TDateTime TimeStampToDateTime(const TTimeStamp& Stamp) {
-  if (Stamp.Time < 0 || Stamp.Time >= MSecsPerDay || Stamp.Date <= 0) {
+  // Days past 9999-12-31 are no date either: no writer may write them.
+  constexpr int32_t LastDay = DateDelta + 2958465;
+  if (Stamp.Time < 0 || Stamp.Time >= MSecsPerDay || Stamp.Date <= 0 || Stamp.Date > LastDay) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "'%d.%d' ist kein gültiger Zeitstempel", Stamp.Date, Stamp.Time);
     throw EConvertError(Utf8ToWide(buffer));

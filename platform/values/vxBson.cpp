@@ -1,15 +1,15 @@
+// A BSON value: one value of the kinds BSON documents hold, with value
+// semantics.
 #include "platform/values/vxBson.h"
 
 #include <string>
 
+#include "platform/base/vxRuntime.h"
+
 ustring BsonObjectIdToString(const TvxBsonObjectId& Id) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
   ustring text;
   text.reserve(2 * Id.size());
-  for (uint8_t b : Id) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0x0F];
-  }
+  for (uint8_t b : Id) vxRuntime::AppendHex(text, b, 2, false);
   return text;
 }
 

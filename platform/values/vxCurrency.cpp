@@ -1,3 +1,4 @@
+// Currency: a fixed-point amount, a 64-bit integer scaled by 10^4.
 #include "platform/values/vxCurrency.h"
 
 #include <limits>

@@ -1,9 +1,10 @@
+// The runtime's general number format of doubles and currency amounts.
 #include "platform/values/vxFloatFormat.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "platform/text/vxNumberText.h"
 
 namespace {
 
@@ -18,15 +19,9 @@ ustring FloatToStrGeneral(double value, int precision, char16_t decimalSeparator
   if (precision < 1) precision = 1;
   if (precision > 17) precision = 17;
 
-  // "%.*e" rounds correctly to the digit count: d.ddd...e+XX.
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
-  const std::string scientific(buffer);
-  const size_t ePos = scientific.find('e');
   std::string digits;
-  for (size_t i = 0; i < ePos; ++i)
-    if (scientific[i] != '.') digits += scientific[i];
-  const int exponent = std::atoi(scientific.c_str() + ePos + 1);
+  int exponent = 0;
+  vxNumberText::DecimalDigits(std::fabs(value), precision, digits, exponent);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   ustring result = value < 0 ? u"-" : u"";

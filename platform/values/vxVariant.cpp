@@ -1,3 +1,5 @@
+// Variant: a value whose kind is known only at run time, tagged with a 16-bit
+// type code.
 #include "platform/values/vxVariant.h"
 
 #include <cmath>
@@ -45,10 +47,7 @@ constexpr int kMaxDimensions = 64;
 constexpr int kMaxReferenceDepth = 64;
 constexpr int64_t kMaxArrayElements = std::numeric_limits<int32_t>::max();
 
-bool IsSignedIntegerKind(TVarType t) {
-  return t == varSmallint || t == varInteger || t == varShortInt || t == varByte || t == varWord ||
-         t == varLongWord || t == varInt64;
-}
+using vxVariant::IsSignedIntegerKind;
 
 // The kinds a value (and an array element) can have here.
 bool IsScalarKind(TVarType t) {
@@ -104,12 +103,7 @@ struct TextNumber {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-int HexValue(char16_t c) {
-  if (IsDigit(c)) return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
+using vxRuntime::HexDigitValue;
 
 // An integer: optional sign, then decimal digits, or hexadecimal digits
 // after "$", "0x" or "0X". False when the text is no such integer or does
@@ -129,7 +123,7 @@ bool ReadInteger(std::u16string_view s, TextNumber& n) {
   if (i == s.size()) return false;
   uint64_t value = 0;
   for (; i < s.size(); ++i) {
-    const int digit = base == 16 ? HexValue(s[i]) : (IsDigit(s[i]) ? s[i] - u'0' : -1);
+    const int digit = base == 16 ? HexDigitValue(s[i]) : (IsDigit(s[i]) ? s[i] - u'0' : -1);
     if (digit < 0) return false;
     if (value > (std::numeric_limits<uint64_t>::max() - static_cast<unsigned>(digit)) / base) return false;
     value = value * base + static_cast<unsigned>(digit);
@@ -374,13 +368,6 @@ ustring Variant::AsString() const {
   if (v.IsArray()) v.RaiseCast(varUString);
   switch (v.FType) {
     case varEmpty: return {};
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
     case varError: return Widen(std::to_string(v.IntegerValue()));
     case varUInt64: return Widen(std::to_string(std::get<uint64_t>(v.FValue)));
     case varSingle: return FloatToStrGeneral(std::get<double>(v.FValue), 7, FormatSettings().DecimalSeparator);
@@ -391,7 +378,9 @@ ustring Variant::AsString() const {
     case varUString: return std::get<ustring>(v.FValue);
     case varString: return AnsiToWide(std::get<std::string>(v.FValue));
     case varBoolean: return v.IntegerValue() ? u"True" : u"False";
-    default: v.RaiseCast(varUString);
+    default:
+      if (IsSignedIntegerKind(v.FType)) return Widen(std::to_string(v.IntegerValue()));
+      v.RaiseCast(varUString);
   }
 }
 

@@ -60,6 +60,18 @@ inline constexpr TVarType varTypeMask = 0x0FFF;
 inline constexpr TVarType varArray = 0x2000;
 inline constexpr TVarType varByRef = 0x4000;
 
+namespace vxVariant {
+
+// The integer kinds, the one list of them: varSmallint, varInteger,
+// varShortInt, varByte, varWord, varLongWord and varInt64, all held as a
+// 64-bit signed value. The unsigned 64-bit kind is not among them.
+constexpr bool IsSignedIntegerKind(TVarType T) {
+  return T == varSmallint || T == varInteger || T == varShortInt || T == varByte || T == varWord ||
+         T == varLongWord || T == varInt64;
+}
+
+}  // namespace vxVariant
+
 VX_DECLARE_EXCEPTION(EVariantError, Exception);
 // A value that has no form of the requested type.
 VX_DECLARE_EXCEPTION(EVariantTypeCastError, EVariantError);

@@ -1,3 +1,5 @@
+// Tests of core/vxAnsiStringList.h: the 8-bit string list: items are bytes in
+// the system code page (Windows-1252).
 #include "core/vxAnsiStringList.h"
 
 #include <gtest/gtest.h>

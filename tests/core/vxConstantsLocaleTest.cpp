@@ -1,3 +1,5 @@
+// Tests of core/vxConstantsLocale.h: the language table and the weekday names
+// of the constants unit.
 #include "core/vxConstants.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxConversion.h: conversions between texts and integers, floats
+// and Booleans, with caller-chosen defaults.
 #include "core/vxConversion.h"
 
 #include <gtest/gtest.h>

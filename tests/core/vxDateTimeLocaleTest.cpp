@@ -1,3 +1,5 @@
+// Tests of core/vxDateTimeLocale.h: TvxDateTime: the short date format of the
+// process.
 #include "core/vxDateTime.h"
 
 #include <gtest/gtest.h>

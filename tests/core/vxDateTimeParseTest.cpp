@@ -1,3 +1,5 @@
+// Tests of core/vxDateTimeParse.h: TvxDateTime: reading dates, times and date-
+// times by lists of formats, and the fixed layouts.
 #include "core/vxDateTimeParse.h"
 
 #include <gtest/gtest.h>

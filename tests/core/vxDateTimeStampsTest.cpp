@@ -1,3 +1,5 @@
+// Tests of core/vxDateTimeStamps.h: TvxDateTime: time stamps and their two text
+// forms, the compact stamp "yyyymmddhhnnsszzz", ISO texts.
 #include "core/vxDateTimeStamps.h"
 #include "core/internal/vxDateTime.h"
 
@@ -103,6 +105,30 @@ TEST(DateTimeStamps, StampTextsToDateTimes) {
   // A text full of the stamp characters ends instead of nesting without limit.
   EXPECT_EQ(TvxDateTime::TimeStampStrToDateTime(ustring(50000, u'h')), 0);
   EXPECT_EQ(TvxDateTime::TimeStampStrToDateTime(ustring(50000, u'#')), 0);
+}
+
+// Values outside the years 1 to 9999 are no date: the writers raise for them
+// and the readers refuse them, so what is written always reads back.
+TEST(DateTimeStamps, OnlyTheYearsOneTo9999AreWrittenAndRead) {
+  const TDateTime first = EncodeDate(1, 1, 1), last = EncodeDateTime(9999, 12, 31, 23, 59, 59, 0);
+  for (TDateTime value : {first, last, EncodeDate(1899, 12, 30) + 0.5}) {
+    for (bool compMode : {true, false}) {
+      const std::string text = TvxDateTime::DateTimeToTimeStampStr(value, compMode);
+      EXPECT_EQ(TvxDateTime::TimeStampStrToDateTime(AnsiToWide(text)), value) << text;
+    }
+    EXPECT_EQ(TvxDateTime::StrToDateTime_ISO(TvxDateTime::DateTimeToISOStr(value)), value);
+  }
+  for (TDateTime value : {first - 1, -693594.0, last + 1, 2958466.0, 1e7}) {
+    SCOPED_TRACE(value);
+    EXPECT_THROW(TvxDateTime::DateTimeToISOStr(value), EConvertError);
+    EXPECT_THROW(TvxDateTime::DateTimeToISO8601Str(value), EConvertError);
+    EXPECT_THROW(TvxDateTime::DateTimeToTimeStampStr(value, true), EConvertError);
+    EXPECT_THROW(TvxDateTime::DateTimeToTimeStampStr(value, false), EConvertError);
+  }
+  EXPECT_EQ(ErrorText([] { TvxDateTime::TimeStampStrToDateTime(u"#3652060#0"); }),
+            u"'3652060.0' ist kein gültiger Zeitstempel");
+  EXPECT_EQ(TvxDateTime::TimeStampStrToDateTime(u"#3652059#0"), EncodeDate(9999, 12, 31));
+  EXPECT_THROW(TvxDateTime::WeekToDate(53, 9999), EConvertError);
 }
 
 TEST(DateTimeStamps, CompactStamps) {

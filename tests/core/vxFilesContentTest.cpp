@@ -1,4 +1,6 @@
+// Tests of core/vxFilesContent.h: TvxFiles: a file as one block of bytes.
 #include "core/vxFilesContent.h"
+#include "core/internal/vxFilesWipe.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -551,6 +553,63 @@ TEST(FilesSizes, FreeDiskSpace) {
   EXPECT_GE(TvxFiles::GetFreeDiskSpace(u"  " + folder + u"/not/there/yet.txt ", true), 0);
   for (const char16_t* path : {u"", u"   ", u"relative/path", u"c:\\"})
     EXPECT_EQ(TvxFiles::GetFreeDiskSpace(path, true), -1) << WideToUtf8(path);
+}
+
+}  // namespace
+
+namespace {
+
+// Four processes append 100-byte records at once: every append either
+// lands whole at the end or reports False; none is lost or torn.
+TEST(FilesLocks, ConcurrentAppendsLoseNothing) {
+  TTestTempDir dir;
+  const ustring file = dir.WideFile("log.txt");
+  TTestTempDir::WriteBytes(dir.File("log.txt"), "");
+  constexpr int kWriters = 4, kAppends = 200, kRecord = 100;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const std::string record(kRecord - 1, static_cast<char>('a' + w));
+      int ok = 0;
+      for (int i = 0; i < kAppends; ++i) ok += TvxFiles::SaveStringToFile(file, record + "\n", true, false, "");
+      _exit(ok > 255 ? 255 : ok);  // the count of successes (at most 200)
+    }
+    children.push_back(pid);
+  }
+  int succeeded = 0;
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    succeeded += WEXITSTATUS(status);
+  }
+  const std::string content = TTestTempDir::ReadBytes(dir.File("log.txt"));
+  EXPECT_GT(succeeded, 0);
+  ASSERT_EQ(content.size(), static_cast<size_t>(succeeded) * kRecord);
+  for (size_t at = 0; at < content.size(); at += kRecord)
+    EXPECT_EQ(content.substr(at, kRecord), std::string(kRecord - 1, content[at]) + "\n") << at;
+}
+
+// While another process holds the file's lock, the writers fail and the file
+// stays as it is.
+TEST(FilesLocks, WritersKeepOutOfALockedFile) {
+  TTestTempDir dir;
+  const ustring file = dir.WideFile("held.txt");
+  TTestTempDir::WriteBytes(dir.File("held.txt"), "held");
+  TTestTempDir::WriteBytes(dir.File("other.txt"), "other");
+  uintptr_t lock = TvxFiles::InvalidFileLock;
+  vxTest::TChildHolding holder([&] { return (lock = TvxFiles::CreateFileLock(file)) != TvxFiles::InvalidFileLock; });
+  ASSERT_TRUE(holder.Taken());
+  EXPECT_FALSE(TvxFiles::SaveStringToFile(file, "more", true, false, ""));
+  EXPECT_FALSE(TvxFiles::SaveStringToFile(file, "new", false, false, ""));
+  EXPECT_THROW(TvxFiles::MergeFiles(dir.WideFile("other.txt"), file), EFOpenError);
+  EXPECT_FALSE(TvxFiles::WipeFile(file, 1, 0));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("held.txt")), "held");
+  holder.Release();
+  EXPECT_TRUE(TvxFiles::SaveStringToFile(file, "more", true, false, ""));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("held.txt")), "heldmore");
 }
 
 }  // namespace

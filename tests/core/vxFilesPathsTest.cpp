@@ -1,3 +1,5 @@
+// Tests of core/vxFilesPaths.h: TvxFiles: folders, path texts and free file
+// names.
 #include "core/vxFilesPaths.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxMD5.h: MD5 digests (RFC 1321) of memory, of 8-bit strings and
+// of files, always as 32 upper-case hexadecimal digits.
 #include "core/vxMD5.h"
 
 #include <gtest/gtest.h>

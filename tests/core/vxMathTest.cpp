@@ -1,3 +1,5 @@
+// Tests of core/vxMath.h: rounding, millimetre/twip conversion, digit counts
+// and similarity measures of texts.
 #include "core/vxMath.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/internal/vxStartupReset.h"
 #include "core/vxStartup.h"
 #include "platform/base/vxExceptions.h"
 

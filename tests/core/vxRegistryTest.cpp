@@ -1,3 +1,5 @@
+// Tests of core/vxRegistry.h: TvxRegistry: single registry values as typed
+// values, existence tests, deletes, renames and listings.
 #include "core/vxRegistry.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxStrToFloatConverter.h: reads numbers written with either
+// decimal separator, with or without thousands separators.
 #include "core/vxStrToFloatConverter.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxStringsCheck.h: TvxStrings: tests on the characters of a
+// text, word counts and splitting.
 #include "core/vxStringsCheck.h"
 
 #include <gtest/gtest.h>

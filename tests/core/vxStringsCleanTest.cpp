@@ -1,3 +1,5 @@
+// Tests of core/vxStringsClean.h: TvxStrings: routines that rewrite the
+// characters of a text: folding into a technical name.
 #include "core/vxStringsClean.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxStringsEscape.h: TvxStrings: the replacement families built
+// on ReplaceW and ReplaceA, markers, script escapes and bytes.
 #include "core/vxStringsEscape.h"
 
 #include <gtest/gtest.h>

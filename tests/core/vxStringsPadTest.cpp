@@ -1,3 +1,5 @@
+// Tests of core/vxStringsPad.h: TvxStrings: small text-shaping routines: plural
+// endings, filling with zeros or blanks.
 #include "core/vxStringsPad.h"
 
 #include <gtest/gtest.h>
@@ -309,6 +311,10 @@ TEST(StringsPad, DeleteFlagWhenBeginOrEnd) {
       {" ,a, ", ",", EACH_POS, " a, "},
       {",a", " , ", FIRST_POS, "a"},
       {"\t-12", "-", FIRST_POS, "\t12"},
+      // A flag with blanks that stands literally at the start goes whole.
+      {", a", ", ", FIRST_POS, "a"},
+      {"a b", "a ", FIRST_POS, "b"},
+      {"a ", "a ", EACH_POS, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Show(c.content) + " " + Show(c.flag) + " " + std::to_string(c.posId));

@@ -1,3 +1,5 @@
+// Tests of core/vxStringsReplace.h: TvxStrings: counting every occurrence of a
+// text.
 #include "core/vxStringsReplace.h"
 
 #include <gtest/gtest.h>

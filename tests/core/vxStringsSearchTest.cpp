@@ -1,3 +1,5 @@
+// Tests of core/vxStringsSearch.h: TvxStrings: the elementary tests and
+// searches nearly every other text routine stands on.
 #include "core/vxStringsSearch.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of core/vxStringsWildcard.h: TvxStrings: equality beyond the exact one.
 #include "core/vxStringsWildcard.h"
 
 #include <gtest/gtest.h>

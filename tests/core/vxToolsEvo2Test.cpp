@@ -1,3 +1,5 @@
+// Tests of core/vxToolsEvo2.h: the library's case mapping: every UTF-16 unit
+// mapped by itself to its simple upper- or lower-case partner.
 #include "core/vxToolsEvo2.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxTypesRectsSets.h: TvxTypes: the rectangle records and their
+// comma-separated texts, sets of enumeration members as text.
 #include "core/vxTypesRectsSets.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of core/vxTypes.h: the value types the whole system shares, and the
+// text forms of its enumerations.
 #include "core/vxTypes.h"
 
 #include <gtest/gtest.h>

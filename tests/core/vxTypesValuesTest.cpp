@@ -1,3 +1,5 @@
+// Tests of core/vxTypesValues.h: TvxTypes: values whose type is known only at
+// run time (variants): the names of the type codes, kind tests.
 #include "core/vxTypesValues.h"
 
 #include <gtest/gtest.h>
@@ -351,6 +353,9 @@ TEST(TypedValues, TypedTextOfEachKind) {
       {"a hair before midnight", Variant::FromDate(At(2024, 2, 29) + 0.9999999999), u"2024-03-01"},
       {"day zero", Variant::FromDate(0), u"1899-12-30"},
       {"before 1899-12-30", Variant::FromDate(-1.25), u"1899-12-29 06:00:00"},
+      // No date outside the years 1 to 9999: nothing that would read back as another.
+      {"after 9999", Variant::FromDate(2958466), u""},
+      {"before year 1", Variant::FromDate(-693594), u""},
       {"true", Variant(true), u"True"},
       {"false", Variant(false), u"False"},
       {"string", Variant(u"a,b"), u"a,b"},

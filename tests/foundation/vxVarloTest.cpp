@@ -347,8 +347,8 @@ TEST_F(VarloTest, VersionTextsOfThisModule) {
 TEST_F(VarloTest, DatabaseThroughTheDataLayer) {
   Install();
   Set(HKEY_LOCAL_MACHINE, u"DatabaseType", Variant(u"SQLite"));
-  // Until the data-link reader fills its seam the connection string is empty.
-  EXPECT_EQ(TvxVarlo::GetConnectionString(false), u"");
+  // Without a data-link file the provider is empty, and no database answers.
+  EXPECT_EQ(TvxVarlo::GetConnectionString(false), u"Provider=");
   EXPECT_FALSE(TvxVarlo::IsDatabaseAvailable());
   EXPECT_EQ(TvxVarlo::GetDatabaseVersion().rfind(u"Unable to get database version for SQLite (", 0), 0u);
 

@@ -2,26 +2,17 @@
 // former value back afterwards, so results do not depend on the machine.
 #pragma once
 
-#include <cstdlib>
-#include <ctime>
 #include <optional>
-#include <string>
+
+#include "support/vxScopedEnv.h"
 
 class TTimeZoneGuard {
  public:
-  explicit TTimeZoneGuard(const char* zone) {
-    if (const char* old = std::getenv("TZ")) FSaved = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~TTimeZoneGuard() {
-    if (FSaved) setenv("TZ", FSaved->c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
+  explicit TTimeZoneGuard(const char* zone);
+  ~TTimeZoneGuard();
   TTimeZoneGuard(const TTimeZoneGuard&) = delete;
   TTimeZoneGuard& operator=(const TTimeZoneGuard&) = delete;
 
  private:
-  std::optional<std::string> FSaved;
+  std::optional<vxTest::TScopedEnv> FZone;
 };

@@ -1,3 +1,5 @@
+// Tests of core/internal/vxDateTime.h: the internal date unit that the cipher
+// routines use: the same operations as TvxDateTime.
 #include "core/internal/vxDateTime.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/base/vxCodePage.h: conversions between UTF-16 and 8-bit
+// text.
 #include "platform/base/vxCodePage.h"
 
 #include <gtest/gtest.h>

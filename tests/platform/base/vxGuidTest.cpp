@@ -1,3 +1,4 @@
+// Tests of platform/base/vxGuid.h: fresh GUIDs from libuuid's random generator.
 #include "platform/base/vxGuid.h"
 
 #include <gtest/gtest.h>

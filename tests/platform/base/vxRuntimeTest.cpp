@@ -1,3 +1,5 @@
+// Tests of platform/base/vxRuntime.h: the runtime library's text basics that
+// every text routine stands on: trimming.
 #include "platform/base/vxRuntime.h"
 
 #include <gtest/gtest.h>
@@ -33,4 +35,24 @@ TEST(Runtime, PosRules) {
   EXPECT_EQ(Pos(ustring(u"a"), s, 0), 0);     // from below 1
   EXPECT_EQ(Pos(ustring(u"bc"), s, 6), 0);    // does not fit
   EXPECT_EQ(Pos(std::string("bc"), std::string("abcabc"), 3), 5);
+}
+
+TEST(Runtime, HexWritingAndReading) {
+  std::string text;
+  AppendHex(text, 0x2A, 8);
+  EXPECT_EQ(text, "0000002A");
+  text.clear();
+  AppendHex(text, 0xABCDEF0123456789ull, 1, false);
+  EXPECT_EQ(text, "abcdef0123456789");
+  ustring wide;
+  AppendHex(wide, 0, 1);
+  AppendHex(wide, 0xD800, 4);
+  EXPECT_EQ(wide, u"0D800");
+  EXPECT_EQ(HexPairValue('3', 'D'), 0x3D);
+  EXPECT_EQ(HexPairValue(u'f', u'F'), 0xFF);
+  EXPECT_EQ(HexPairValue('0', 'g'), -1);
+  EXPECT_EQ(HexPairValue(' ', '1'), -1);
+  // A UTF-16 unit whose low byte is a digit is no digit.
+  EXPECT_EQ(HexPairValue(u'\u0131', u'1'), -1);
+  EXPECT_EQ(HexPairValue(static_cast<char>(0xB1), '1'), -1);
 }

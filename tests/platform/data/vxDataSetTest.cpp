@@ -2,6 +2,8 @@
 // SQLite file and once on a throw-away PostgreSQL server.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/base/vxCodePage.h"
 #include "platform/data/vxDataSet.h"
 #include "platform/text/vxCaseMap.h"
@@ -325,6 +327,34 @@ TEST(DataConnectionPostgreSQL, AnUnreachableServerFailsWithinTheConnectTimeOut) 
   connection.ConnectionTimeout = 2;
   EXPECT_THROW(connection.Open(), EDatabaseError);
   EXPECT_EQ(connection.Properties(u"Connection Status"), u"0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataLinkFile, AFileNameTakesTheConnectionFromTheDataLinkFile) {
+  TTestTempDir folder;
+  const std::string database = folder.File("linked.db");
+  // A data-link file as the system writes it: UTF-16LE with a byte-order mark.
+  const std::u16string text = u"[oledb]\r\n; Everything after this line is an OLE DB initstring\r\nProvider=SQLite;Data Source=" +
+                              Utf8ToWide(database) + u"\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  TTestTempDir::WriteBytes(folder.File("vxsyscfg.udl"), bytes);
+  TADOConnection connection(u"FILE NAME=" + folder.WideFile("vxsyscfg.udl"));
+  connection.Execute(u"CREATE TABLE t (A INTEGER)");
+  EXPECT_EQ(connection.Provider(), u"SQLite");
+  EXPECT_TRUE(std::filesystem::exists(database));
+
+  TADOConnection missing(u"File Name=" + folder.WideFile("none.udl"));
+  EXPECT_THROW(missing.Open(), EDatabaseError);
+  TTestTempDir::WriteBytes(folder.File("empty.udl"), "[oledb]\r\n");
+  TADOConnection empty(u"File Name=" + folder.WideFile("empty.udl"));
+  EXPECT_THROW(empty.Open(), EDatabaseError);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileHandle.h: open files with the runtime's open
+// modes, and the one way to replace a file's content.
 #include "platform/files/vxFileHandle.h"
 
 #include <fcntl.h>
@@ -8,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "support/vxChildProcess.h"
 #include "support/vxScopedEnv.h"
@@ -221,6 +224,78 @@ TEST(AtomicReplace, FailingWriteLeavesOldContentAndNoTemporary) {
   }
   EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "old content");
   EXPECT_EQ(dir.Listing(), "a.txt;");
+}
+
+TEST(FileDescriptor, ClosesWhatItOwnsOnce) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "x");
+  const int fd = ::open(dir.File("a.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  {
+    TFileDescriptor first(fd);
+    TFileDescriptor second(std::move(first));
+    EXPECT_FALSE(first.Valid());
+    EXPECT_EQ(second.Get(), fd);
+    errno = ENOENT;
+  }
+  EXPECT_EQ(fcntl(fd, F_GETFD), -1);  // closed by the second owner
+  EXPECT_EQ(errno, EBADF);
+  const int kept = ::open(dir.File("a.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  {
+    TFileDescriptor owner(kept);
+    EXPECT_EQ(owner.Release(), kept);
+  }
+  EXPECT_NE(fcntl(kept, F_GETFD), -1);  // released, so still open
+  ::close(kept);
+}
+
+TEST(FileHandle, TruncateAndFlush) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.txt"), "0123456789");
+  const TFileHandle file = TFileHandle::Open(dir.WideFile("a.txt"), fmOpenReadWrite);
+  ASSERT_TRUE(file.Valid());
+  EXPECT_TRUE(file.Truncate(4));
+  EXPECT_TRUE(file.Flush());
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "0123");
+  const TFileHandle reader = TFileHandle::Open(dir.WideFile("a.txt"), fmOpenRead);
+  EXPECT_FALSE(reader.Truncate(0));  // not open for writing
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.txt")), "0123");
+}
+
+// The writer with a fixed temporary name, for callers holding their own lock.
+TEST(AtomicReplace, FixedTemporaryNameRemovesAStaleOneAndKeepsTheMode) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("a.reg"), "old");
+  ASSERT_EQ(chmod(dir.File("a.reg").c_str(), 0640), 0);
+  TTestTempDir::WriteBytes(dir.File("a.reg.tmp"), "torn by a writer that died");
+  {
+    TAtomicFileWriter writer(dir.WideFile("a.reg"), dir.WideFile("a.reg.tmp"), 0644);
+    ASSERT_TRUE(writer.Valid());
+    EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.reg.tmp")), "");
+    ASSERT_TRUE(writer.Write("new"));
+    struct stat committed {};
+    ASSERT_TRUE(writer.Commit(true, committed));
+    struct stat st {};
+    ASSERT_EQ(stat(dir.File("a.reg").c_str(), &st), 0);
+    EXPECT_EQ(committed.st_ino, st.st_ino);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+  }
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.reg")), "new");
+  EXPECT_EQ(dir.Listing(), "a.reg;");
+  {
+    // Not committed: the temporary file goes, the target stays.
+    TAtomicFileWriter writer(dir.WideFile("a.reg"), dir.WideFile("a.reg.tmp"), 0644);
+    ASSERT_TRUE(writer.Write("lost"));
+  }
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.reg")), "new");
+  EXPECT_EQ(dir.Listing(), "a.reg;");
+  // A symbolic link in the temporary name's place is not followed.
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), dir.File("b.tmp").c_str()), 0);
+  TAtomicFileWriter linked(dir.WideFile("b"), dir.WideFile("b.tmp"), 0644);
+  ASSERT_TRUE(linked.Valid());  // the stale link was removed, not written through
+  ASSERT_TRUE(linked.Write("b") && linked.Commit());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("victim")));
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("b")), "b");
 }
 
 }  // namespace

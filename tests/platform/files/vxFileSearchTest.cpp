@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileSearch.h: directory search with file masks, as
+// the system's file operations expect it.
 #include "platform/files/vxFileSearch.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +58,12 @@ TEST(FileMask, PlatformRules) {
       {u"a.txt", u"a.txt", true},
       {u"a.txt", u"b.txt", false},
       {u"a", u"", false},
+      // a star before a dot that must be a dot
+      {u"a.txt.txt", u"*.txt", true},
+      {u"a.b.c", u"*.b*", true},
+      {u"A.B.C", u"*.c", true},
+      {u"abc", u"*.c", false},
+      {u"aXbXc", u"a**b*c", true},
   };
   for (const Case& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << WideToUtf8(c.name) << " ~ " << WideToUtf8(c.mask);
 }
@@ -156,3 +164,18 @@ TEST_F(FileSearchTest, RelativePatternSearchesTheCurrentFolder) {
 }
 
 }  // namespace
+
+// Masks of many stars are matched without backtracking; the answers of such
+// masks (those the one wildcard matcher takes) are the rules' answers.
+TEST(FileMask, ManyStars) {
+  ustring mask;
+  for (int i = 0; i < 499; ++i) mask += u"*a";
+  mask += u"*b";
+  ustring name(1000, u'a');
+  EXPECT_FALSE(MatchesMask(name, mask));
+  name.back() = u'B';
+  EXPECT_TRUE(MatchesMask(name, mask));
+  // 499 "a" are needed before the "b".
+  EXPECT_TRUE(MatchesMask(ustring(499, u'a') + u"b", mask));
+  EXPECT_FALSE(MatchesMask(ustring(498, u'a') + u"b", mask));
+}

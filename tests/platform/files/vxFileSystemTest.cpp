@@ -1,3 +1,5 @@
+// Tests of platform/files/vxFileSystem.h: the file-system layer: what the file
+// operations of the system expect of the platform, on Linux.
 #include "platform/files/vxFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +306,24 @@ TEST(FileChanges, FailedCopyLeavesNothing) {
   EXPECT_FALSE(CopyFile(dir.WideFile("missing"), dir.WideFile("new.txt"), false));
   EXPECT_FALSE(CopyFile(dir.WideFile("dst.txt"), dir.WideFile("nofolder/new.txt"), false));
   EXPECT_EQ(dir.Listing(), "dst.txt;folder;");
+}
+
+TEST(FileSystem, PrivateFoldersFlushAndFreeSpace) {
+  TTestTempDir dir;
+  {
+    const vxTest::TScopedUmask mask(022);
+    ASSERT_TRUE(ForceDirectories(dir.WideFile("p/q"), 0700));
+  }
+  struct stat st {};
+  ASSERT_EQ(stat(dir.File("p").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(dir.File("p/q").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_TRUE(SyncFolder(dir.WideFile("p/q")));
+  EXPECT_FALSE(SyncFolder(dir.WideFile("missing")));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_GT(FreeDiskSpace(dir.WideFile("p")), 0);
+  EXPECT_EQ(FreeDiskSpace(dir.WideFile("missing")), -1);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxShellFolders.h: the temporary folder and the
+// special folders of the original platform.
 #include "platform/files/vxShellFolders.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxStream.h: byte streams: the abstract stream, an in-
+// memory stream.
 #include "platform/files/vxStream.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +36,47 @@ TEST(FileStream, WritesAndReadsARealFile) {
     TFileStream out(dir.WideFile("a.bin"), fmCreate);
     out.WriteBuffer(std::string("abc\0def", 7));
   }
-  TFileStream in(dir.WideFile("a.bin"), fmOpenRead | fmShareDenyWrite);
-  EXPECT_EQ(in.Size(), 7);
-  in.Seek(1, soBeginning);
-  EXPECT_EQ(in.ReadToEnd(), std::string("bc\0def", 6));
-  // fmCreate empties an existing file.
+  {
+    TFileStream in(dir.WideFile("a.bin"), fmOpenRead | fmShareDenyWrite);
+    EXPECT_EQ(in.Size(), 7);
+    in.Seek(1, soBeginning);
+    EXPECT_EQ(in.ReadToEnd(), std::string("bc\0def", 6));
+  }
+  // fmCreate empties an existing file (once no reader holds it).
   { TFileStream again(dir.WideFile("a.bin"), fmCreate); }
   EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("a.bin")), "");
+}
+
+// fmCreate goes through the file layer like every other open: the name is
+// checked and the share lock taken before anything is emptied.
+TEST(FileStream, CreateChecksTheNameAndTakesTheShareLock) {
+  TTestTempDir dir;
+  EXPECT_THROW(TFileStream(dir.WideFile("a") + ustring(1, u'\0') + u"b", fmCreate), EFOpenError);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a")));
+
+  {
+    TFileStream out(dir.WideFile("kept.txt"), fmCreate);
+    out.WriteBuffer(std::string("content"));
+  }
+  {
+    TFileStream reader(dir.WideFile("kept.txt"), fmOpenRead | fmShareDenyWrite);
+    for (uint16_t mode : {fmCreate, static_cast<uint16_t>(fmCreate | fmShareExclusive),
+                          static_cast<uint16_t>(fmCreate | fmShareDenyWrite)}) {
+      try {
+        TFileStream creator(dir.WideFile("kept.txt"), mode);
+        ADD_FAILURE() << "created over a locked file, mode " << mode;
+      } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.ErrorCode, EWOULDBLOCK);
+      }
+    }
+    EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("kept.txt")), "content");
+    // A creator that shares with everyone takes no lock.
+    TFileStream shared(dir.WideFile("kept.txt"), fmCreate | fmShareDenyNone);
+    EXPECT_EQ(shared.Size(), 0);
+  }
+  // While the creator holds the file, a reader that wants a share lock is kept out.
+  TFileStream creator(dir.WideFile("kept.txt"), fmCreate);
+  EXPECT_THROW(TFileStream(dir.WideFile("kept.txt"), fmOpenRead | fmShareDenyWrite), EFOpenError);
 }
 
 TEST(FileStream, OpenFailuresCarryTheNameAndTheReason) {

@@ -1,3 +1,5 @@
+// Tests of platform/files/vxTrash.h: the recycle bin: the freedesktop.org trash
+// of the current user, in $XDG_DATA_HOME/Trash.
 #include "platform/files/vxTrash.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,13 @@
+// Tests of platform/mail/vxMimeCodec.h: the small encodings of Internet mail:
+// Base64 and quoted-printable bodies (RFC 2045).
 #include "platform/mail/vxMimeCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "platform/base/vxCodePage.h"
+#include "support/vxCLocaleGuard.h"
 
 using namespace vxMimeCodec;
 
@@ -59,6 +64,13 @@ TEST(MimeCodec, Base64DecodeSkipsJunkAndStopsAtPadding) {
 TEST(MimeCodec, LineBreaksNormalised) {
   EXPECT_EQ(NormaliseLineBreaks("a\nb\rc\r\nd\n\r"), "a\r\nb\r\nc\r\nd\r\n\r\n");
   EXPECT_EQ(NormaliseLineBreaks(""), "");
+  // Text that is CR LF throughout comes back as it is; one lone CR or LF in
+  // it is still mended.
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\r\n\r\n"), "a\r\nb\r\n\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\rc\r\n"), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r\nb\nc"), "a\r\nb\r\nc");
+  EXPECT_EQ(NormaliseLineBreaks("\na\r\n"), "\r\na\r\n");
+  EXPECT_EQ(NormaliseLineBreaks("a\r"), "a\r\n");
 }
 
 TEST(MimeCodec, QuotedPrintableCases) {
@@ -207,6 +219,18 @@ TEST(MimeCodec, ParametersFormatted) {
   }
 }
 
+// Values a reader would cut or decode are written so that they read back
+// as they are.
+TEST(MimeCodec, ParametersReadBackAsWritten) {
+  EXPECT_EQ(FormatParameter("filename", u"a*b.pdf"), "filename=\"a*b.pdf\"");
+  EXPECT_EQ(FormatParameter("filename", u"it's.pdf"), "filename=\"it's.pdf\"");
+  EXPECT_EQ(FormatParameter("filename", u"100%.pdf"), "filename=\"100%.pdf\"");
+  EXPECT_EQ(FormatParameter("filename", u"=?utf-8?q?invoice?=.pdf").rfind("filename*=UTF-8''", 0), 0u);
+  for (const ustring value : {u"=?utf-8?q?invoice?=.pdf", u"a*b.pdf", u"it's.pdf", u"100%.pdf", u"=?x.pdf", u"a=?b?=c"})
+    EXPECT_EQ(ParseHeaderParameters("attachment; " + FormatParameter("filename", value)).Get("filename"), value)
+        << WideToUtf8(value);
+}
+
 TEST(MimeCodec, ParametersParsed) {
   const THeaderParameters p = ParseHeaderParameters(
       "multipart/related;\r\n type=\"text/html\"; boundary=\"=_a;b\"; Charset=UTF-8; flag; x=\"q\\\"x\"");
@@ -225,4 +249,27 @@ TEST(MimeCodec, ParametersParsed) {
       {"attachment; filename=plain.txt", u"plain.txt"},
   };
   for (const auto& [raw, name] : fileNames) EXPECT_EQ(ParseHeaderParameters(raw).Get("filename"), name) << raw;
+}
+
+// The host process may set a C locale of its own: what we write and read must
+// be what the "C" locale gives (an 8-bit locale calls bytes above 127 letters).
+TEST(MimeCodec, OutputDoesNotFollowTheCLocale) {
+  const auto run = [] {
+    std::vector<std::string> out;
+    out.push_back(EncodeHeaderText(u"M\u00fcller"));
+    out.push_back(EncodeHeaderText(u"caf\u00e9 \u00e0 la carte"));
+    out.push_back(FormatParameter("filename", u"M\u00fcller \u00e9t\u00e9.pdf"));
+    out.push_back(WideToUtf8(DecodeHeaderText("=?iso-8859-1?q?M=FCller?=")));
+    const THeaderParameters parsed = ParseHeaderParameters("attachment; filename*0*=utf-8''a%C3%BC; filename*1=b");
+    for (const auto& p : parsed.Parameters) out.push_back(p.first + "=" + WideToUtf8(p.second));
+    return out;
+  };
+  const std::vector<std::string> expected = run();
+  for (const char* name : {"de_DE.ISO-8859-1", "de_DE.UTF-8"}) {
+    TCLocaleGuard locale(name);
+    if (!locale.Active()) GTEST_SKIP() << "locale " << name << " not installed (scripts/install-deps.sh makes it)";
+    EXPECT_EQ(run(), expected) << name;
+    for (const std::string& encoded : {EncodeHeaderText(u"M\u00fcller"), FormatParameter("filename", u"\u00fc.pdf")})
+      for (char c : encoded) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << name << ": " << encoded;
+  }
 }

@@ -1,3 +1,5 @@
+// Tests of platform/mail/vxMime.h: composing, saving and reading back
+// Internet mail messages, and their addresses.
 #include "platform/mail/vxMime.h"
 
 #include <gtest/gtest.h>
@@ -208,6 +210,27 @@ TEST(MimeMessage, HeaderLinesWithEncodedWordsStayWithin76Columns) {
     const TMimeMessage back = TMimeMessage::Parse(raw);
     EXPECT_EQ(back.Subject, subject);
     EXPECT_EQ(back.From, m.From);
+  }
+}
+
+// Texts that used to change on the way: blanks around a subject, file names
+// a reader would cut or decode, a long subject's first encoded word.
+TEST(MimeMessage, RoundTripsKeepTheText) {
+  for (const ustring& subject : std::vector<ustring>{u"  padded  ", u" x", u"Gr\u00f6\u00dfe ", ustring(100, u'\u00fc'), u"y" + ustring(75, u'x')}) {
+    TMimeMessage m;
+    m.From = {u"", u"a@x"};
+    m.To = {{u"", u"b@y"}};
+    m.Subject = subject;
+    for (const ustring name : {u"=?utf-8?q?invoice?=.pdf", u"a*b.pdf", u"it's.pdf"})
+      m.Parts.push_back(TMimePart::AttachmentData(u"application/pdf", "data", name));
+    const TRawMessage raw = m.Compose();
+    const TMimeMessage back = TMimeMessage::Parse(TRawMessage::FromBytes(raw.ToBytes()));
+    EXPECT_EQ(back.Subject, subject) << raw.ToBytes();
+    // The subject's first word stands on the "Subject:" line.
+    const std::string field = raw.FieldValue("Subject");
+    EXPECT_NE(field.substr(0, field.find("\r\n")).find_first_not_of(' '), std::string::npos) << field;
+    ASSERT_EQ(back.Parts.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(back.Parts[i].FileName, m.Parts[i].FileName);
   }
 }
 

@@ -8,12 +8,14 @@
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxSmtp.h"
 #include "support/vxSmtpTestServer.h"
+#include "support/vxTestTempDir.h"
 
 namespace {
 
 void Configure(TSmtpClient& client, const TSmtpTestServer& server) {
   client.Host = "127.0.0.1";
   client.Port = server.Port();
+  client.HeloName = "client.test";  // never the resolver's answer for this machine
   client.Timeouts.ConnectMs = 10'000;
   client.Timeouts.ReplyMs = 30'000;
 }
@@ -38,13 +40,10 @@ const std::vector<std::string> kSimpleRecipients = {"to1@example.com", "to2@exam
 
 ustring W(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
 
+// A checked temporary folder (mkdtemp, $TMPDIR) for the files of a test.
 struct TTempFolder {
-  std::filesystem::path Path;
-  TTempFolder() {
-    char pattern[] = "/tmp/vx-smtp-files-XXXXXX";
-    Path = ::mkdtemp(pattern);
-  }
-  ~TTempFolder() { std::filesystem::remove_all(Path); }
+  TTestTempDir Dir{"vx-smtp-files"};
+  const std::filesystem::path& Path = Dir.Path();
 };
 
 void WriteFile(const std::filesystem::path& path, const std::string& content) {

@@ -1,8 +1,11 @@
 // The SMTP client against a scripted peer: the exact commands on the wire.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <unistd.h>
 
 #include "platform/mail/vxMimeCodec.h"
 #include "platform/mail/vxSmtp.h"
+#include "support/vxChildProcess.h"
 #include "tests/platform/mail/vxScriptedSmtpServer.h"
 
 namespace {
@@ -425,4 +428,108 @@ TEST(SmtpWire, HeloNameCannotCarryACommand) {
   client.HeloName = "client.test\r\nRSET";
   EXPECT_NE(ErrorOf<ESmtpError>([&] { client.Connect(); }).find("invalid name for EHLO"), std::string::npos);
   EXPECT_EQ(server.Received(), (TLines{"QUIT"}));
+}
+
+// A server that refuses the message while it is still coming (554, then it
+// closes or stops reading): the client reports the server's reply, not the
+// broken write, and does not wait for the write's time-out.
+TEST(SmtpWire, EarlyReplyDuringDataIsReported) {
+  std::string big;
+  for (int i = 0; i < 400'000; ++i) big += "a line of the message that the server will not read in full\r\n";
+  for (bool closes : {true, false}) {
+    SCOPED_TRACE(closes ? "closes" : "stops reading");
+    TScriptedSmtpServer server;
+    server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("250 ok").Read().Say("250 ok").Read()
+        .Say("354 go ahead").Read().Say("554 5.7.1 no thanks");
+    if (closes)
+      server.Close();
+    else
+      server.Hang();
+    server.Start();
+    TSmtpClient client;
+    // The stalled write would wait this long without the early reply.
+    Configure(client, server, 120'000);
+    client.Connect();
+    try {
+      client.SendData("a@x", {"b@x"}, big);
+      ADD_FAILURE() << "no error";
+    } catch (const ESmtpReplyError& e) {
+      EXPECT_EQ(e.ReplyCode, 554);
+      EXPECT_STREQ(e.what(), "message refused: 554 5.7.1 no thanks");
+    }
+    EXPECT_FALSE(client.Connected());
+  }
+}
+
+// Pipelined replies: only the first refusal is kept, and of a long reply only
+// a bounded part (its last line always).
+TEST(SmtpWire, PipelinedRepliesAreBoundedAndOnlyTheFirstRefusalCounts) {
+  TScriptedSmtpServer server;
+  std::string longReply;
+  for (int i = 0; i < 200; ++i) longReply += "550-" + std::string(1000, 'x') + "\n";
+  longReply += "550 recipient unknown";
+  server.Say(kGreeting).Read().Say("250-fake.test\n250 PIPELINING").Read(3).Say("250 ok").Say(longReply)
+      .Say("551 also refused").Read().Say("250 reset").Read().Say("221 bye");
+  server.Start();
+  {
+    TSmtpClient client;
+    Configure(client, server);
+    client.UsePipelining = true;
+    client.Connect();
+    try {
+      client.SendData("a@x", {"b@x", "c@x"}, "x");
+      ADD_FAILURE() << "no error";
+    } catch (const ESmtpReplyError& e) {
+      EXPECT_EQ(e.ReplyCode, 550);
+      const std::string what = e.what();
+      EXPECT_EQ(what.rfind("recipient <b@x> refused: 550", 0), 0u) << what.substr(0, 80);
+      EXPECT_LE(what.size(), 70u * 1024) << "the kept reply text is bounded";
+    }
+    EXPECT_TRUE(client.Connected());
+    client.Disconnect();
+  }
+  EXPECT_EQ(server.Received(), (TLines{"EHLO client.test", "MAIL FROM:<a@x>", "RCPT TO:<b@x>", "RCPT TO:<c@x>",
+                                       "RSET", "QUIT"}));
+}
+
+// The RSET after a refusal is waited for no longer than QUIT (10 s), not the
+// whole reply time-out: a server that goes silent does not hold the caller.
+TEST(SmtpWire, ResetAfterARefusalIsCapped) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("550 sender refused").Read().Hang();
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server, 600'000);
+  client.Connect();
+  // Without the cap this would wait the ten minutes of the reply time-out.
+  EXPECT_THROW(client.SendData("a@x", {"b@x"}, "x"), ESmtpReplyError);
+  EXPECT_FALSE(client.Connected());
+}
+
+// Without a host name that is a domain, the client greets with the address
+// literal of its end of the connection. The child has a UTS namespace of its
+// own with an empty host name, so no resolver is asked.
+TEST(SmtpWire, EhloFallsBackToTheAddressLiteral) {
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("221 bye");
+  server.Start();  // the child connects to this process's server thread
+  const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+    if (unshare(CLONE_NEWUTS) != 0 || sethostname("", 0) != 0) return std::string("skip");
+    TSmtpClient client;
+    Configure(client, server);
+    client.HeloName.clear();
+    client.Connect();
+    client.Disconnect();
+    return std::string("sent");
+  });
+  if (output.Text == "skip") {
+    // Let the server's script end: nobody connects.
+    TSmtpClient client;
+    Configure(client, server);
+    client.Connect();
+    client.Disconnect();
+    GTEST_SKIP() << "no UTS namespace of our own (needs root)";
+  }
+  EXPECT_EQ(server.Received(), (TLines{"EHLO [127.0.0.1]", "QUIT"}));
+  EXPECT_EQ(output.Text, "sent");
 }

@@ -1,3 +1,5 @@
+// Tests of platform/registry/vxContentTypes.h: content types of file
+// extensions, from the registry first, then /etc/mime.types.
 #include "platform/registry/vxContentTypes.h"
 
 #include "platform/registry/vxRegistry.h"

@@ -1,3 +1,5 @@
+// Tests of the registry's store (platform/registry/vxRegFile.h): the key
+// tree, the text format and the locked store of a root's file.
 #include "platform/registry/vxRegFile.h"
 
 #include <sys/stat.h>

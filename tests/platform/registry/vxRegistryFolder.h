@@ -11,42 +11,34 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
+#include "support/vxChildProcess.h"
+#include "support/vxScopedEnv.h"
+#include "support/vxTestTempDir.h"
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("VARLO_REGISTRY");
-    FHadOld = old != nullptr;
-    if (FHadOld) FOld = old;
-    UseFolder(NewFolder());
-  }
+  void SetUp() override { UseFolder(NewFolder()); }
 
   void TearDown() override {
-    if (FHadOld) {
-      setenv("VARLO_REGISTRY", FOld.c_str(), 1);
-    } else {
-      unsetenv("VARLO_REGISTRY");
-    }
-    std::error_code ignored;
-    for (const std::string& folder : FFolders) std::filesystem::remove_all(folder, ignored);
+    FRegistryFolder.reset();  // VARLO_REGISTRY as it was
+    FFolders.clear();
   }
 
   std::string NewFolder() {
-    std::string name = (std::filesystem::temp_directory_path() / "vxregistryXXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    FFolders.push_back(name);
-    return name;
+    FFolders.push_back(std::make_unique<TTestTempDir>("vxregistry"));
+    return FFolders.back()->Path().string();
   }
 
   void UseFolder(const std::string& folder) {
     Folder = folder;
-    setenv("VARLO_REGISTRY", Folder.c_str(), 1);
+    FRegistryFolder.reset();
+    FRegistryFolder.emplace("VARLO_REGISTRY", Folder);
   }
 
   // Continues in a copy of the registry folder, so the next reads parse the
@@ -59,50 +51,18 @@ class RegistryTest : public ::testing::Test {
 
   std::string FileOf(const std::string& rootName) const { return Folder + "/" + rootName + ".reg"; }
 
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  static void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-  }
+  static std::string ReadFile(const std::string& path) { return TTestTempDir::ReadBytes(path); }
+  static void WriteFile(const std::string& path, const std::string& text) { TTestTempDir::WriteBytes(path, text); }
 
   std::string Folder;
 
  private:
-  std::vector<std::string> FFolders;
-  bool FHadOld = false;
-  std::string FOld;
+  std::vector<std::unique_ptr<TTestTempDir>> FFolders;
+  std::optional<vxTest::TScopedEnv> FRegistryFolder;
 };
 
-// Runs Work in a child process, which exits with Work's result (2 when it
-// raised). No test assertion may run in the child.
-template <class Work>
-pid_t RunInChild(Work work) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    int code = 2;
-    try {
-      code = work();
-    } catch (...) {
-    }
-    _exit(code);
-  }
-  return pid;
-}
-
-// The child's exit code, or 128 + the signal that ended it.
-inline int WaitForChild(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using vxTest::RunInChild;
+using vxTest::WaitForChild;
 
 inline ustring Num(long long n) {
   const std::string text = std::to_string(n);
@@ -119,22 +79,13 @@ inline ustring Label(ustring prefix, long long n) {
 // read and write anything); returns the text Checks gave.
 template <class Checks>
 std::string RunUnprivileged(Checks checks) {
-  int fds[2];
-  if (pipe(fds) != 0) return "no pipe";
-  const pid_t pid = RunInChild([&] {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 3;
-    const std::string result = checks();
-    return write(fds[1], result.data(), result.size()) == static_cast<ssize_t>(result.size()) ? 0 : 4;
+  const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+      return std::string("cannot give up root rights");
+    return checks();
   });
-  close(fds[1]);
-  std::string output;
-  char buffer[256];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) output.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  EXPECT_EQ(WaitForChild(pid), 0);
-  return output;
+  EXPECT_EQ(output.ExitCode, 0);
+  return output.Text;
 }
 
 inline std::string Flag(bool value) { return value ? "1" : "0"; }

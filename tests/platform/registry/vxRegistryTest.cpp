@@ -1,3 +1,5 @@
+// Tests of platform/registry/vxRegistry.h: registry access as the system's code
+// uses it: choose a root key, open one key at a time.
 #include "platform/registry/vxRegistry.h"
 
 #include <signal.h>

@@ -1,3 +1,5 @@
+// Tests of platform/text/vxCollation.h: the linguistic comparison of list
+// items: ICU's collator of the process locale.
 #include "platform/text/vxCollation.h"
 
 #include <gtest/gtest.h>

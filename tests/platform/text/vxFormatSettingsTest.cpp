@@ -1,6 +1,11 @@
+// Tests of platform/text/vxFormatSettings.h: the format settings: separators,
+// date and time formats and the names of months and days.
 #include "platform/text/vxFormatSettings.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/values/vxVariant.h"
+#include "support/vxScopedEnv.h"
 
 TEST(FormatSettings, German) {
   const TFormatSettings s = TFormatSettings::FromLocale("de_DE");
@@ -39,9 +44,14 @@ TEST(FormatSettings, RightToLeftMarksAreNoSeparators) {
   EXPECT_NE(s.DateSeparator, u'\u200F');
 }
 
-TEST(FormatSettings, ProcessSettingsAreSettable) {
-  TFormatSettings saved = FormatSettings();
-  FormatSettings().DecimalSeparator = u',';
-  EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
-  FormatSettings() = saved;
+// The process's settings are what the conversions use; a change lasts until
+// the guard puts the former settings back.
+TEST(FormatSettings, ProcessSettingsReachTheConversions) {
+  const char16_t before = FormatSettings().DecimalSeparator;
+  {
+    vxTest::TFormatSettingsGuard guard;
+    FormatSettings().DecimalSeparator = before == u',' ? u'.' : u',';
+    EXPECT_EQ(Variant(1.5).AsString(), before == u',' ? u"1.5" : u"1,5");
+  }
+  EXPECT_EQ(FormatSettings().DecimalSeparator, before);
 }

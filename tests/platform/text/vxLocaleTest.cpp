@@ -1,3 +1,4 @@
+// Tests of platform/text/vxLocale.h: locale identifiers.
 #include "platform/text/vxLocale.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/text/vxNumberText.h: reading decimal and integer number
+// texts exactly, and writing doubles as digits.
 #include "platform/text/vxNumberText.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +141,36 @@ TEST(NumberText, StrictIntegerConversion) {
       EXPECT_EQ(e.Message(), u"'" + ustring(text) + u"' ist kein gültiger Integerwert");
     }
   }
+}
+
+TEST(NumberText, DecimalDigitsOfADouble) {
+  struct Case {
+    double Value;
+    int Significant;
+    std::string Digits;
+    int Exponent;
+  };
+  const Case cases[] = {
+      {1500, 4, "1500", 3},
+      {0.1, 17, "10000000000000001", -1},
+      {0.1, 0, "1", -1},  // the shortest digits that read back
+      {9.995, 3, "999", 0},  // 9.995 is a little below, so it rounds down
+      {9.9996, 4, "1000", 1},  // rounding carries into a new digit
+      {5e-324, 0, "5", -324},
+      {1.7976931348623157e308, 0, "17976931348623157", 308},
+  };
+  for (const Case& c : cases) {
+    std::string digits;
+    int exponent = 99;
+    vxNumberText::DecimalDigits(c.Value, c.Significant, digits, exponent);
+    EXPECT_EQ(digits, c.Digits) << c.Value;
+    EXPECT_EQ(exponent, c.Exponent) << c.Value;
+  }
+}
+
+TEST(NumberText, GeneralTextIsThePrintfForm) {
+  EXPECT_EQ(vxNumberText::GeneralText(0.1, 17), "0.10000000000000001");
+  EXPECT_EQ(vxNumberText::GeneralText(1e20, 17), "1e+20");
+  EXPECT_EQ(vxNumberText::GeneralText(-2.5, 17), "-2.5");
+  EXPECT_EQ(vxNumberText::GeneralText(1234567, 3), "1.23e+06");
 }

@@ -1,3 +1,5 @@
+// Tests of platform/text/vxRegExpr.h: regular expressions over UTF-16 text, on
+// PCRE2's 16-bit library.
 #include "platform/text/vxRegExpr.h"
 
 #include <gtest/gtest.h>

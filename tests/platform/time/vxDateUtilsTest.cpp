@@ -1,6 +1,10 @@
+// Tests of platform/time/vxDateUtils.h: the runtime's date and time routines:
+// calendar arithmetic, encoding and decoding of date-times, time stamps.
 #include "platform/time/vxDateUtils.h"
 
 #include <gtest/gtest.h>
+
+#include "support/vxScopedEnv.h"
 
 #include <cmath>
 #include <ctime>
@@ -290,11 +294,9 @@ TEST(DateUtils, FormatDateTimePatterns) {
 }
 
 TEST(DateUtils, ProcessSettingsAreTheDefault) {
-  const TFormatSettings saved = FormatSettings();
-  FormatSettings() = GermanSettings();
+  const vxTest::TFormatSettingsGuard german(GermanSettings());
   EXPECT_EQ(FormatDateTime(u"ddddd", EncodeDate(2024, 3, 5)), u"05.03.2024");
   EXPECT_EQ(StrToDate(u"05.03.2024"), EncodeDate(2024, 3, 5));
-  FormatSettings() = saved;
 }
 
 TEST(DateUtils, ReadingDatesBySettings) {

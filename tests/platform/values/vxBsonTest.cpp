@@ -1,3 +1,5 @@
+// Tests of platform/values/vxBson.h: a BSON value: one value of the kinds BSON
+// documents hold, with value semantics.
 #include "platform/values/vxBson.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/values/vxFloatFormat.h: the runtime's general number
+// format, used wherever a number becomes text "as the platform writes it".
 #include "platform/values/vxFloatFormat.h"
 
 #include <gtest/gtest.h>

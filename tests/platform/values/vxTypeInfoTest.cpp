@@ -1,3 +1,5 @@
+// Tests of platform/values/vxTypeInfo.h: explicit run-time descriptions of set
+// types, for the routines that write a set as text and read it back.
 #include "platform/values/vxTypeInfo.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Tests of platform/values/vxVariant.h: Variant: a value whose kind is known
+// only at run time, tagged with a 16-bit type code.
 #include "platform/values/vxVariant.h"
 
 #include <gtest/gtest.h>

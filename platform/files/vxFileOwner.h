@@ -1,0 +1,30 @@
+// What the file-system layer knows beyond sizes and the two settable times:
+// a creation time kept by ourselves (Linux cannot set the birth time) and
+// the account that owns a file.
+//
+// The creation time is kept in the extended attribute "user.vx.btime" as the
+// decimal count of nanoseconds since 1970-01-01 UTC; reading prefers it to
+// the birth time that statx reports, and that to the nearest fact there is
+// (see TSearchRec::CreationTime).
+#pragma once
+
+#include "platform/files/vxFileSystem.h"
+
+namespace vxFileSystem {
+
+// The name of the extended attribute holding a creation time set by us.
+inline constexpr const char* CreationTimeAttribute = "user.vx.btime";
+
+// Records Time as the creation time of Path (a symbolic link is followed).
+// False when Path names nothing or its file system takes no user attributes
+// (errno ENOTSUP), or the caller may not change the file.
+bool SetCreationTime(const ustring& Path, TFileTime Time);
+// The creation time of Path: the recorded one, else the statx birth time,
+// else the nearest fact. False when Path names nothing.
+bool GetCreationTime(const ustring& Path, TFileTime& Time);
+
+// The account name of Path's owner (getpwuid_r); an owner without an
+// account entry gives its numeric id as text. False when Path names nothing.
+bool GetFileOwnerName(const ustring& Path, ustring& UserName);
+
+}  // namespace vxFileSystem

@@ -1,0 +1,26 @@
+// Tests of platform/mail/vxMailAddress.h: the composer's normalising refuses
+// mailboxes a header field would carry wrongly.
+#include "platform/mail/vxMailAddress.h"
+
+#include <gtest/gtest.h>
+
+#include "support/vxRaisedMessage.h"
+
+namespace {
+
+TEST(MailAddress, UnwritableMailboxesAreRefused) {
+  // Found by the address fuzzer: a stray quote and ">" in a leniently read
+  // mailbox were written as "<john@l\"@z>>", which read back one ">" longer.
+  const TMailAddressList read = ParseAddressList("postmas\"Doe, John\" <john@l\"@z>");
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(vxTest::RaisedMessage([&] { vxMailAddress::Normalise(read[0]); }),
+            "invalid mail address 'john@l\"@z>'");
+  for (const char16_t* box : {u"a>b@x", u"\"open@x", u"a b@x"})
+    EXPECT_THROW(vxMailAddress::Normalise({u"", box}), EMailAddressError) << std::u16string(box).size();
+  // What may stand in a quoted local part stays.
+  const TMailAddress quoted = vxMailAddress::Normalise({u"", u"\"a <b> c\"@x"});
+  EXPECT_EQ(quoted.Address, u"\"a <b> c\"@x");
+  EXPECT_EQ(ParseAddressList(FormatAddress({u"Name", quoted.Address})).at(0).Address, quoted.Address);
+}
+
+}  // namespace
