@@ -27,6 +27,10 @@ class TvxObjectHashList : public THashedStringList {
   bool OwnObjects() const { return FOwnObjects; }
   void SetOwnObjects(bool Value) { FOwnObjects = Value; }
 
+  // The list's own access by index stays reachable beside the keyed forms.
+  using THashedStringList::Get;
+  using THashedStringList::Put;
+
   // With DestroyInstance, Remove(Key) first; then the entry is appended.
   void Put(const ustring& Key, TObject* Value, bool DestroyInstance);
   TObject* Get(const ustring& Key) const;
@@ -51,8 +55,6 @@ class TvxObjectHashList : public THashedStringList {
   // an ordinal outside the enumeration. DATE raises the platform's date
   // error for an item that is not a date.
   bool SortW(TSORT_TYPE SortType);
-
-  using THashedStringList::Get;
 
  private:
   bool FOwnObjects = false;
