@@ -138,6 +138,24 @@ std::vector<TParameterMark> ScanParameters(const ustring& Sql) {
   return marks;
 }
 
+ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names) {
+  Names.clear();
+  ustring text;
+  size_t from = 0;
+  for (const auto& mark : ScanParameters(Sql)) {
+    const ustring upper = vxCaseMap::Upper(mark.Name);
+    size_t number = 0;
+    while (number < Names.size() && Names[number] != upper) ++number;
+    if (number == Names.size()) Names.push_back(upper);
+    text.append(Sql, from, mark.Position - from);
+    text += Mark;
+    text += Utf8ToWide(std::to_string(number + 1));
+    from = mark.Position + mark.Length;
+  }
+  text.append(Sql, from);
+  return text;
+}
+
 std::string DateTimeToStorageText(TDateTime Value) {
   int y, mo, d, h, mi, s, ms;
   vxRuntime::DecodeDateTime(Value, y, mo, d, h, mi, s, ms);

@@ -64,6 +64,10 @@ struct TParameterMark {
 // identifiers, comments and "::" casts are skipped.
 std::vector<TParameterMark> ScanParameters(const ustring& Sql);
 
+// Sql with every ":NAME" written as Mark + its number (one number per
+// distinct name, from 1); Names gets the upper-cased names in number order.
+ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names);
+
 // A value as the text both backends store for a date-time:
 // "YYYY-MM-DD HH:MM:SS.zzz", which sorts and compares as the dates do.
 std::string DateTimeToStorageText(TDateTime Value);

@@ -304,21 +304,8 @@ class TPostgreSQLConnection final : public TDataConnection {
 
   int64_t Run(const ustring& Sql, const TDataParams& Params, int32_t TimeoutSeconds, TDataResult* Result) {
     if (!FConn) throw EDatabaseError("the database connection is not open");
-    const std::vector<TParameterMark> marks = ScanParameters(Sql);
     std::vector<ustring> names;
-    ustring text;
-    size_t from = 0;
-    for (const auto& mark : marks) {
-      const ustring upper = vxCaseMap::Upper(mark.Name);
-      size_t number = 0;
-      while (number < names.size() && names[number] != upper) ++number;
-      if (number == names.size()) names.push_back(upper);
-      text.append(Sql, from, mark.Position - from);
-      text += u'$';
-      text += Utf8ToWide(std::to_string(number + 1));
-      from = mark.Position + mark.Length;
-    }
-    text.append(Sql, from);
+    ustring text = NumberParameters(Sql, u'$', names);
     text = RewriteLimit(text);
 
     std::vector<std::optional<std::string>> values(names.size());

@@ -189,21 +189,8 @@ class TSQLiteConnection final : public TDataConnection {
   int64_t Run(const ustring& Sql, const TDataParams& Params, int32_t TimeoutSeconds, TDataResult* Result) {
     if (!FDb) throw EDatabaseError("the database connection is not open");
     // ":NAME" becomes "?N"; one number per distinct name.
-    const std::vector<TParameterMark> marks = ScanParameters(Sql);
     std::vector<ustring> names;
-    ustring text;
-    size_t from = 0;
-    for (const auto& mark : marks) {
-      const ustring upper = vxCaseMap::Upper(mark.Name);
-      size_t number = 0;
-      while (number < names.size() && names[number] != upper) ++number;
-      if (number == names.size()) names.push_back(upper);
-      text.append(Sql, from, mark.Position - from);
-      text += u'?';
-      text += Utf8ToWide(std::to_string(number + 1));
-      from = mark.Position + mark.Length;
-    }
-    text.append(Sql, from);
+    const ustring text = NumberParameters(Sql, u'?', names);
 
     std::optional<Clock::time_point> deadline;
     if (TimeoutSeconds > 0) deadline = Clock::now() + std::chrono::seconds(TimeoutSeconds);

@@ -2,7 +2,6 @@
 #include "platform/mail/vxMime.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <ctime>
 #include <random>
