@@ -192,8 +192,10 @@ class TAddressParser {
   }
 };
 
-// A display name needs quotes when it holds anything but atoms and blanks.
+// A display name needs quotes when it holds anything but atoms and single
+// blanks between them (a reader joins the words of a phrase by one blank).
 bool NeedsQuotes(std::u16string_view name) {
+  if (name.find(u"  ") != std::u16string_view::npos || name.front() == u' ' || name.back() == u' ') return true;
   return std::any_of(name.begin(), name.end(), [](char16_t c) {
     const bool alnum = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
     return c < 128 && !alnum &&
@@ -275,7 +277,13 @@ TMailAddress Normalise(const TMailAddress& given) {
       result.Address = parsed.front().Address;
     }
   }
-  if (!controlFree || !IsWritableMailbox(result.Address)) {
+  // What is written must read back as the same mailbox ('a@"b"' or 'a,b@c'
+  // would come back as two); such a mailbox is refused, not sent.
+  const auto readsBack = [&] {
+    const TMailAddressList back = ParseAddressList(FormatAddress({{}, result.Address}));
+    return back.size() == 1 && back.front().Address == result.Address;
+  };
+  if (!controlFree || !IsWritableMailbox(result.Address) || (!result.Address.empty() && !readsBack())) {
     std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
     std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
     throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());

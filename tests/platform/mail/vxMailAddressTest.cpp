@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/vxCodePage.h"
 #include "support/vxRaisedMessage.h"
 
 namespace {
@@ -17,6 +18,10 @@ TEST(MailAddress, UnwritableMailboxesAreRefused) {
             "invalid mail address 'john@l\"@z>'");
   for (const char16_t* box : {u"a>b@x", u"\"open@x", u"a b@x"})
     EXPECT_THROW(vxMailAddress::Normalise({u"", box}), EMailAddressError) << std::u16string(box).size();
+  // A mailbox that would read back as another (a quote in the domain, a
+  // comma outside quotes) is refused rather than written.
+  for (const char16_t* box : {u"a@\"b\"", u"a@b\"c\"", u"a,b@c", u"\"a\"@@z"})
+    EXPECT_THROW(vxMailAddress::Normalise({u"", box}), EMailAddressError) << WideToUtf8(box);
   // What may stand in a quoted local part stays.
   const TMailAddress quoted = vxMailAddress::Normalise({u"", u"\"a <b> c\"@x"});
   EXPECT_EQ(quoted.Address, u"\"a <b> c\"@x");
