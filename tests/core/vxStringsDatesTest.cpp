@@ -53,6 +53,8 @@ TEST(TvxStringsDates, GetAllDatesFindsByCountry) {
       // "mai." is replaced whole (the longest name standing there).
       {u"1. Mai. 2020", u"de", true, {u"1.05.2020"}},
       {u"24-déc.-2020", u"de", true, {u"24-12-2020"}},
+      // French numbers carry no dot, so the dot behind the name is gone.
+      {u"24.déc.2020", u"de", true, {u"24.122020"}},
       // "us" puts the year first.
       {u"Stand 2020-03-15", u"us", false, {u"2020-03-15"}},
       {u"15.03.2020", u"us", false, {u"15.03.20"}},  // piece 2 takes it, not piece 1
