@@ -230,13 +230,20 @@ bool IsWritableMailbox(std::u16string_view box) {
   return !quoted;  // an unterminated quote would swallow the closing bracket
 }
 
+// Whether the mailbox written bare reads back as itself ('a@"b"', 'a,b@c'
+// or 'a@b@c' would come back as two).
+bool BareReadsBack(const std::string& box) {
+  const TMailAddressList back = TAddressParser(box).ParseList();
+  return back.size() == 1 && WideToUtf8(back.front().Address) == box;
+}
+
 }  // namespace
 
 TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressParser(rawValue).ParseList(); }
 
 std::string FormatAddress(const TMailAddress& address) {
   const std::string box = WideToUtf8(address.Address);
-  if (address.Name.empty() || address.Name == address.Address) return box;
+  if (address.Name.empty() || address.Name == address.Address) return BareReadsBack(box) ? box : "<" + box + ">";
   // Encoded words for text outside printable ASCII, for runs too long to
   // fold and for text that would read back as an encoded word.
   std::string name = EncodeHeaderText(address.Name);
@@ -277,13 +284,10 @@ TMailAddress Normalise(const TMailAddress& given) {
       result.Address = parsed.front().Address;
     }
   }
-  // What is written must read back as the same mailbox ('a@"b"' or 'a,b@c'
-  // would come back as two); such a mailbox is refused, not sent.
-  const auto readsBack = [&] {
-    const TMailAddressList back = ParseAddressList(FormatAddress({{}, result.Address}));
-    return back.size() == 1 && back.front().Address == result.Address;
-  };
-  if (!controlFree || !IsWritableMailbox(result.Address) || (!result.Address.empty() && !readsBack())) {
+  // A mailbox that would not read back as itself written bare is no mailbox
+  // a server takes either: refused, not sent.
+  if (!controlFree || !IsWritableMailbox(result.Address) ||
+      (!result.Address.empty() && !BareReadsBack(WideToUtf8(result.Address)))) {
     std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
     std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
     throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());

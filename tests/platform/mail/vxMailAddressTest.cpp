@@ -29,3 +29,21 @@ TEST(MailAddress, UnwritableMailboxesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by the header fuzzer: a leniently read mailbox with two "@" was
+// written bare and read back as two addresses. A mailbox that would not
+// read back bare is written in angle brackets.
+TEST(MailAddress, WrittenListsReadBackAsTheSameMailboxes) {
+  const std::string field = "=?.tf-8?BJ?3C <j@o@ox.rg>om ,ec, <j@z.deck@y.orC>";
+  const TMailAddressList read = ParseAddressList(field);
+  ASSERT_EQ(read.size(), 4u);
+  const TMailAddressList again = ParseAddressList(FormatAddressList(read));
+  ASSERT_EQ(again.size(), read.size()) << FormatAddressList(read);
+  for (size_t i = 0; i < read.size(); ++i) EXPECT_EQ(again[i].Address, read[i].Address) << i;
+  EXPECT_EQ(FormatAddress({u"", u"j@z.deck@y.orC"}), "<j@z.deck@y.orC>");
+  EXPECT_EQ(FormatAddress({u"", u"a@b.org"}), "a@b.org");
+}
+
+}  // namespace
