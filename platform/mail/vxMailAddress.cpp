@@ -214,6 +214,7 @@ bool IsControl(char16_t c) { return c < 32 || c == 127; }
 // local part, and no quote left open.
 bool IsWritableMailbox(std::u16string_view box) {
   bool quoted = false;
+  bool literal = false;  // inside a domain literal ("[1.2.3.4]")
   for (size_t i = 0; i < box.size(); ++i) {
     const char16_t c = box[i];
     if (IsControl(c)) return false;
@@ -222,12 +223,15 @@ bool IsWritableMailbox(std::u16string_view box) {
       ++i;
     } else if (c == u'"') {
       quoted = !quoted;
+    } else if (!quoted && (c == u'[' || c == u']')) {
+      literal = c == u'[';
     } else if (!quoted && (c == u' ' || c == u'<' || c == u'>')) {
       // An angle bracket would end or open the angle address it is written in.
       return false;
     }
   }
-  return !quoted;  // an unterminated quote would swallow the closing bracket
+  // An unterminated quote or domain literal would swallow the closing bracket.
+  return !quoted && !literal;
 }
 
 // Whether the mailbox written bare reads back as itself ('a@"b"', 'a,b@c'

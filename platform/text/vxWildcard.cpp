@@ -17,8 +17,6 @@
 #include "platform/text/vxWildcard.h"
 
 #include <algorithm>
-#include <functional>
-#include <memory>
 #include <unordered_map>
 
 namespace vxWildcard {
@@ -44,8 +42,8 @@ struct TMatcher::TCompiled {
   size_t Words = 0;
   bool Exact = true;          // units only: a plain string search does
   bool NothingOnly = true;    // may match the empty run (every sign may)
-  std::u16string Units;       // the piece, when Exact
-  std::unique_ptr<std::boyer_moore_searcher<std::u16string::const_iterator>> Searcher;
+  std::u16string Units;       // the piece, when Exact and long
+  std::vector<uint32_t> Border;  // Units' longest proper border of each prefix (Knuth-Morris-Pratt)
   TBits Any, ButDot, DotEnd;  // bit j: sign j is of that kind
   TBits AtDot, AtEnd;         // the signs that match nothing at a dot, at the end
   // The states j whose sign j is that unit: a bit row for units frequent in
@@ -85,8 +83,12 @@ struct TMatcher::TCompiled {
     }
     if (Exact && Words > 1) {
       Units.assign(piece.begin(), piece.end());
-      Searcher = std::make_unique<std::boyer_moore_searcher<std::u16string::const_iterator>>(Units.begin(),
-                                                                                              Units.end());
+      Border.assign(Length, 0);
+      for (size_t j = 1, k = 0; j < Length; ++j) {
+        while (k > 0 && Units[j] != Units[k]) k = Border[k - 1];
+        if (Units[j] == Units[k]) ++k;
+        Border[j] = static_cast<uint32_t>(k);
+      }
     }
   }
 
@@ -106,8 +108,7 @@ struct TMatcher::TCompiled {
   }
 
   // One text unit taken: the states whose sign takes it move one on.
-  void Step(TBits& live, char16_t unit) const {
-    TBits next(Words);
+  void Step(TBits& live, TBits& next, char16_t unit) const {
     const TBits& kind = unit == u'.' ? DotEnd : ButDot;
     for (size_t w = 0; w < Words; ++w) next[w] = live[w] & (Any[w] | kind[w]);
     if (auto row = Rows.find(unit); row != Rows.end()) {
@@ -130,8 +131,8 @@ struct TMatcher::TCompiled {
   size_t FirstEnd(std::u16string_view text, size_t From, size_t Until, bool AtTextEnd, size_t MinEnd,
                   bool EndOnly) const {
     const size_t n = text.size();
-    if (Searcher) return FirstExactEnd(text, From, Until, AtTextEnd, EndOnly ? n : MinEnd, EndOnly);
-    TBits live(Words, 0);
+    if (!Units.empty()) return FirstExactEnd(text, From, Until, AtTextEnd, EndOnly ? n : MinEnd, EndOnly);
+    TBits live(Words, 0), next(Words, 0);
     for (size_t p = From; p <= n; ++p) {
       if (p > Until && !AnyBit(live)) {
         if (!AtTextEnd || p == n + 1) return none;
@@ -144,7 +145,7 @@ struct TMatcher::TCompiled {
         SkipRuns(live, AtDot);
       if (TestBit(live, Length) && p >= MinEnd && (!EndOnly || p == n)) return p;
       if (p == n) break;
-      Step(live, text[p]);
+      Step(live, next, text[p]);
     }
     return none;
   }
@@ -158,11 +159,13 @@ struct TMatcher::TCompiled {
     size_t start = std::max(From, MinEnd > Length ? MinEnd - Length : 0);
     if (EndOnly) start = std::max(start, n - Length);
     if (start > lastStart) return none;
-    const std::u16string_view rest = text.substr(start, lastStart + Length - start);
-    const auto hit = (*Searcher)(rest.begin(), rest.end()).first;
-    if (hit == rest.end()) return none;
-    const size_t end = start + static_cast<size_t>(hit - rest.begin()) + Length;
-    return EndOnly && end != n ? none : end;
+    // The first place the piece ends, in time linear in text and piece.
+    for (size_t p = start, k = 0; p < lastStart + Length; ++p) {
+      while (k > 0 && text[p] != Units[k]) k = Border[k - 1];
+      if (text[p] == Units[k]) ++k;
+      if (k == Length) return EndOnly && p + 1 != n ? none : p + 1;
+    }
+    return none;
   }
 };
 

@@ -533,6 +533,11 @@ TEST(TypedValues, StampTextsReadBackAsTheSameDate) {
     EXPECT_EQ(written, r.Written) << WideToUtf8(r.Stamp);
     EXPECT_EQ(VarToStrExt(StrToVarExt(written, varDate)), written) << WideToUtf8(r.Stamp);
   }
+  // Day 0 is no stamp: reading it fails and gives null, written as the
+  // empty text, which reads as a date as day 0 of the calendar (found by
+  // the typed text fuzzer; the stable text is the date's).
+  EXPECT_EQ(StrToVarExt(u"0#0#5", varDate).VarType(), varNull);
+  EXPECT_EQ(VarToStrExt(StrToVarExt(u"", varDate)), u"1899-12-30");
 }
 
 TEST(TypedValues, JsonDateTextsReadBack) {

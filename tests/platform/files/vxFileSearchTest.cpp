@@ -289,6 +289,15 @@ TEST(FileMask, LongMasksWithAllSigns) {
     EXPECT_EQ(MatchesMask(name, mask), ReferenceMatch(name, mask)) << WideToUtf8(mask.substr(0, 12));
   }
   EXPECT_FALSE(MatchesMask(as + u".b", u"*."));
+  // Found by the wildcard fuzzer: a long mask of letters only took time
+  // growing with the square of its length before the search began.
+  ustring plainMask, plainName;
+  while (plainMask.size() < 30000) plainMask += u"..txt";
+  while (plainName.size() < 30000) plainName += u"file.name.txt";
+  EXPECT_FALSE(MatchesMask(plainName, plainMask));
+  EXPECT_TRUE(MatchesMask(u"x" + plainMask, u"*" + plainMask));
+  EXPECT_FALSE(MatchesMask(plainMask + u"x", u"*" + plainMask));
+  EXPECT_TRUE(MatchesMask(plainMask + u"x" + plainMask, u"*" + plainMask + u"*"));
 }
 
 // Pieces longer than one machine word of signs, on names made to fit them

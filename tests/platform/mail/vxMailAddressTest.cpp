@@ -36,14 +36,41 @@ namespace {
 // written bare and read back as two addresses. A mailbox that would not
 // read back bare is written in angle brackets.
 TEST(MailAddress, WrittenListsReadBackAsTheSameMailboxes) {
-  const std::string field = "=?.tf-8?BJ?3C <j@o@ox.rg>om ,ec, <j@z.deck@y.orC>";
-  const TMailAddressList read = ParseAddressList(field);
-  ASSERT_EQ(read.size(), 4u);
-  const TMailAddressList again = ParseAddressList(FormatAddressList(read));
-  ASSERT_EQ(again.size(), read.size()) << FormatAddressList(read);
-  for (size_t i = 0; i < read.size(); ++i) EXPECT_EQ(again[i].Address, read[i].Address) << i;
+  for (const std::string field : {"=?.tf-8?BJ?3C <j@o@ox.rg>om ,ec, <j@z.deck@y.orC>", "\\<@@all"}) {
+    const TMailAddressList read = ParseAddressList(field);
+    ASSERT_FALSE(read.empty()) << field;
+    const TMailAddressList again = ParseAddressList(FormatAddressList(read));
+    ASSERT_EQ(again.size(), read.size()) << FormatAddressList(read);
+    for (size_t i = 0; i < read.size(); ++i) EXPECT_EQ(again[i].Address, read[i].Address) << i;
+  }
   EXPECT_EQ(FormatAddress({u"", u"j@z.deck@y.orC"}), "<j@z.deck@y.orC>");
   EXPECT_EQ(FormatAddress({u"", u"a@b.org"}), "a@b.org");
+}
+
+// Found by the address fuzzer: a domain literal left open swallowed the
+// closing angle bracket when written. Every mailbox the composer accepts
+// from these fields reads back as itself.
+TEST(MailAddress, AcceptedMailboxesReadBack) {
+  const std::string fields[] = {
+      std::string("\"Doe, John\" <john@example.[en?\xff\xff"),
+      std::string("team: a\xff\xff\xff\xffteam: a@xteam(costooe, Jtooe, J\0ohn\" <<j\0\0\0j\0\0\0\0\0\0oer)q[uot", 70),
+  };
+  for (const std::string& field : fields) {
+    for (const TMailAddress& address : ParseAddressList(field)) {
+      TMailAddress clean;
+      try {
+        clean = vxMailAddress::Normalise(address);
+      } catch (const EMailAddressError&) {
+        continue;
+      }
+      if (clean.Address.empty()) continue;
+      const TMailAddressList back = ParseAddressList(FormatAddress(clean));
+      ASSERT_EQ(back.size(), 1u) << FormatAddress(clean);
+      EXPECT_EQ(back[0].Address, clean.Address) << FormatAddress(clean);
+    }
+  }
+  EXPECT_THROW(vxMailAddress::Normalise({u"", u"john@example.[1.2"}), EMailAddressError);
+  EXPECT_EQ(vxMailAddress::Normalise({u"", u"john@[1.2.3.4]"}).Address, u"john@[1.2.3.4]");
 }
 
 }  // namespace
