@@ -33,6 +33,10 @@
 #include "support/vxTestTempDir.h"
 #include "support/vxXvfb.h"
 
+// Under LeakSanitizer: what D-Bus and fontconfig keep for the process's life
+// once Qt has used them is not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libfontconfig.so\n"; }
+
 namespace {
 
 // Runs the event loop until Condition holds (checked every 10 ms), at most
