@@ -36,7 +36,12 @@ namespace {
 // written bare and read back as two addresses. A mailbox that would not
 // read back bare is written in angle brackets.
 TEST(MailAddress, WrittenListsReadBackAsTheSameMailboxes) {
-  for (const std::string field : {"=?.tf-8?BJ?3C <j@o@ox.rg>om ,ec, <j@z.deck@y.orC>", "\\<@@all"}) {
+  const std::string fields[] = {
+      std::string("\\<@@all", 7),
+      std::string("=?\xe5tf-8?BJ?3C <j@o@ox.rg>om ,ec, <j@z.deck@y.orC>", 49),
+      std::string("comment) k@z0org, @@g: a@b,ufut,,,,@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@: a@b,@@ok@ <\x00\x03\x00\x01\x00\x00k@z0org, @@g: a@b,,,,,,,,,@@@@@@@@@@@@@@@@@@@@@@@@@@@,,@z.de>", 149),
+  };
+  for (const std::string& field : fields) {
     const TMailAddressList read = ParseAddressList(field);
     ASSERT_FALSE(read.empty()) << field;
     const TMailAddressList again = ParseAddressList(FormatAddressList(read));
@@ -52,8 +57,12 @@ TEST(MailAddress, WrittenListsReadBackAsTheSameMailboxes) {
 // from these fields reads back as itself.
 TEST(MailAddress, AcceptedMailboxesReadBack) {
   const std::string fields[] = {
-      std::string("\"Doe, John\" <john@example.[en?\xff\xff"),
-      std::string("team: a\xff\xff\xff\xffteam: a@xteam(costooe, Jtooe, J\0ohn\" <<j\0\0\0j\0\0\0\0\0\0oer)q[uot", 70),
+      std::string("\"D\xfe\x80ol\x00\x00\x00, John\" <john@eple.com>, =?UTF-9?Q?JMC3=B+Crgen?= <j@x.o\x00\x00\x00\x00\x00[ ", 72),
+      std::string("team: a@\"Doe- John\" <x\x00\x00t\x0a\x00tea@x\xff" "ccc\xff\xff\xff[ohnampl(ehn@\xff\xff", 54),
+      std::string(",winb`dows<@tb`\xff\x0f" "54[tf\xbd" "8", 24),
+      std::string("team: a\xff\xff\xff\xffteam: a@xteam(costooe, Jtooe, J\x00ohn\" <<j\x00\x00\x00j\x00\x00\x00\x00\x00\x00oer)q[uot", 70),
+      std::string("\"Doe, John\" <john@example.[en?\xff\xff", 32),
+      std::string("t\x9a* utf9:taa\x00\x00\x00\x00\x00m:a\"Doe, J\x00m:am:\xff\xff\xff\" < (comj\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00 a@,)@\xff\xff\xff\xff[@,)@ ", 82),
   };
   for (const std::string& field : fields) {
     for (const TMailAddress& address : ParseAddressList(field)) {
