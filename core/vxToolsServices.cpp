@@ -63,12 +63,12 @@ T Read(const T& slot) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      throw EInOutError("Datei nicht gefunden", error);
+      throw EInOutError("File not found", error);
     case EACCES:
     case EPERM:
-      throw EInOutError("Dateizugriff verweigert", error);
+      throw EInOutError("File access denied", error);
     default:
-      throw EInOutError("E/A-Fehler " + std::to_string(error), error);
+      throw EInOutError("I/O error " + std::to_string(error), error);
   }
 }
 

@@ -99,10 +99,10 @@ TEST_F(NetFilesTest, ServicesPortOfTheSystemFile) {
 }
 
 TEST_F(NetFilesTest, ReadersRaiseAnInputOutputErrorForAMissingFile) {
-  EXPECT_EQ(vxTest::RaisedMessage([] { GetServicesPort(u"http"); }), "Datei nicht gefunden");
+  EXPECT_EQ(vxTest::RaisedMessage([] { GetServicesPort(u"http"); }), "File not found");
   EXPECT_THROW(GetServicesPort(u"http"), EInOutError);
   ustring address = u"kept";
-  EXPECT_EQ(vxTest::RaisedMessage([&] { GetHostSettings(u"localhost", address); }), "Datei nicht gefunden");
+  EXPECT_EQ(vxTest::RaisedMessage([&] { GetHostSettings(u"localhost", address); }), "File not found");
   EXPECT_EQ(address, u"kept");
   std::filesystem::create_directory(Services());  // a folder cannot be read as a file
   EXPECT_THROW(GetServicesPort(u"http"), EInOutError);
