@@ -127,6 +127,20 @@ TEST_F(StylerTest, WithoutStyleFileTheDefaultsStandAndUpdateOnlyPreparesForms) {
   EXPECT_EQ(styled.Form.property("Scaled"), QVariant(false));
 }
 
+TEST_F(StylerTest, FirstActivationRunsUpdateOnce) {
+  vxStyler::Initialize();
+  TStyledForm styled;
+  auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  ASSERT_NE(application, nullptr);
+  Q_EMIT application->applicationStateChanged(Qt::ApplicationInactive);
+  EXPECT_FALSE(styled.Form.property("DoubleBuffered").isValid());
+  Q_EMIT application->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_EQ(styled.Form.property("DoubleBuffered"), QVariant(true));
+  styled.Form.setProperty("DoubleBuffered", QVariant());
+  Q_EMIT application->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_FALSE(styled.Form.property("DoubleBuffered").isValid());
+}
+
 TEST_F(StylerTest, StyleFileSetsFontSizeDeltaAndPreservedFonts) {
   WriteStyle({{u"FontName", Variant(ustring(u"Tahoma"))},
               {u"FontSize", Variant(int32_t{9})},
