@@ -1,13 +1,6 @@
 // Command 800 as a host calls it: the export library loads the user-
 // interface library beside it and shows the dialog on the test's own
 // application object; the test works the dialog from inside its loop.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -24,6 +17,7 @@
 #include "support/vxRunProgram.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxSmtpTestServer.h"
+#include "support/vxXvfb.h"
 #include "tests/plugin/ui/vxDialogTestSupport.h"
 #include "tests/plugin/vxExportLibrary.h"
 #include "tests/plugin/vxReceivedMail.h"
@@ -153,65 +147,12 @@ TEST(ConfigureCommand, TestMailFromTheDialogReachesTheServer) {
   EXPECT_EQ(TReceivedMail(messages[0].Content).HeaderUtf8("Subject"), "[TEST] SMTP export");
 }
 
-namespace {
-
-// A virtual X server on a display number of its own choosing, for one test.
-class TXvfb {
- public:
-  TXvfb() {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
-                                     "800x600x24"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (spawned != 0) {
-      FPid = -1;
-      close(fds[0]);
-      return;
-    }
-    // The server writes its display number once it accepts connections.
-    std::string number;
-    pollfd wait{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) FDisplay = ":" + number;
-  }
-  ~TXvfb() {
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      int status = 0;
-      waitpid(FPid, &status, 0);
-    }
-  }
-  TXvfb(const TXvfb&) = delete;
-  TXvfb& operator=(const TXvfb&) = delete;
-  // Empty when no server could be started.
-  const std::string& Display() const { return FDisplay; }
-
- private:
-  pid_t FPid = -1;
-  std::string FDisplay;
-};
-
-}  // namespace
-
 // The whole road on a real X display: the host has no application object,
 // the user-interface library makes one on the X platform, shows the dialog,
 // hands back the string after OK and ends the application at unload.
 TEST(ConfigureCommand, OnAnXDisplayTheLibraryMakesItsOwnApplication) {
-  TXvfb server;
-  if (server.Display().empty()) GTEST_SKIP() << "no virtual X server (Xvfb) could be started";
+  vxTest::TXvfbServer server(800, 600);
+  if (!server.Running()) GTEST_SKIP() << "no virtual X server: " << server.Failure();
   vxTest::TScopedEnv display("DISPLAY", server.Display());
   vxTest::TScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
   vxTest::TScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
