@@ -588,12 +588,18 @@ int TStringListT<Ch>::CompareItems(view_type S1, view_type S2) const {
 
 template <class Ch>
 int32_t TStringListT<Ch>::Add(string_type S) {
-  return AddObject(std::move(S), nullptr);
+  return AddItem(S, nullptr);
 }
 
 template <class Ch>
 int32_t TStringListT<Ch>::AddObject(string_type S, TObject* AObject) {
-  int32_t index = GetCount();
+  return AddItem(S, AObject);
+}
+
+// Add and AddObject share this; S is moved only into its slot.
+template <class Ch>
+int32_t TStringListT<Ch>::AddItem(string_type& S, TObject* AObject) {
+  auto index = static_cast<int32_t>(FList.size());
   if (FSorted && Find(S, index)) {
     switch (FDuplicates) {
       case dupIgnore: return index;
@@ -618,11 +624,13 @@ void TStringListT<Ch>::InsertObject(int32_t Index, string_type S, TObject* AObje
 }
 
 template <class Ch>
-void TStringListT<Ch>::InsertItemAt(int32_t Index, string_type S, TObject* AObject) {
+void TStringListT<Ch>::InsertItemAt(int32_t Index, string_type&& S, TObject* AObject) {
   NotifyChanging();
-  if (Index < 0 || Index > GetCount()) Base::ListIndexError(Index);
-  if (GetCount() == FCapacity) GrowCapacity();
-  FList.insert(FList.begin() + Index, TStringItemT<Ch>{std::move(S), AObject});
+  const size_t count = FList.size();
+  if (Index < 0 || static_cast<size_t>(Index) > count) Base::ListIndexError(Index);
+  if (count == static_cast<size_t>(FCapacity)) GrowCapacity();
+  // Built in its slot: the text is moved once (appending, the common case).
+  FList.emplace(FList.begin() + Index, std::move(S), AObject);
   NotifyChanged();
 }
 
