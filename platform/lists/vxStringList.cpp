@@ -392,8 +392,13 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
     };
     skipBlanks();
     while (i < n) {
-      string_type item;
-      if (Value[i] == quote) {
+      if (Value[i] != quote) {
+        // An unquoted item is made right where Add takes it.
+        const size_t start = i;
+        while (i < n && !IsBlank(Value[i]) && Value[i] != delimiter) ++i;
+        Add(string_type(Value.substr(start, i - start)));
+      } else {
+        string_type item;
         // Up to the next quote that is not doubled; an unterminated item
         // runs to the end.
         ++i;
@@ -410,12 +415,8 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
             break;
           }
         }
-      } else {
-        const size_t start = i;
-        while (i < n && !IsBlank(Value[i]) && Value[i] != delimiter) ++i;
-        item.assign(Value.substr(start, i - start));
+        Add(std::move(item));
       }
-      Add(std::move(item));
       skipBlanks();
       if (i < n && Value[i] == delimiter) {
         if (i + 1 == n) Add({});
@@ -627,11 +628,21 @@ template <class Ch>
 void TStringListT<Ch>::InsertItemAt(int32_t Index, string_type&& S, TObject* AObject) {
   NotifyChanging();
   const size_t count = FList.size();
+  // Appending within the capacity (the common case) is kept short, so that
+  // it is built into Add; the text is moved once, into its slot.
+  if (static_cast<size_t>(Index) == count && count < static_cast<size_t>(FCapacity)) [[likely]]
+    FList.emplace_back(std::move(S), AObject);
+  else
+    PlaceItem(Index, std::move(S), AObject);
+  NotifyChanged();
+}
+
+template <class Ch>
+void TStringListT<Ch>::PlaceItem(int32_t Index, string_type&& S, TObject* AObject) {
+  const size_t count = FList.size();
   if (Index < 0 || static_cast<size_t>(Index) > count) Base::ListIndexError(Index);
   if (count == static_cast<size_t>(FCapacity)) GrowCapacity();
-  // Built in its slot: the text is moved once (appending, the common case).
   FList.emplace(FList.begin() + Index, std::move(S), AObject);
-  NotifyChanged();
 }
 
 template <class Ch>

@@ -272,6 +272,8 @@ class TStringListT : public TStringsT<Ch> {
 
  private:
   int32_t AddItem(string_type& S, TObject* AObject);
+  // InsertItemAt's other cases: an index to check, growth, a place inside.
+  [[gnu::noinline]] void PlaceItem(int32_t Index, string_type&& S, TObject* AObject);
   void CheckIndex(int32_t Index) const;
   void GrowCapacity();
   static int CompareStrings(TStringListT& List, int32_t Index1, int32_t Index2);
