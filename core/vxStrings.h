@@ -2,8 +2,10 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsAbbrev.h"
 #include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
+#include "core/vxStringsDecode.h"
 #include "core/vxStringsEscape.h"
 #include "core/vxStringsIds.h"
 #include "core/vxStringsLists.h"
