@@ -3,11 +3,11 @@
 
 #include "core/vxStringsClean.h"
 #include "core/vxStringsEscape.h"
+#include "core/vxStringsExtract.h"
 #include "core/vxStringsPad.h"
 #include "core/vxStringsReplace.h"
 #include "core/vxStringsSearch.h"
 #include "core/vxToolsEvo2.h"
-#include "platform/text/vxRegExpr.h"
 
 namespace {
 
@@ -95,11 +95,9 @@ TStrings& GetAbbreviationList(const ustring& Content, int32_t MinLength, bool Us
 TStrings& GetAllCurrencies(const ustring& Content, TStrings& AllCurrencies) {
   const ustring text = UpperStrW(Content);
   for (const char16_t* pattern : kCurrencyPatterns) {
-    TvxRegExpr expression(pattern);
-    for (bool found = expression.Exec(text); found; found = expression.ExecNext()) {
-      const ustring match = expression.Match();
-      if (IsNotEmptyW(match, true)) AllCurrencies.Add(Dotted(match));
-    }
+    TStringList matches;
+    GetAllRegExResults(text, pattern, matches);
+    for (int32_t i = 0; i < matches.Count(); ++i) AllCurrencies.Add(Dotted(matches[i]));
   }
   ustring codes = ReplaceEachElementW(AllCurrencies.CommaText(), kCurrencyNames, kCurrencyCodes, false);
   codes = ReplaceW(codes, u" ", u"", false);
