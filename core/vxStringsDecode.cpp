@@ -47,7 +47,8 @@ std::string RemoveNested(std::string_view text, std::string_view pattern) {
   out.reserve(text.size());
   for (char c : text) {
     out.push_back(c);
-    if (out.size() >= pattern.size() && std::string_view(out).substr(out.size() - pattern.size()) == pattern)
+    if (c == pattern.back() && out.size() >= pattern.size() &&
+        std::string_view(out).substr(out.size() - pattern.size()) == pattern)
       out.resize(out.size() - pattern.size());
   }
   return out;
