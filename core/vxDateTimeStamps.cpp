@@ -3,7 +3,6 @@
 #include "core/vxDateTimeStamps.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "core/vxConstantsLocale.h"
 #include "core/vxDateTimeLocale.h"
@@ -128,13 +127,9 @@ ustring UpperAtoZ(std::u16string_view s) {
 }  // namespace
 
 std::string TimeStampToStr(const TTimeStamp& Stamp, bool CompMode) {
-  char buffer[48];
-  if (CompMode)
-    std::snprintf(buffer, sizeof buffer, "#%d#%d", Stamp.Date, Stamp.Time);
-  else
-    std::snprintf(buffer, sizeof buffer, "%08Xh%08Xh", static_cast<uint32_t>(Stamp.Date),
-                  static_cast<uint32_t>(Stamp.Time));
-  return buffer;
+  using namespace vxNumberText;
+  if (CompMode) return "#" + IntText(Stamp.Date) + "#" + IntText(Stamp.Time);
+  return HexText(static_cast<uint32_t>(Stamp.Date), 8, true) + "h" + HexText(static_cast<uint32_t>(Stamp.Time), 8, true) + "h";
 }
 
 std::string DateTimeToTimeStampStr(TDateTime MyDateTime, bool CompMode) {

@@ -106,9 +106,13 @@ ustring Widen(const std::string& ascii) { return ustring(ascii.begin(), ascii.en
 // A date-time as the typed text form writes it; Json writes a value with a
 // date and a time in the ISO 8601 form with milliseconds. The value is
 // rounded to the millisecond first, so that one a hair before midnight is
-// written as the next day, not as a time on the day before.
+// written as the next day, not as a time on the day before; the plain form
+// has no milliseconds, so they are dropped before choosing the form (a
+// date and 3 ms is the date, as it reads back).
 ustring DateText(TDateTime value, bool json) {
-  const TDateTime rounded = vxRuntime::TimeStampToDateTime(vxRuntime::DateTimeToTimeStamp(value));
+  TTimeStamp stamp = vxRuntime::DateTimeToTimeStamp(value);
+  if (!json) stamp.Time -= stamp.Time % 1000;
+  const TDateTime rounded = vxRuntime::TimeStampToDateTime(stamp);
   const bool hasDate = std::trunc(rounded) != 0;
   const bool hasTime = rounded != std::trunc(rounded);
   if (hasDate && hasTime && !json) return TvxDateTime::DateTimeToISOStr(rounded);

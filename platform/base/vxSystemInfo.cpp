@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,11 +65,16 @@ uint64_t GetResidentSetSize(pid_t pid) {
   const std::string path = "/proc/" + std::to_string(pid) + "/statm";
   FILE* file = std::fopen(path.c_str(), "r");
   if (!file) return 0;
-  unsigned long long total = 0, resident = 0;
-  const int read = std::fscanf(file, "%llu %llu", &total, &resident);
+  char text[128];
+  const size_t length = std::fread(text, 1, sizeof text, file);
   std::fclose(file);
-  if (read != 2) return 0;
-  return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  // "total resident ...", in pages.
+  uint64_t total = 0, resident = 0;
+  const char* const end = text + length;
+  const auto first = std::from_chars(text, end, total);
+  if (first.ec != std::errc() || first.ptr == end || *first.ptr != ' ') return 0;
+  if (std::from_chars(first.ptr + 1, end, resident).ec != std::errc()) return 0;
+  return resident * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
 pid_t GetCurrentProcessId() { return getpid(); }

@@ -25,79 +25,34 @@ bool HasWildcard(const ustring& Mask) { return Mask.find_first_of(u"*?") != ustr
 
 }  // namespace
 
-TFileMask::TFileMask(const ustring& Mask) {
-  FItems.reserve(Mask.size());
+// The mask's signs become the one matcher's: "?" any unit but a dot (or
+// nothing at a dot or the end), a dot that may stand for the end, and a star
+// that may not run past the last dot.
+TFileMask::TFileMask(const ustring& Mask) : FMatcher(Compile(Mask)) {}
+
+std::vector<std::u32string> TFileMask::Compile(const ustring& Mask) {
+  std::vector<std::u32string> pieces(1);
   for (size_t i = 0; i < Mask.size(); ++i) {
     const char16_t c = Mask[i];
     const char16_t next = i + 1 < Mask.size() ? Mask[i + 1] : u'\0';
-    if (c == u'*')
-      FItems.push_back({next == u'.' ? TKind::StarToLastDot : TKind::Star, 0});
-    else if (c == u'?')
-      FItems.push_back({TKind::AnyChar, 0});
-    else if (c == u'.' && (i + 1 == Mask.size() || next == u'*' || next == u'?'))
-      FItems.push_back({TKind::DotOrEnd, 0});
-    else
-      FItems.push_back({TKind::Literal, Fold(c)});
+    if (c == u'*') {
+      pieces.emplace_back();
+      if (next == u'.') pieces.back().push_back(vxWildcard::StarStopsAtLastDot);
+    } else if (c == u'?') {
+      pieces.back().push_back(vxWildcard::AnyButDot);
+    } else if (c == u'.' && (i + 1 == Mask.size() || next == u'*' || next == u'?')) {
+      pieces.back().push_back(vxWildcard::DotOrEnd);
+    } else {
+      pieces.back().push_back(Fold(c));
+    }
   }
-  // A star before a dot that must be a dot cannot pass the name's last dot
-  // anyway: only "?" and a dot that may stand for the end need the walk below.
-  FPlain = std::none_of(FItems.begin(), FItems.end(),
-                        [](const TItem& item) { return item.Kind == TKind::AnyChar || item.Kind == TKind::DotOrEnd; });
-  if (!FPlain) return;
-  FPieces.emplace_back();
-  for (const TItem& item : FItems) {
-    if (item.Kind == TKind::Literal)
-      FPieces.back().push_back(item.Char);
-    else
-      FPieces.emplace_back();
-  }
+  return pieces;
 }
 
-// Walks the mask over the name keeping the set of name positions reachable
-// so far: linear in the name for each mask item, no backtracking.
 bool TFileMask::Matches(const ustring& Name) const {
-  if (FPlain) {
-    ustring folded(Name);
-    for (char16_t& c : folded) c = Fold(c);
-    return vxWildcard::Fits(folded, FPieces);
-  }
-  const size_t n = Name.size();
-  const size_t lastDot = Name.rfind(u'.');
-  std::vector<char> reach(n + 1, 0), next(n + 1, 0);
-  reach[0] = 1;
-  for (const TItem& item : FItems) {
-    std::fill(next.begin(), next.end(), 0);
-    bool any = false;
-    for (size_t j = 0; j <= n; ++j) {
-      switch (item.Kind) {
-        case TKind::Literal:
-          if (reach[j] && j < n && Fold(Name[j]) == item.Char) next[j + 1] = 1;
-          break;
-        case TKind::AnyChar:
-          if (!reach[j]) break;
-          if (j < n && Name[j] != u'.') next[j + 1] = 1;
-          if (j == n || Name[j] == u'.') next[j] = 1;
-          break;
-        case TKind::DotOrEnd:
-          if (!reach[j]) break;
-          if (j < n && Name[j] == u'.') next[j + 1] = 1;
-          if (j == n) next[j] = 1;
-          break;
-        case TKind::Star:
-          any = any || reach[j];
-          next[j] = any;
-          break;
-        case TKind::StarToLastDot:
-          // Cannot run from before the last dot to after it.
-          if (lastDot != ustring::npos && j == lastDot + 1) any = false;
-          any = any || reach[j];
-          next[j] = any;
-          break;
-      }
-    }
-    reach.swap(next);
-  }
-  return reach[n] != 0;
+  ustring folded(Name);
+  for (char16_t& c : folded) c = Fold(c);
+  return FMatcher.Fits(folded);
 }
 
 bool MatchesMask(const ustring& Name, const ustring& Mask) { return TFileMask(Mask).Matches(Name); }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/files/vxFileSystem.h"
+#include "platform/text/vxWildcard.h"
 
 namespace vxFileSystem {
 
@@ -38,17 +39,8 @@ class TFileMask {
   bool Matches(const ustring& Name) const;
 
  private:
-  enum class TKind : uint8_t { Literal, Star, StarToLastDot, AnyChar, DotOrEnd };
-  struct TItem {
-    TKind Kind;
-    char16_t Char;  // upper-cased, for Literal
-  };
-  std::vector<TItem> FItems;
-  // A mask of letters and "*" only (no "?", no dot that may stand for the
-  // end) is a plain template: the one wildcard matcher takes it, in time
-  // linear in the name.
-  bool FPlain = false;
-  std::vector<std::u32string> FPieces;
+  static std::vector<std::u32string> Compile(const ustring& Mask);
+  vxWildcard::TMatcher FMatcher;
 };
 
 // Whether Name matches Mask by the rules above.

@@ -355,7 +355,7 @@ auto TStringsT<Ch>::DelimitedTextWith(Ch Delimiter, Ch Quote) const -> string_ty
     const string_type& item = Get(i);
     // Codes up to 32 (NUL included) are quoted, so reading the text back
     // gives the same items.
-    const bool quoted =
+    const bool quoted = (item.empty() && IsBlank(Delimiter)) ||  // blank delimiters in a row read as one
         std::any_of(item.begin(), item.end(), [&](Ch c) { return IsBlank(c) || c == Quote || c == Delimiter; });
     if (quoted) {
       text += Quote;

@@ -192,8 +192,10 @@ class TAddressParser {
   }
 };
 
-// A display name needs quotes when it holds anything but atoms and blanks.
+// A display name needs quotes when it holds anything but atoms and single
+// blanks between them (a reader joins the words of a phrase by one blank).
 bool NeedsQuotes(std::u16string_view name) {
+  if (name.find(u"  ") != std::u16string_view::npos || name.front() == u' ' || name.back() == u' ') return true;
   return std::any_of(name.begin(), name.end(), [](char16_t c) {
     const bool alnum = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
     return c < 128 && !alnum &&
@@ -212,6 +214,7 @@ bool IsControl(char16_t c) { return c < 32 || c == 127; }
 // local part, and no quote left open.
 bool IsWritableMailbox(std::u16string_view box) {
   bool quoted = false;
+  bool literal = false;  // inside a domain literal ("[1.2.3.4]")
   for (size_t i = 0; i < box.size(); ++i) {
     const char16_t c = box[i];
     if (IsControl(c)) return false;
@@ -220,12 +223,22 @@ bool IsWritableMailbox(std::u16string_view box) {
       ++i;
     } else if (c == u'"') {
       quoted = !quoted;
+    } else if (!quoted && (c == u'[' || c == u']')) {
+      literal = c == u'[';
     } else if (!quoted && (c == u' ' || c == u'<' || c == u'>')) {
       // An angle bracket would end or open the angle address it is written in.
       return false;
     }
   }
-  return !quoted;  // an unterminated quote would swallow the closing bracket
+  // An unterminated quote or domain literal would swallow the closing bracket.
+  return !quoted && !literal;
+}
+
+// Whether the mailbox written bare reads back as itself ('a@"b"', 'a,b@c'
+// or 'a@b@c' would come back as two).
+bool BareReadsBack(const std::string& box) {
+  const TMailAddressList back = TAddressParser(box).ParseList();
+  return back.size() == 1 && WideToUtf8(back.front().Address) == box;
 }
 
 }  // namespace
@@ -234,7 +247,7 @@ TMailAddressList ParseAddressList(std::string_view rawValue) { return TAddressPa
 
 std::string FormatAddress(const TMailAddress& address) {
   const std::string box = WideToUtf8(address.Address);
-  if (address.Name.empty() || address.Name == address.Address) return box;
+  if (address.Name.empty() || address.Name == address.Address) return BareReadsBack(box) ? box : "<" + box + ">";
   // Encoded words for text outside printable ASCII, for runs too long to
   // fold and for text that would read back as an encoded word.
   std::string name = EncodeHeaderText(address.Name);
@@ -275,7 +288,10 @@ TMailAddress Normalise(const TMailAddress& given) {
       result.Address = parsed.front().Address;
     }
   }
-  if (!controlFree || !IsWritableMailbox(result.Address)) {
+  // A mailbox that would not read back as itself written bare is no mailbox
+  // a server takes either: refused, not sent.
+  if (!controlFree || !IsWritableMailbox(result.Address) ||
+      (!result.Address.empty() && !BareReadsBack(WideToUtf8(result.Address)))) {
     std::string shown = WideToUtf8(vxRuntime::Trim(given.Address));
     std::replace_if(shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
     throw EMailAddressError(("invalid mail address '" + shown + "'").c_str());

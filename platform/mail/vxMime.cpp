@@ -11,6 +11,7 @@
 #include "platform/mail/vxMimeCodec.h"
 #include "platform/base/vxRuntime.h"
 #include "platform/files/vxStream.h"
+#include "platform/text/vxNumberText.h"
 
 using namespace vxMimeCodec;
 
@@ -81,18 +82,17 @@ std::string MailDate(TDateTime date) {
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const long offset = local.tm_gmtoff / 60;
-  char text[64];
-  std::snprintf(text, sizeof text, "%s, %d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDays[local.tm_wday], local.tm_mday,
-                kMonths[local.tm_mon], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-                offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
-  return text;
+  using vxNumberText::IntText;
+  return std::string(kDays[local.tm_wday]) + ", " + IntText(local.tm_mday) + " " + kMonths[local.tm_mon] + " " +
+         IntText(local.tm_year + 1900, 4) + " " + IntText(local.tm_hour, 2) + ":" + IntText(local.tm_min, 2) + ":" +
+         IntText(local.tm_sec, 2) + " " + (offset < 0 ? "-" : "+") + IntText(std::labs(offset) / 60, 2) +
+         IntText(std::labs(offset) % 60, 2);
 }
 
 std::string RandomBoundary() {
   thread_local std::mt19937_64 generator{std::random_device{}()};
-  char text[40];
-  std::snprintf(text, sizeof text, "=_vx%016llx%08llx", static_cast<unsigned long long>(generator()),
-                static_cast<unsigned long long>(generator() & 0xFFFFFFFFu));
+  std::string text = "=_vx" + vxNumberText::HexText(generator(), 16);
+  text += vxNumberText::HexText(generator() & 0xFFFFFFFFu, 8);
   // "=_" never occurs in quoted-printable or Base64 output, so the boundary
   // cannot appear in the parts.
   return text;

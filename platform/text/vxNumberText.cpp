@@ -183,3 +183,33 @@ std::string vxNumberText::GeneralText(double Value, int Precision) {
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), Value, std::chars_format::general, Precision);
   return std::string(buffer.data(), static_cast<size_t>(result.ptr - buffer.data()));
 }
+
+namespace {
+
+// Digits already without sign, padded with zeros to the width left for them.
+std::string Padded(bool negative, std::string_view digits, int width) {
+  std::string text(negative ? "-" : "");
+  const size_t room = width > 0 ? static_cast<size_t>(width) : 0;
+  if (room > text.size() + digits.size()) text.append(room - text.size() - digits.size(), '0');
+  text += digits;
+  return text;
+}
+
+}  // namespace
+
+std::string vxNumberText::IntText(int64_t Value, int Width) {
+  char digits[24];
+  // The magnitude as unsigned, so that the lowest value has one too.
+  const uint64_t magnitude = Value < 0 ? 0 - static_cast<uint64_t>(Value) : static_cast<uint64_t>(Value);
+  const auto end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+  return Padded(Value < 0, std::string_view(digits, static_cast<size_t>(end - digits)), Width);
+}
+
+std::string vxNumberText::HexText(uint64_t Value, int Width, bool UpperCase) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, Value, 16).ptr;
+  if (UpperCase)
+    for (char* c = digits; c != end; ++c)
+      if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 32);
+  return Padded(false, std::string_view(digits, static_cast<size_t>(end - digits)), Width);
+}

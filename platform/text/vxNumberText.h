@@ -53,6 +53,11 @@ void DecimalDigits(double Magnitude, int SignificantDigits, std::string& Digits,
 // The C "%.*g" form of Value with Precision significant digits ("1e+20",
 // "0.10000000000000001" at 17), with "." whatever the locale says.
 std::string GeneralText(double Value, int Precision);
+// The C "%0*d" form of Value: its decimal digits, with zeros after the sign
+// up to Width characters in all ("-005" for -5 at 4).
+std::string IntText(int64_t Value, int Width = 0);
+// The C "%0*llx" form (or "%0*llX" with UpperCase) of Value.
+std::string HexText(uint64_t Value, int Width = 0, bool UpperCase = false);
 
 }  // namespace vxNumberText
 

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 #include <limits>
 
@@ -127,9 +126,8 @@ bool TryEncodeDateTime(int Year, int Month, int Day, int Hour, int Min, int Sec,
 TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Min, int Sec, int MSec) {
   TDateTime result;
   if (!TryEncodeDateTime(Year, Month, Day, Hour, Min, Sec, MSec, result)) {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", Year, Month, Day, Hour, Min, Sec, MSec);
-    RaiseInvalidDateTime(Utf8ToWide(buffer));
+    using vxNumberText::IntText;
+    RaiseInvalidDateTime(Utf8ToWide(IntText(Year, 4) + "-" + IntText(Month, 2) + "-" + IntText(Day, 2) + " " + IntText(Hour, 2) + ":" + IntText(Min, 2) + ":" + IntText(Sec, 2) + "." + IntText(MSec, 3)));
   }
   return result;
 }
@@ -207,9 +205,7 @@ TDateTime TimeStampToDateTime(const TTimeStamp& Stamp) {
   // Days past 9999-12-31 are no date either: no writer may write them.
   constexpr int32_t LastDay = DateDelta + 2958465;
   if (Stamp.Time < 0 || Stamp.Time >= MSecsPerDay || Stamp.Date <= 0 || Stamp.Date > LastDay) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "'%d.%d' ist kein gültiger Zeitstempel", Stamp.Date, Stamp.Time);
-    throw EConvertError(Utf8ToWide(buffer));
+    throw EConvertError(Utf8ToWide("'" + vxNumberText::IntText(Stamp.Date) + "." + vxNumberText::IntText(Stamp.Time) + "' ist kein gültiger Zeitstempel"));
   }
   int64_t c = (static_cast<int64_t>(Stamp.Date) - DateDelta) * MSecsPerDay;
   c = c < 0 ? c - Stamp.Time : c + Stamp.Time;

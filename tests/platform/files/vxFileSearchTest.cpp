@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <random>
 
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
@@ -178,4 +179,155 @@ TEST(FileMask, ManyStars) {
   // 499 "a" are needed before the "b".
   EXPECT_TRUE(MatchesMask(ustring(499, u'a') + u"b", mask));
   EXPECT_FALSE(MatchesMask(ustring(498, u'a') + u"b", mask));
+}
+
+namespace {
+
+// The rules above walked literally: the set of name positions reachable
+// after each mask sign. Slow (name length times mask length) but plainly
+// right, so it judges the matcher on every small mask and name.
+bool ReferenceMatch(const ustring& name, const ustring& mask) {
+  auto up = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
+  const size_t n = name.size();
+  const size_t lastDot = name.rfind(u'.');
+  std::vector<char> reach(n + 1, 0), next(n + 1, 0);
+  reach[0] = 1;
+  for (size_t i = 0; i < mask.size(); ++i) {
+    const char16_t c = mask[i];
+    const char16_t after = i + 1 < mask.size() ? mask[i + 1] : u'\0';
+    const bool dotOrEnd = c == u'.' && (after == u'\0' || after == u'*' || after == u'?');
+    std::fill(next.begin(), next.end(), 0);
+    bool any = false;
+    for (size_t j = 0; j <= n; ++j) {
+      if (c == u'*') {
+        if (after == u'.' && lastDot != ustring::npos && j == lastDot + 1) any = false;
+        any = any || reach[j];
+        next[j] = any;
+      } else if (!reach[j]) {
+      } else if (c == u'?') {
+        if (j < n && name[j] != u'.') next[j + 1] = 1;
+        if (j == n || name[j] == u'.') next[j] = 1;
+      } else if (dotOrEnd) {
+        if (j < n && name[j] == u'.') next[j + 1] = 1;
+        if (j == n) next[j] = 1;
+      } else if (j < n && up(name[j]) == up(c)) {
+        next[j + 1] = 1;
+      }
+    }
+    reach.swap(next);
+  }
+  return reach[n] != 0;
+}
+
+// Every text over the given letters up to the given length.
+std::vector<ustring> AllTexts(std::u16string_view letters, size_t maxLength) {
+  std::vector<ustring> texts{u""};
+  for (size_t from = 0, length = 1; length <= maxLength; ++length) {
+    const size_t to = texts.size();
+    for (size_t k = from; k < to; ++k)
+      for (char16_t c : letters) texts.push_back(texts[k] + c);
+    from = to;
+  }
+  return texts;
+}
+
+}  // namespace
+
+// Every mask of up to five signs (letters, dots, "*", "?") against every
+// name of up to five letters and dots gives the rules' answer.
+TEST(FileMask, AgreesWithTheRulesOnEverySmallMask) {
+  const std::vector<ustring> names = AllTexts(u"ab.", 5);
+  for (const ustring& mask : AllTexts(u"ab.*?", 5)) {
+    const TFileMask compiled(mask);
+    for (const ustring& name : names)
+      ASSERT_EQ(compiled.Matches(name), ReferenceMatch(name, mask)) << WideToUtf8(name) << " ~ " << WideToUtf8(mask);
+  }
+}
+
+// Long masks with "?" and dots that may stand for the end: the answers.
+TEST(FileMask, LongMasksWithAllSigns) {
+  ustring mask;
+  for (int i = 0; i < 8000; ++i) mask += u"*a";
+  mask += u"*b";
+  ustring name(16000, u'a');
+  EXPECT_FALSE(MatchesMask(name, mask));
+  name.back() = u'b';
+  EXPECT_TRUE(MatchesMask(name, mask));
+  EXPECT_FALSE(MatchesMask(ustring(7999, u'a') + u"b", mask));
+
+  struct Case {
+    ustring name, mask;
+    bool matches;
+  };
+  const ustring dots(16000, u'.');
+  const ustring as(16000, u'a');
+  ustring questions, starDots, starQuestion;
+  for (int i = 0; i < 4000; ++i) {
+    questions += u"?";
+    starDots += u"*.";
+    starQuestion += u"*a?";
+  }
+  const Case cases[] = {
+      {as, u"*" + questions + u"b", false},
+      {as + u"b", u"*" + questions + u"b", true},
+      {as, u"*" + questions, true},
+      {as, starDots, true},
+      {as + u".b", starDots, true},
+      {u"a.b" + as, starDots, true},
+      {dots, starDots, true},
+      {as, starQuestion + u"*b", false},
+      {as + u"b", starQuestion + u"*b", true},
+      {as + u".b", starQuestion + u".?", true},
+      {as + u"." + as, u"*.*" + questions + u"." + questions, true},
+      {as + u"." + as, u"*." + questions, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << WideToUtf8(c.mask.substr(0, 12));
+    // The same shapes cut short, where the walk above is quick enough.
+    const ustring name = c.name.size() > 800 ? c.name.substr(0, 400) + c.name.substr(c.name.size() - 400) : c.name;
+    const ustring mask = c.mask.size() > 800 ? c.mask.substr(0, 400) + c.mask.substr(c.mask.size() - 400) : c.mask;
+    EXPECT_EQ(MatchesMask(name, mask), ReferenceMatch(name, mask)) << WideToUtf8(mask.substr(0, 12));
+  }
+  EXPECT_FALSE(MatchesMask(as + u".b", u"*."));
+  // Found by the wildcard fuzzer: a long mask of letters only took time
+  // growing with the square of its length before the search began.
+  ustring plainMask, plainName;
+  while (plainMask.size() < 30000) plainMask += u"..txt";
+  while (plainName.size() < 30000) plainName += u"file.name.txt";
+  EXPECT_FALSE(MatchesMask(plainName, plainMask));
+  EXPECT_TRUE(MatchesMask(u"x" + plainMask, u"*" + plainMask));
+  EXPECT_FALSE(MatchesMask(plainMask + u"x", u"*" + plainMask));
+  EXPECT_TRUE(MatchesMask(plainMask + u"x" + plainMask, u"*" + plainMask + u"*"));
+}
+
+// Pieces longer than one machine word of signs, on names made to fit them
+// (a mask's own text with its signs filled in), against the walk.
+TEST(FileMask, LongPiecesAgreeWithTheRules) {
+  std::mt19937 random(14);
+  auto pick = [&](std::u16string_view from) { return from[random() % from.size()]; };
+  for (int round = 0; round < 3000; ++round) {
+    ustring mask, name;
+    const size_t length = 1 + random() % 200;
+    for (size_t i = 0; i < length; ++i) {
+      const char16_t c = random() % 40 == 0 ? u'*' : pick(u"ab.?");
+      mask += c;
+      if (c == u'?')
+        name += pick(u"ab");
+      else if (c == u'*')
+        name += ustring(random() % 3, pick(u"ab."));
+      else
+        name += c;
+    }
+    // Every other name gets one unit changed, added or taken away, which
+    // mostly makes it not fit.
+    if (round % 2 && !name.empty()) {
+      const size_t at = random() % name.size();
+      switch (random() % 3) {
+        case 0: name[at] = pick(u"ab."); break;
+        case 1: name.insert(at, 1, pick(u"ab.")); break;
+        default: name.erase(at, 1);
+      }
+    }
+    ASSERT_EQ(MatchesMask(name, mask), ReferenceMatch(name, mask)) << WideToUtf8(name) << " ~ " << WideToUtf8(mask);
+  }
 }

@@ -931,7 +931,9 @@ TYPED_TEST(StringList, TextSettersRoundTrip) {
     std::string text;
     char delimiter, quote;
   };
-  const Case cases[] = {{std::string("\0;\0", 3), ';', '\0'}};
+  // Empty items between blank delimiters are written quoted (delimiters in
+  // a row would read as one).
+  const Case cases[] = {{std::string("\0;\0", 3), ';', '\0'}, {"a \"\" b \"\"", ' ', '"'}, {"\"\"\t\tx\t'", '\t', '\''}};
   for (const Case& c : cases) {
     List list, again;
     const std::basic_string<Ch> text = T<Ch>(c.text);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxRuntime.h"
 
 namespace {
 
@@ -232,6 +233,23 @@ TEST(MimeMessage, RoundTripsKeepTheText) {
     ASSERT_EQ(back.Parts.size(), 3u);
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(back.Parts[i].FileName, m.Parts[i].FileName);
   }
+}
+
+// A display name whose blanks a plain phrase would not keep is quoted, so
+// it reads back as it was (outer blanks are trimmed when composing).
+TEST(MimeMessage, DisplayNamesKeepTheirBlanks) {
+  for (const ustring name : {u"John  Smith", u"a   b c", u"  John Smith ", u"J\u00f6rg  M\u00fcller"}) {
+    TMimeMessage m;
+    m.From = {name, u"a@x"};
+    m.To = {{name, u"b@y"}};
+    const TRawMessage raw = m.Compose();
+    const TMimeMessage back = TMimeMessage::Parse(TRawMessage::FromBytes(raw.ToBytes()));
+    EXPECT_EQ(back.From.Name, vxRuntime::Trim(name)) << raw.FieldValue("From");
+    ASSERT_EQ(back.To.size(), 1u);
+    EXPECT_EQ(back.To[0].Name, vxRuntime::Trim(name)) << raw.FieldValue("To");
+  }
+  EXPECT_EQ(FormatAddress({u"John  Smith", u"a@x"}), "\"John  Smith\" <a@x>");
+  EXPECT_EQ(FormatAddress({u"John Smith", u"a@x"}), "John Smith <a@x>");
 }
 
 TEST(MimeMessage, ComposedMessageReadsBack) {

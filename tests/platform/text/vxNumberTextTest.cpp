@@ -174,3 +174,18 @@ TEST(NumberText, GeneralTextIsThePrintfForm) {
   EXPECT_EQ(vxNumberText::GeneralText(-2.5, 17), "-2.5");
   EXPECT_EQ(vxNumberText::GeneralText(1234567, 3), "1.23e+06");
 }
+
+// Integers as the C "%0*d" and "%0*llx" forms wrote them, whatever the locale.
+TEST(NumberText, IntegerTexts) {
+  using vxNumberText::HexText;
+  using vxNumberText::IntText;
+  EXPECT_EQ(IntText(0), "0");
+  EXPECT_EQ(IntText(7, 2), "07");
+  EXPECT_EQ(IntText(2024, 2), "2024");
+  EXPECT_EQ(IntText(-5, 4), "-005");
+  EXPECT_EQ(IntText(-5), "-5");
+  EXPECT_EQ(IntText(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+  EXPECT_EQ(HexText(0xABCu, 8, true), "00000ABC");
+  EXPECT_EQ(HexText(0xFFFFFFFFFFFFFFFFu, 16), "ffffffffffffffff");
+  EXPECT_EQ(HexText(0), "0");
+}
