@@ -27,7 +27,13 @@ struct TRegValue {
 // Hash and equality of upper-cased names, looked up as string views.
 struct TNameHash {
   using is_transparent = void;
-  size_t operator()(std::u16string_view name) const noexcept { return std::hash<std::u16string_view>{}(name); }
+  // FNV-1a over the units: names are short, and a lookup should cost little
+  // more than the comparison that follows it.
+  size_t operator()(std::u16string_view name) const noexcept {
+    uint64_t hash = 14695981039346656037ull;
+    for (const char16_t unit : name) hash = (hash ^ unit) * 1099511628211ull;
+    return static_cast<size_t>(hash);
+  }
 };
 struct TNameEqual {
   using is_transparent = void;
