@@ -117,6 +117,7 @@ struct TRegStore::TState {
   std::shared_mutex Lock;
   std::shared_ptr<TRegKeyNode> Root;  // nullptr: not read (or dropped after a failed change)
   std::string Text;                   // the text the values' positions refer to
+  std::string Spare;                  // the text before, whose storage the next one reuses
   TFileIdentity Identity;             // of the file Root was read from or written to
   uint64_t Generation = 0;            // the counter when Root was last known to be the file
   uint64_t Version = 1;               // raised whenever Root changes
@@ -169,6 +170,7 @@ struct TRegStore::TState {
   void Drop() {
     Root.reset();
     Text.clear();
+    Spare = std::string();
     Identity = TFileIdentity();
     ++Version;
   }
@@ -368,7 +370,7 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
   if (!changed) return;
 
   try {
-    std::string text = FormatRegText(*state.Root, state.Text);
+    std::string text = FormatRegText(*state.Root, state.Text, std::move(state.Spare));
     // The one atomic writer, with the fixed temporary name "<file>.tmp": the
     // lock keeps other writers out, so one found there was left by a writer
     // that died and is removed first. The writer keeps the mode and owner of
@@ -380,6 +382,7 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
     if (existed && !out.SetMode(mode)) RaiseOS("cannot set the mode of", tempName, errno);
     struct stat st;
     if (!out.Commit(true, st)) RaiseOS("cannot replace registry file", state.FileName, errno);
+    state.Spare = std::move(state.Text);
     state.Text = std::move(text);
     state.Identity = TFileIdentity(st);
     ++state.Version;

@@ -127,12 +127,14 @@ void AppendValueLine(std::string& out, const TRegValue& value) {
 // every value's position is moved to the new text.
 class TFormatter {
  public:
-  TFormatter(std::string_view previous, bool keepPositions) : FPrevious(previous), FKeepPositions(keepPositions) {
+  TFormatter(std::string_view previous, bool keepPositions, std::string buffer)
+      : FPrevious(previous), FKeepPositions(keepPositions), FOut(std::move(buffer)) {
+    FOut.clear();
     FOut.reserve(previous.size() + 4096);
   }
 
   std::string Format(const TRegKeyNode& root) {
-    FOut = "REGEDIT4\n";
+    FOut += "REGEDIT4\n";
     std::string path = WideToUtf8(root.Name());
     AppendKey(root, path, true);
     Flush();
@@ -193,10 +195,10 @@ class TFormatter {
 
 }  // namespace
 
-std::string FormatRegText(const TRegKeyNode& root) { return TFormatter({}, false).Format(root); }
+std::string FormatRegText(const TRegKeyNode& root) { return TFormatter({}, false, {}).Format(root); }
 
-std::string FormatRegText(TRegKeyNode& root, std::string_view previous) {
-  return TFormatter(previous, true).Format(root);
+std::string FormatRegText(TRegKeyNode& root, std::string_view previous, std::string buffer) {
+  return TFormatter(previous, true, std::move(buffer)).Format(root);
 }
 
 // ---------------------------------------------------------------- reading
