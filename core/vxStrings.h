@@ -4,7 +4,9 @@
 
 #include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
+#include "core/vxStringsDates.h"
 #include "core/vxStringsEscape.h"
+#include "core/vxStringsExtract.h"
 #include "core/vxStringsIds.h"
 #include "core/vxStringsLists.h"
 #include "core/vxStringsPad.h"
