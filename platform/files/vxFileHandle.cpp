@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,8 @@
 #include <ctime>
 
 #include "platform/files/vxFileSystemDetail.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/base/vxRandom.h"
 #include "platform/base/vxRuntime.h"
 
 namespace vxFileSystem {
@@ -165,7 +166,9 @@ namespace {
 // A hidden, unguessable name in Target's folder.
 std::string TemporaryNameBeside(const std::string& Target) {
   unsigned char random[8] = {};
-  if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+  try {
+    vxRandom::Fill(random, sizeof random);
+  } catch (const EOSError&) {
     // The kernel's source cannot fail for 8 bytes once booted; the address
     // and the clock still make a name that O_EXCL checks anyway.
     const uint64_t fallback = reinterpret_cast<uintptr_t>(&random) ^ static_cast<uint64_t>(clock());

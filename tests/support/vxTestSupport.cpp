@@ -1,15 +1,21 @@
 // The parts of the test support that are not templates: temporary folders,
 // scope guards for process state, and waiting for child processes.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -18,6 +24,7 @@
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
 #include "support/vxTimeZoneGuard.h"
+#include "support/vxXvfb.h"
 
 // ---- TTestTempDir
 
@@ -89,6 +96,92 @@ int WaitForChild(pid_t pid) {
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+// ---- TXvfbServer
+
+TXvfbServer::TXvfbServer(int Width, int Height) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    FFailure = "no pipe for Xvfb";
+    return;
+  }
+  // Everything the child needs is made before fork: it only calls
+  // async-signal-safe functions.
+  const std::string fd = std::to_string(fds[1]);
+  const std::string screen = std::to_string(Width) + "x" + std::to_string(Height) + "x24";
+  const char* args[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlives the tests
+    fcntl(fds[1], F_SETFD, 0);
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+      dup2(null, 0);
+      dup2(null, 1);
+      dup2(null, 2);
+    }
+    execvp(args[0], const_cast<char* const*>(args));
+    _exit(127);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    FFailure = "fork failed";
+    return;
+  }
+  // Xvfb writes its display number once it takes connections.
+  std::string number;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (number.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd p{fds[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+    char buffer[32];
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    number.append(buffer, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  if (number.find('\n') == std::string::npos) {
+    kill(pid, SIGTERM);
+    const int status = WaitForChild(pid);
+    FFailure = status == 127 ? "Xvfb could not be run (is it installed?)"
+                             : "Xvfb did not start (exit status " + std::to_string(status) + ")";
+    return;
+  }
+  FPid = pid;
+  FDisplay = ":" + number.substr(0, number.find('\n'));
+}
+
+TXvfbServer::~TXvfbServer() {
+  if (FPid > 0) {
+    kill(FPid, SIGTERM);
+    WaitForChild(FPid);
+  }
+}
+
+namespace {
+
+std::unique_ptr<TXvfbServer>& SharedXvfbServer() {
+  static std::unique_ptr<TXvfbServer> server = [] {
+    auto started = std::make_unique<TXvfbServer>();
+    if (started->Running()) {
+      setenv("DISPLAY", started->Display().c_str(), 1);
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+    return started;
+  }();
+  return server;
+}
+
+}  // namespace
+
+const TXvfbServer* SharedXvfb() {
+  const auto& server = SharedXvfbServer();
+  return server->Running() ? server.get() : nullptr;
+}
+
+std::string SharedXvfbFailure() { return SharedXvfbServer()->Failure(); }
 
 }  // namespace vxTest
 
