@@ -18,6 +18,9 @@ VX_DECLARE_EXCEPTION(EReadError, EStreamError);
 VX_DECLARE_EXCEPTION(EWriteError, EStreamError);
 // A file could not be opened or created; ErrorCode holds the errno value.
 VX_DECLARE_EXCEPTION(EFOpenError, EOSError);
+// A text file could not be opened or read line by line; ErrorCode holds the
+// errno value.
+VX_DECLARE_EXCEPTION(EInOutError, EOSError);
 
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 

@@ -42,6 +42,8 @@ class TSpawnPlan {
       FWorkDirectory = WideToUtf8(info.WorkDirectory);
       FReady = FReady && posix_spawn_file_actions_addchdir_np(&FActions, FWorkDirectory.c_str()) == 0;
     }
+    if (info.StandardOutput >= 0)
+      FReady = FReady && posix_spawn_file_actions_adddup2(&FActions, info.StandardOutput, 1) == 0;
     FReady = FReady && posix_spawn_file_actions_addclosefrom_np(&FActions, 3) == 0;
     sigset_t none, all;
     sigemptyset(&none);

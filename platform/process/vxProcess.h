@@ -27,6 +27,8 @@ struct TStartInfo {
   std::optional<int> NiceValue;
   // The child leads a session of its own (no controlling terminal).
   bool NewSession = false;
+  // A descriptor the child's standard output goes to; -1: the caller's.
+  int StandardOutput = -1;
 };
 
 // The exit code of a wait status: the exit status, or 128 plus the signal
