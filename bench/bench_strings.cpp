@@ -1,5 +1,6 @@
 // Text primitives on a 1 MiB text.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unicode/ustring.h>
 
 #include <string_view>
@@ -10,6 +11,18 @@
 #include "platform/base/vxCodePage.h"
 
 namespace {
+
+// The splits build lists of megabytes. By default the allocator hands such
+// blocks back to the system when they are freed, and every iteration then
+// pays for faulting fresh pages in: on a virtual machine that costs far more
+// than the split itself and depends on what ran before (a benchmark that ran
+// earlier may have raised the thresholds). Both sides of each pair therefore
+// run with the freed memory kept in the process.
+const bool kHeapKept = [] {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  return true;
+}();
 
 ustring MakeText(size_t size) {
   const ustring words = u"Lorem ipsum dolor sit amet, straße ÄÖÜ äöü; consectetur adipiscing elit.\r\n";

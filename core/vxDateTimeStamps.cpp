@@ -149,7 +149,10 @@ ustring CreateTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", vxRuntime::No
 
 ustring CreateGMTTimeStampStr() { return Format(u"yyyymmddhhnnsszzz", GMTNow()); }
 
-ustring DateTimeToISOStr(TDateTime MyDateTime) { return Format(u"yyyy-mm-dd hh:nn:ss", Writable(MyDateTime)); }
+ustring DateTimeToISOStr(TDateTime MyDateTime) {
+  static const ustring iso = u"yyyy-mm-dd hh:nn:ss";  // made once, not per call
+  return vxRuntime::FormatDateTime(iso, Writable(MyDateTime), StoredForm());
+}
 
 ustring DateTimeToISO8601Str(TDateTime MyDateTime) {
   Writable(MyDateTime);

@@ -67,9 +67,13 @@ std::basic_string<Ch> ReplaceFound(const std::basic_string<Ch>& content, std::ba
 template <class Ch, class AddPiece>
 bool SplitPieces(std::basic_string_view<Ch> source, std::basic_string_view<Ch> splitAt, AddPiece add) {
   if (source.empty() || splitAt.empty()) return true;
+  // A separator of one unit (the usual case) is searched for as that unit.
+  const auto next = [&](size_t from) {
+    return splitAt.size() == 1 ? source.find(splitAt.front(), from) : source.find(splitAt, from);
+  };
   try {
     size_t start = 0;
-    for (size_t p = source.find(splitAt); p != source.npos; p = source.find(splitAt, start)) {
+    for (size_t p = next(0); p != source.npos; p = next(start)) {
       add(source.substr(start, p - start));
       start = p + splitAt.size();
     }

@@ -9,8 +9,9 @@ bool TvxHostOptions::HasSettings() const {
 }
 
 bool TvxHostOptions::HasDocument() const {
+  if (Configure) return false;
   return !Fields.empty() || !Files.empty() || HasSettings() || !ConfigFile.empty() ||
-         !(AskVersion || AskTempPath || AskConfig);
+         !(AskVersion || AskTempPath || AskConfig || Configure);
 }
 
 TvxHostOptions ParseHostOptions(const std::vector<std::string>& Args) {
@@ -68,6 +69,7 @@ TvxHostOptions ParseHostOptions(const std::vector<std::string>& Args) {
     } else if (name == "--version-text") flag(o.AskVersion);
     else if (name == "--temp-path") flag(o.AskTempPath);
     else if (name == "--show-config") flag(o.AskConfig);
+    else if (name == "--configure") flag(o.Configure);
     else throw std::invalid_argument("unknown option " + name + " (see --help)");
   }
   if (!o.ConfigFile.empty() && o.HasSettings())
@@ -113,10 +115,14 @@ Questions (printed on standard output):
   --version-text        the library's version text (command 105)
   --temp-path           the library's temporary folder (command 120)
   --show-config         the configuration string it holds (command 850)
+  --configure           open the configuration dialog (command 800) with the
+                        configuration given (--config or the setting flags)
+                        and print the string it makes on OK; needs a
+                        display; Cancel prints nothing and exits with 3
   --help                this text
 
 With only questions given, no document is exported.
 Exit status: 0 on success; 1 when a command fails (its text on standard
-error); 2 on a wrong command line.
+error); 2 on a wrong command line; 3 when the dialog was cancelled.
 )";
 }

@@ -15,6 +15,7 @@ struct TvxHostOptions {
   std::vector<std::string> Fields;  // "NAME=VALUE"
   std::vector<std::string> Files;
   bool AskVersion = false, AskTempPath = false, AskConfig = false;
+  bool Configure = false;  // --configure: the dialog (command 800)
   bool Help = false;
 
   // Whether a setting flag was given, so that vxhost builds the string.

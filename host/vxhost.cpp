@@ -58,13 +58,17 @@ class TExportLibrary {
 
   // Sends one command with Input as its text; returns the text the library
   // answers in (for the commands that answer). A failure raises its text.
-  std::string Command(int32_t Code, const std::string& Input = std::string()) {
+  // Accepted lists further results that are no failure (1: the dialog was
+  // closed without OK); Result receives the one given.
+  std::string Command(int32_t Code, const std::string& Input = std::string(), int32_t Accepted = 0,
+                      int32_t* Result = nullptr) {
     const ustring input = Utf8ToWide(Input);
     std::vector<char16_t> text(std::max(AnswerSize, input.size() + 1), u'\0');
     std::copy(input.begin(), input.end(), text.begin());
     std::vector<char16_t> buffer(AnswerSize, u'\0');
     const int32_t result = FEntry(Code, text.data(), 0, buffer.data());
-    if (result != 0) {
+    if (Result != nullptr) *Result = result;
+    if (result != 0 && !(Accepted != 0 && result == Accepted)) {
       std::string failure = WideToUtf8(buffer.data());
       if (failure.empty()) failure = Code == cmdSetConfig ? "the configuration string does not parse" : "(no text)";
       throw THostFailure("command " + std::to_string(Code) + " failed (" + std::to_string(result) + "): " + failure,
@@ -180,6 +184,17 @@ int Run(const TvxHostOptions& O) {
   if (O.AskTempPath) std::cout << library.Command(cmdGetTempPath) << "\n";
   if (!config.empty()) library.Command(cmdSetConfig, config);
   if (O.AskConfig) std::cout << library.Command(cmdGetConfig) << "\n";
+  if (O.Configure) {
+    int32_t result = 0;
+    const std::string edited = library.Command(cmdConfigure, std::string(), 1, &result);
+    library.Command(cmdDone);
+    if (result == 1) {
+      std::cerr << "vxhost: the configuration dialog was cancelled\n";
+      return 3;
+    }
+    std::cout << edited << "\n";
+    return 0;
+  }
   if (O.HasDocument()) {
     library.Command(cmdNewDocument);
     for (const std::string& field : O.Fields) library.Command(cmdAddField, field);

@@ -10,6 +10,7 @@
 #include "foundation/vxVarlo.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
+#include "plugin/vxConfigDialog.h"
 #include "plugin/vxExportConfig.h"
 #include "plugin/vxExportDocument.h"
 #include "plugin/vxExportState.h"
@@ -113,11 +114,18 @@ int32_t Run(int32_t Command, char16_t* Text, char16_t* Buffer) {
       if (result != 0) return Fail(Buffer, failure);
       return 0;
     }
-    case cmdConfigure:
-      // The dialog comes as a library of its own; until then the command
-      // says so rather than report a dialog that never showed.
+    case cmdConfigure: {
+      // The host gets the configuration string back whatever the dialog did.
+      int32_t result = 0;
+      try {
+        result = vxConfigDialog::Configure(State);
+      } catch (...) {
+        WriteText(Text, AnsiToWide(State.ConfigString));
+        throw;
+      }
       WriteText(Text, AnsiToWide(State.ConfigString));
-      return Fail(Buffer, u"the configuration dialog is not available in this build of the library");
+      return result;
+    }
     case cmdGetConfig:
       WriteText(Text, AnsiToWide(State.ConfigString));
       return 0;
@@ -167,6 +175,7 @@ void Startup(std::span<const vxStartup::TStartupStep> ExtraSteps) noexcept {
 }
 
 void Shutdown() noexcept {
+  vxConfigDialog::Release();
   vxStartup::Shutdown();
   vxExportState().Clear();
 }

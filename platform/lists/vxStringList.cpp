@@ -392,8 +392,13 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
     };
     skipBlanks();
     while (i < n) {
-      string_type item;
-      if (Value[i] == quote) {
+      if (Value[i] != quote) {
+        // An unquoted item is made right where Add takes it.
+        const size_t start = i;
+        while (i < n && !IsBlank(Value[i]) && Value[i] != delimiter) ++i;
+        Add(string_type(Value.substr(start, i - start)));
+      } else {
+        string_type item;
         // Up to the next quote that is not doubled; an unterminated item
         // runs to the end.
         ++i;
@@ -410,12 +415,8 @@ void TStringsT<Ch>::SetDelimitedText(view_type Value) {
             break;
           }
         }
-      } else {
-        const size_t start = i;
-        while (i < n && !IsBlank(Value[i]) && Value[i] != delimiter) ++i;
-        item.assign(Value.substr(start, i - start));
+        Add(std::move(item));
       }
-      Add(std::move(item));
       skipBlanks();
       if (i < n && Value[i] == delimiter) {
         if (i + 1 == n) Add({});
@@ -588,12 +589,18 @@ int TStringListT<Ch>::CompareItems(view_type S1, view_type S2) const {
 
 template <class Ch>
 int32_t TStringListT<Ch>::Add(string_type S) {
-  return AddObject(std::move(S), nullptr);
+  return AddItem(S, nullptr);
 }
 
 template <class Ch>
 int32_t TStringListT<Ch>::AddObject(string_type S, TObject* AObject) {
-  int32_t index = GetCount();
+  return AddItem(S, AObject);
+}
+
+// Add and AddObject share this; S is moved only into its slot.
+template <class Ch>
+int32_t TStringListT<Ch>::AddItem(string_type& S, TObject* AObject) {
+  auto index = static_cast<int32_t>(FList.size());
   if (FSorted && Find(S, index)) {
     switch (FDuplicates) {
       case dupIgnore: return index;
@@ -618,12 +625,24 @@ void TStringListT<Ch>::InsertObject(int32_t Index, string_type S, TObject* AObje
 }
 
 template <class Ch>
-void TStringListT<Ch>::InsertItemAt(int32_t Index, string_type S, TObject* AObject) {
+void TStringListT<Ch>::InsertItemAt(int32_t Index, string_type&& S, TObject* AObject) {
   NotifyChanging();
-  if (Index < 0 || Index > GetCount()) Base::ListIndexError(Index);
-  if (GetCount() == FCapacity) GrowCapacity();
-  FList.insert(FList.begin() + Index, TStringItemT<Ch>{std::move(S), AObject});
+  const size_t count = FList.size();
+  // Appending within the capacity (the common case) is kept short, so that
+  // it is built into Add; the text is moved once, into its slot.
+  if (static_cast<size_t>(Index) == count && count < static_cast<size_t>(FCapacity)) [[likely]]
+    FList.emplace_back(std::move(S), AObject);
+  else
+    PlaceItem(Index, std::move(S), AObject);
   NotifyChanged();
+}
+
+template <class Ch>
+void TStringListT<Ch>::PlaceItem(int32_t Index, string_type&& S, TObject* AObject) {
+  const size_t count = FList.size();
+  if (Index < 0 || static_cast<size_t>(Index) > count) Base::ListIndexError(Index);
+  if (count == static_cast<size_t>(FCapacity)) GrowCapacity();
+  FList.emplace(FList.begin() + Index, std::move(S), AObject);
 }
 
 template <class Ch>

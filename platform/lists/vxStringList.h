@@ -202,6 +202,11 @@ class TStringsT {
 
 template <class Ch>
 struct TStringItemT {
+  TStringItemT() = default;
+  // Built in place by the list: an added text is moved once, into its slot.
+  TStringItemT(std::basic_string<Ch>&& S, TObject* AObject) : FString(std::move(S)), FObject(AObject) {}
+  TStringItemT(const std::basic_string<Ch>& S, TObject* AObject) : FString(S), FObject(AObject) {}
+
   std::basic_string<Ch> FString;
   TObject* FObject = nullptr;
 };
@@ -263,9 +268,12 @@ class TStringListT : public TStringsT<Ch> {
   void CheckUnsorted() const override;
   virtual void NotifyChanged();
   virtual void NotifyChanging();
-  virtual void InsertItemAt(int32_t Index, string_type S, TObject* AObject);
+  void InsertItemAt(int32_t Index, string_type&& S, TObject* AObject);
 
  private:
+  int32_t AddItem(string_type& S, TObject* AObject);
+  // InsertItemAt's other cases: an index to check, growth, a place inside.
+  [[gnu::noinline]] void PlaceItem(int32_t Index, string_type&& S, TObject* AObject);
   void CheckIndex(int32_t Index) const;
   void GrowCapacity();
   static int CompareStrings(TStringListT& List, int32_t Index1, int32_t Index2);

@@ -54,49 +54,89 @@ void CheckAddress(const std::string& address) {
   }
 }
 
-// What DATA will carry, learnt in a read-only pass before MAIL FROM: the size
-// once line ends are CR LF, and whether any byte has its high bit set. The
-// pieces are one message, one after the other.
+// The byte pairs (p[i], p[i+1]) for i < n, n at most kPairBlock: how many
+// hold a line end outside a CR LF pair (a CR not followed by LF, or an LF
+// not preceded by CR: each such line end is counted by exactly one pair), and
+// whether a "." follows a CR or an LF (it opens a line). The bytes p[0 ..
+// n-1] are OR-ed into high. Branch-free over bytes, so that the compiler
+// runs it on whole vectors; a count of at most kPairBlock fits in a byte.
+constexpr size_t kPairBlock = 128;
+
+struct TPairFlags {
+  unsigned Lone = 0;
+  bool Dot = false;
+};
+
+inline TPairFlags PairFlags(const unsigned char* p, size_t n, unsigned char& high) {
+  unsigned char lone = 0, dot = 0, bits = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char a = p[i], b = p[i + 1];
+    const unsigned char cr = a == '\r', eol = cr | (a == '\n');
+    lone = static_cast<unsigned char>(lone + (cr ^ (b == '\n')));
+    dot |= eol & (b == '.');
+    bits |= a;
+  }
+  high |= bits;
+  return {lone, dot != 0};
+}
+
+// What DATA will carry, learnt in one read-only pass before MAIL FROM: the
+// size once line ends are CR LF, whether any byte has its high bit set, and
+// whether the bytes can go out as they stand (no line end to mend, no dot to
+// double). The pieces are one message, one after the other.
 struct TDataShape {
   size_t NormalisedSize = 0;
   bool EightBit = false;
+  bool AsTheyStand = false;
 };
 
-// Passes the compiler can vectorise: the high bits and the line-end counts;
-// the CR LF pairs are then found CR by CR.
 TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
-  size_t size = 0, crs = 0, lfs = 0, pairs = 0;
+  size_t size = 0, lone = 0;
+  bool dot = false;
   unsigned char high = 0;
-  char previous = 0;
+  // The data starts a line: as if an LF came before it (so an LF opening
+  // it is a lone one and a "." opening it is doubled).
+  unsigned char previous = '\n';
+  const auto pair = [&](unsigned char a, unsigned char b) {
+    lone += (a == '\r') != (b == '\n');
+    dot = dot || ((a == '\r' || a == '\n') && b == '.');
+  };
   for (const std::string_view piece : pieces) {
-    size += piece.size();
-    for (const char c : piece) high |= static_cast<unsigned char>(c);
-    const size_t pieceCrs = static_cast<size_t>(std::count(piece.begin(), piece.end(), '\r'));
-    lfs += static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
-    crs += pieceCrs;
-    if (previous == '\r' && !piece.empty() && piece.front() == '\n') ++pairs;
-    if (pieceCrs > 0) {
-      const char* const end = piece.data() + piece.size();
-      for (const char* cr = static_cast<const char*>(std::memchr(piece.data(), '\r', piece.size())); cr;
-           cr = static_cast<const char*>(std::memchr(cr + 1, '\r', static_cast<size_t>(end - cr - 1)))) {
-        if (cr + 1 < end && cr[1] == '\n') ++pairs;
-      }
+    if (piece.empty()) continue;
+    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+    const size_t n = piece.size();
+    size += n;
+    pair(previous, p[0]);
+    // The pairs inside the piece, a block at a time.
+    for (size_t i = 0; i + 1 < n; i += kPairBlock) {
+      const TPairFlags flags = PairFlags(p + i, std::min(kPairBlock, n - 1 - i), high);
+      lone += flags.Lone;
+      dot = dot || flags.Dot;
     }
-    if (!piece.empty()) previous = piece.back();
+    previous = p[n - 1];
+    high |= previous;
   }
+  pair(previous, 0);  // a CR ending the data is a lone one
   // A CR LF pair stays two bytes; a lone CR or a lone LF becomes two.
-  return {size + (crs - pairs) + (lfs - pairs), (high & 0x80) != 0};
+  return {size + lone, (high & 0x80) != 0, lone == 0 && !dot};
 }
 
 // Writes the message as DATA sends it, in one pass over the caller's bytes:
 // CR LF line ends, a "." doubled at the start of a line, a final line end
 // and the "." line that ends the data. Stretches that need no change go to
 // the socket straight from the caller's bytes when they are large, else
-// through a buffer written in large chunks.
+// through a buffer; every write but the last is large.
 class TDataWriter {
  public:
   TDataWriter(TTcpConnection& Connection, int IdleTimeoutMs) : FConnection(Connection), FTimeoutMs(IdleTimeoutMs) {
     FBuffer.reserve(kChunk);
+  }
+
+  // Bytes that need no change (ShapeOf found nothing to mend): sent as they are.
+  void FeedAsItStands(std::string_view data) {
+    if (data.empty()) return;
+    Emit(data);
+    FLineStart = data.back() == '\n';
   }
 
   void Feed(std::string_view data) {
@@ -106,11 +146,24 @@ class TDataWriter {
     if (FPendingCr && p < end && *p == '\n') ++p;
     FPendingCr = false;
     const char* run = p;  // [run, p) goes out unchanged
+    unsigned char high = 0;
     while (p < end) {
       if (FLineStart && *p == '.') {
         Emit(run, p);
         Emit(".");
         run = p;
+      }
+      // Whole blocks with nothing to change are passed over. An LF here is a
+      // lone one (a pair's LF is never where a line is looked at), which the
+      // block's pairs do not see; every other change would show in them.
+      if (*p != '\n' && static_cast<size_t>(end - p) > kPairBlock) {
+        const TPairFlags flags = PairFlags(reinterpret_cast<const unsigned char*>(p), kPairBlock, high);
+        if (flags.Lone == 0 && !flags.Dot) {
+          p += kPairBlock;
+          if (p[-1] == '\r') ++p;  // the block ended inside a CR LF pair
+          FLineStart = p[-1] == '\n';
+          continue;
+        }
       }
       // The end of this line: the first CR or LF.
       const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
@@ -155,9 +208,16 @@ class TDataWriter {
       FBuffer.append(piece);
       return;
     }
+    // The buffer is filled up and sent, whole chunks of the rest go out
+    // straight from the caller's bytes, and what is left starts the next
+    // buffer: no small write in between.
+    const size_t fill = kChunk - FBuffer.size();
+    FBuffer.append(piece.substr(0, fill));
     Flush();
-    if (piece.size() >= kChunk) FConnection.WriteUntilAnswered(piece, FTimeoutMs);
-    else FBuffer.append(piece);
+    piece.remove_prefix(fill);
+    const size_t straight = piece.size() - piece.size() % kChunk;
+    if (straight > 0) FConnection.WriteUntilAnswered(piece.substr(0, straight), FTimeoutMs);
+    FBuffer.append(piece.substr(straight));
   }
 
   void Flush() {
@@ -422,7 +482,10 @@ void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::s
     Expect(Command("DATA"), 354, "DATA refused");
     try {
       TDataWriter writer(FConnection, Timeouts.ReplyMs);
-      for (const std::string_view piece : pieces) writer.Feed(piece);
+      for (const std::string_view piece : pieces) {
+        if (shape.AsTheyStand) writer.FeedAsItStands(piece);
+        else writer.Feed(piece);
+      }
       writer.Finish();
     } catch (const Exception&) {
       FBroken = true;

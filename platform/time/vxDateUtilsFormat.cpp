@@ -1,6 +1,7 @@
 // FormatDateTime and the texts built on it.
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "platform/time/vxDateUtils.h"
 
@@ -28,12 +29,56 @@ size_t RunLength(const ustring& s, size_t pos, char16_t c) {
   return n;
 }
 
+// The text being formatted: gathered in a small buffer of its own and handed
+// to the result in few appends, so that each character or number costs a
+// store rather than a call into the string.
+class TOutText {
+ public:
+  explicit TOutText(ustring& Text) : FText(Text) {}
+  TOutText(const TOutText&) = delete;
+  TOutText& operator=(const TOutText&) = delete;
+
+  TOutText& operator+=(char16_t c) {
+    if (FLength == kSize) Flush();
+    FBuffer[FLength++] = c;
+    return *this;
+  }
+  TOutText& operator+=(std::u16string_view s) {
+    if (s.size() > kSize - FLength) {
+      Flush();
+      if (s.size() > kSize) {
+        FText.append(s);
+        return *this;
+      }
+    }
+    std::copy(s.begin(), s.end(), FBuffer + FLength);
+    FLength += s.size();
+    return *this;
+  }
+  // Room for n more characters, to be filled at once.
+  char16_t* Reserve(size_t n) {
+    if (n > kSize - FLength) Flush();
+    return FBuffer + FLength;
+  }
+  void Commit(size_t n) { FLength += n; }
+  void Flush() {
+    FText.append(FBuffer, FLength);
+    FLength = 0;
+  }
+
+ private:
+  static constexpr size_t kSize = 64;
+  char16_t FBuffer[kSize];
+  size_t FLength = 0;
+  ustring& FText;
+};
+
 // The length of a quoted literal starting at pos, both quotes included; an
 // unterminated one runs to the end. Its text goes to literal when given.
-size_t QuotedLength(const ustring& s, size_t pos, ustring* literal = nullptr) {
+size_t QuotedLength(const ustring& s, size_t pos, TOutText* literal = nullptr) {
   const size_t close = s.find(s[pos], pos + 1);
   const size_t end = close == ustring::npos ? s.size() : close;
-  if (literal) literal->append(s, pos + 1, end - pos - 1);
+  if (literal) *literal += std::u16string_view(s).substr(pos + 1, end - pos - 1);
   return close == ustring::npos ? s.size() - pos : close - pos + 1;
 }
 
@@ -55,10 +100,24 @@ bool HasAmPm(const ustring& format) {
 }
 
 // The decimal digits of value, zero-padded to width (a minus sign counts
-// towards the width, after which the zeros come).
-void AppendNumber(ustring& out, int value, int width) {
-  char16_t digits[16];
-  char16_t* end = digits + sizeof digits / sizeof digits[0];
+// towards the width, after which the zeros come). The formats ask for widths
+// of at most 4.
+void AppendNumber(TOutText& out, int value, int width) {
+  if (value >= 0 && value < 10000 && width <= 4) {
+    // The usual case: at most four digits, written where they go.
+    const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    const auto n = static_cast<size_t>(std::max(digits, width));
+    char16_t* const q = out.Reserve(n);
+    auto rest = static_cast<unsigned>(value);
+    for (size_t i = n; i-- > 0;) {
+      q[i] = static_cast<char16_t>(u'0' + rest % 10);
+      rest /= 10;
+    }
+    out.Commit(n);
+    return;
+  }
+  char16_t text[24];
+  char16_t* const end = text + sizeof text / sizeof text[0];
   char16_t* p = end;
   const bool negative = value < 0;
   unsigned magnitude = negative ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
@@ -66,10 +125,12 @@ void AppendNumber(ustring& out, int value, int width) {
     *--p = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  const int shown = static_cast<int>(end - p) + (negative ? 1 : 0);
-  if (negative) out += u'-';
-  for (int pad = shown; pad < width; ++pad) out += u'0';
-  out.append(p, end);
+  const int zeros = std::min(width - static_cast<int>(end - p) - (negative ? 1 : 0), static_cast<int>(p - text) - 1);
+  for (int i = 0; i < zeros; ++i) *--p = u'0';
+  if (negative) *--p = u'-';
+  const auto n = static_cast<size_t>(end - p);
+  std::copy(p, end, out.Reserve(n));
+  out.Commit(n);
 }
 
 struct TDecoded {
@@ -83,7 +144,7 @@ class TFormatter {
     F.WeekDay = DayOfWeek(value);
   }
 
-  void Append(ustring& out, const ustring& format, int depth) {
+  void Append(TOutText& out, const ustring& format, int depth) {
     if (depth >= MaxNesting) return;
     const bool twelveHour = HasAmPm(format);
     bool afterHour = false;  // m and mm right after h or hh are minutes
@@ -169,7 +230,7 @@ class TFormatter {
         case u'a':
           if (StartsWithNoCase(format, i, u"am/pm")) {
             run = 5;
-            out.append(format, F.Hour >= 12 ? i + 3 : i, 2);  // in the case written
+            out += std::u16string_view(format).substr(F.Hour >= 12 ? i + 3 : i, 2);  // in the case written
           } else if (StartsWithNoCase(format, i, u"a/p")) {
             run = 3;
             out += format[F.Hour >= 12 ? i + 2 : i];
@@ -193,11 +254,11 @@ class TFormatter {
   }
 
  private:
-  ustring DayName(const std::array<ustring, 7>& names) const {
-    return F.WeekDay >= 1 && F.WeekDay <= 7 ? names[F.WeekDay - 1] : ustring();
+  std::u16string_view DayName(const std::array<ustring, 7>& names) const {
+    return F.WeekDay >= 1 && F.WeekDay <= 7 ? std::u16string_view(names[F.WeekDay - 1]) : std::u16string_view();
   }
-  ustring MonthName(const std::array<ustring, 12>& names) const {
-    return F.Month >= 1 && F.Month <= 12 ? names[F.Month - 1] : ustring();
+  std::u16string_view MonthName(const std::array<ustring, 12>& names) const {
+    return F.Month >= 1 && F.Month <= 12 ? std::u16string_view(names[F.Month - 1]) : std::u16string_view();
   }
 
   const TFormatSettings& FSettings;
@@ -209,10 +270,11 @@ class TFormatter {
 ustring FormatDateTime(const ustring& Format, TDateTime Value, const TFormatSettings& Settings) {
   static const ustring general = u"c";
   TFormatter formatter(Value, Settings);
-  ustring out;
-  out.reserve(Format.size() + 16);
+  ustring text;
+  TOutText out(text);
   formatter.Append(out, Format.empty() ? general : Format, 0);
-  return out;
+  out.Flush();
+  return text;
 }
 
 ustring DateToStr(TDateTime Value, const TFormatSettings& Settings) { return FormatDateTime(u"ddddd", Value, Settings); }

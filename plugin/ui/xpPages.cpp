@@ -16,9 +16,24 @@ class TTabStrip final : public QTabBar {
     setExpanding(false);
     setAutoFillBackground(false);
   }
+  // The tabs' height; 0 leaves the style's own.
+  void SetTabHeight(int Value) {
+    FTabHeight = Value;
+    // A change of the icon size makes the bar lay its tabs out anew.
+    setIconSize(iconSize());
+    updateGeometry();
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {}
+  QSize tabSizeHint(int Index) const override {
+    QSize size = QTabBar::tabSizeHint(Index);
+    if (FTabHeight > 0) size.setHeight(FTabHeight);
+    return size;
+  }
+
+ private:
+  int FTabHeight = 0;
 };
 
 // Widgets handed to a Qt parent, which deletes them with itself.
@@ -284,6 +299,14 @@ void TxpPageControl::SetTabTextAlignment(TAlignment Value) {
 void TxpPageControl::SetStyle(TxpPageControlStyle Value) {
   if (Value == FStyle) return;
   FStyle = Value;
+  Recreate();
+}
+
+void TxpPageControl::SetTabHeight(int Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FTabHeight) return;
+  FTabHeight = Value;
+  static_cast<TTabStrip*>(TabBar)->SetTabHeight(Value);
   Recreate();
 }
 

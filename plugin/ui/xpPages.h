@@ -134,6 +134,9 @@ class TxpPageControl : public QWidget {
   void SetStyle(TxpPageControlStyle Value);
   TColor BorderColor() const { return FBorderColor; }
   void SetBorderColor(TColor Value) { FBorderColor = Value; }
+  // The height of the tabs in pixels; 0 (the default) the style's own.
+  int TabHeight() const { return FTabHeight; }
+  void SetTabHeight(int Value);
   TxpTabPosition TabPosition() const { return FTabPosition; }
   void SetTabPosition(TxpTabPosition Value);
   TDrawItemEvent OnDrawItem;
@@ -176,4 +179,5 @@ class TxpPageControl : public QWidget {
   TxpPageControlStyle FStyle = TxpPageControlStyle::pcsVARLO;
   TColor FBorderColor = clBlack;
   TxpTabPosition FTabPosition = TxpTabPosition::tpTop;
+  int FTabHeight = 0;
 };

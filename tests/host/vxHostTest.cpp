@@ -128,6 +128,20 @@ TEST(Host, QuestionsAloneExportNothing) {
   EXPECT_EQ(run.Out.substr(first + 1), dir.File("temp") + "/\n\n");
 }
 
+TEST(Host, ConfigureWithoutDisplayFailsWithItsText) {
+  TTestTempDir dir;
+  vxTest::TScopedEnv registry("VARLO_REGISTRY", dir.File("registry"));
+  vxTest::TScopedEnv x("DISPLAY", std::nullopt);
+  vxTest::TScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+  vxTest::TScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
+  const THostRun run = RunHost({"--server", "relay1", "--configure"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Out, "");
+  EXPECT_EQ(run.Err,
+            "vxhost: command 800 failed (-1): unexpected process exception (the configuration dialog cannot be "
+            "shown: no display: none of DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set)\n");
+}
+
 TEST(Host, FailedStartupIsReported) {
   const THostRun run = RunHost({"--library", VX_EXPORT_LIBRARY_STARTFAIL, "--field", "A=1"});
   EXPECT_EQ(run.Status, 1);

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "plugin/vxExportCommands.h"
+#include "support/vxChildProcess.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
 #include "tests/plugin/vxExportLibrary.h"
@@ -60,13 +61,45 @@ TEST(ExportLibrary, DocumentCommandsNeedInit) {
   EXPECT_EQ(library.Call(cmdNewDocument).Result, 0);
 }
 
-TEST(ExportLibrary, ConfigureSaysTheDialogIsNotAvailable) {
-  TExportLibrary library;
-  ASSERT_EQ(library.Call(cmdInit).Result, 0);
-  const auto answer = library.Call(cmdConfigure, u"ignored");
-  EXPECT_EQ(answer.Result, -1);
-  EXPECT_EQ(answer.BufferUtf8(), "the configuration dialog is not available in this build of the library");
-  EXPECT_EQ(answer.Text, u"");  // the configuration string, empty after 100
+// Without a display the toolkit would end the process: command 800 fails
+// with a text instead, hands the configuration string back, and the host
+// goes on. In a child process, with the display variables removed or
+// naming a display nobody serves.
+TEST(ExportLibrary, ConfigureWithoutDisplayFailsAndTheHostLivesOn) {
+  struct TCase {
+    const char* Display;
+    const char* Expected;
+  };
+  const TCase cases[] = {
+      {nullptr,
+       "unexpected process exception (the configuration dialog cannot be shown: no display: none of DISPLAY, "
+       "WAYLAND_DISPLAY or QT_QPA_PLATFORM is set)"},
+      {":97",
+       "unexpected process exception (the configuration dialog cannot be shown: no display: the X display \":97\" "
+       "cannot be reached)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Display ? c.Display : "none");
+    const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+      unsetenv("WAYLAND_DISPLAY");
+      unsetenv("QT_QPA_PLATFORM");
+      if (c.Display != nullptr)
+        setenv("DISPLAY", c.Display, 1);
+      else
+        unsetenv("DISPLAY");
+      TExportLibrary library;
+      library.Call(cmdInit);
+      library.Call(cmdSetConfig, u"<CONFIG><SMTPSERVER=relay1></CONFIG>");
+      const auto answer = library.Call(cmdConfigure, u"");
+      // The library still answers afterwards.
+      const auto config = library.Call(cmdGetConfig);
+      return std::to_string(answer.Result) + "|" + answer.BufferUtf8() + "|" + answer.TextUtf8() + "|" +
+             std::to_string(config.Result) + "|" + config.TextUtf8();
+    });
+    EXPECT_EQ(output.ExitCode, 0);
+    EXPECT_EQ(output.Text, std::string("-1|") + c.Expected +
+                               "|<CONFIG><SMTPSERVER=relay1></CONFIG>|0|<CONFIG><SMTPSERVER=relay1></CONFIG>");
+  }
 }
 
 TEST(ExportLibrary, NullPointersReadAsEmptyText) {

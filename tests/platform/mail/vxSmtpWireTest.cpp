@@ -102,6 +102,85 @@ TEST(SmtpWire, DataBytesOnTheWire) {
   }
 }
 
+// DATA as the plain rules make it, byte by byte: the reference the writer's
+// block-wise pass is held against.
+std::string DataAsSent(std::string_view data) {
+  std::string out;
+  bool lineStart = true;
+  for (size_t i = 0; i < data.size(); ++i) {
+    const char c = data[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+      out += "\r\n";
+      lineStart = true;
+      continue;
+    }
+    if (lineStart && c == '.') out += '.';
+    out += c;
+    lineStart = false;
+  }
+  return out + (lineStart ? ".\r\n" : "\r\n.\r\n");
+}
+
+// Clean CR LF lines longer than the blocks the writer checks at once and
+// than its chunks, with one byte changed at places around those boundaries
+// (into a lone LF, a lone CR, a dot or an 8-bit byte), or nothing changed;
+// sent as one piece and as the body behind a header. The wire, SIZE and
+// BODY=8BITMIME must be what the byte-by-byte rules give.
+TEST(SmtpWire, DataChangesAroundBlockAndChunkBoundaries) {
+  std::string clean;
+  for (int line = 0; clean.size() < 300 * 1024; ++line)
+    clean += std::string(static_cast<size_t>(60 + line % 37), static_cast<char>('a' + line % 26)) + "\r\n";
+  std::vector<std::string> datas = {clean};
+  const size_t chunk = 256 * 1024;
+  for (const size_t at : {size_t{0}, size_t{1}, size_t{126}, size_t{127}, size_t{128}, size_t{129}, size_t{255},
+                          size_t{256}, size_t{257}, chunk - 1, chunk, chunk + 1, clean.size() - 2, clean.size() - 1}) {
+    for (const char c : {'\n', '\r', '.', '\xE9'}) {
+      std::string data = clean;
+      data[at] = c;
+      datas.push_back(std::move(data));
+    }
+    // A dot opening the line that starts nearest behind the place.
+    const size_t lineStart = clean.find("\r\n", at);
+    if (lineStart != std::string::npos && lineStart + 2 < clean.size()) {
+      std::string data = clean;
+      data[lineStart + 2] = '.';
+      datas.push_back(std::move(data));
+    }
+  }
+  for (const std::string& data : datas) {
+    for (const bool asBody : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "first difference at " << std::mismatch(data.begin(), data.end(), clean.begin()).first - data.begin()
+                                      << (asBody ? " as a body" : " as one piece"));
+      TScriptedSmtpServer server;
+      server.Say(kGreeting).Read().Say("250-fake.test\n250-8BITMIME\n250 SIZE")
+          .Read().Say("250 ok").Read().Say("250 ok").Read().Say("354 go ahead").ReadData().Say("250 queued")
+          .Read().Say("221 bye");
+      server.Start();
+      const std::string header = "From: a@x\r\nTo: b@x\r\n";
+      {
+        TSmtpClient client;
+        Configure(client, server);
+        client.Connect();
+        if (asBody) {
+          TRawMessage m = TRawMessage::FromBytes(header + "\r\n");
+          m.Body = data;
+          client.SendMessage(m);
+        } else {
+          client.SendData("a@x", {"b@x"}, data);
+        }
+        client.Disconnect();
+      }
+      const std::string whole = asBody ? header + "\r\n" + data : data;
+      EXPECT_TRUE(server.RawData() == DataAsSent(whole));
+      const bool eightBit = whole.find('\xE9') != std::string::npos;
+      EXPECT_EQ(server.Received().at(1), "MAIL FROM:<a@x> SIZE=" +
+                                             std::to_string(vxMimeCodec::NormaliseLineBreaks(whole).size()) +
+                                             (eightBit ? " BODY=8BITMIME" : ""));
+    }
+  }
+}
+
 // A message sent as it stands goes out as header and body one after the
 // other: a CR ending the one and an LF opening the other are one line end,
 // and the Bcc field stays behind.

@@ -278,6 +278,18 @@ TEST(DateUtils, FormatDateTimePatterns) {
   };
   for (const Other& c : others) EXPECT_EQ(FormatDateTime(c.format, c.value, de), c.text) << WideToUtf8(c.format);
 
+  // Years of fewer digits are padded; texts longer than the formatter
+  // gathers at once (long literals, many fields) come out whole.
+  EXPECT_EQ(FormatDateTime(u"yyyy yy d.m.y", EncodeDate(5, 1, 2), de), u"0005 05 2.1.05");
+  const ustring literal(100, u'x');
+  EXPECT_EQ(FormatDateTime(u"yyyy'" + literal + u"'dd", v, de), u"2024" + literal + u"05");
+  ustring manyFormat, manyText;
+  for (int i = 0; i < 12; ++i) {
+    manyFormat += u"yyyy-mm-dd hh:nn:ss.zzz dddd ";
+    manyText += u"2024-03-05 14:30:07.123 Dienstag ";
+  }
+  EXPECT_EQ(FormatDateTime(manyFormat, v, de), manyText);
+
   // "/" and ":" stand for the settings' separators.
   TFormatSettings dotted = de;
   dotted.DateSeparator = u'-';
