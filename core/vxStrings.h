@@ -2,9 +2,11 @@
 // functions, split by area into the headers included here.
 #pragma once
 
+#include "core/vxStringsAbbrev.h"
 #include "core/vxStringsCheck.h"
 #include "core/vxStringsClean.h"
 #include "core/vxStringsDates.h"
+#include "core/vxStringsDecode.h"
 #include "core/vxStringsEscape.h"
 #include "core/vxStringsExtract.h"
 #include "core/vxStringsIds.h"
