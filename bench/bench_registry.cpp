@@ -1,8 +1,8 @@
 // Reading registry values from a root of 1000 values: every read checks the
-// file, but parses it only when it has changed. Reads beside an
-// unordered_map find and copy; a write into a file of 100,000 values beside
-// the durable-rewrite floor (the same bytes to a temporary file, fsync,
-// rename, folder fsync).
+// writers' change counter (and now and then the file's identity), and parses
+// the file only when it has changed. Reads beside an unordered_map find and
+// copy; a write into a file of 100,000 values beside the durable-rewrite
+// floor (the same bytes to a temporary file, fsync, rename, folder fsync).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>

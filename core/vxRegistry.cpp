@@ -65,12 +65,26 @@ ustring JoinTexts(std::string_view data) {
   return result;
 }
 
-Variant ReadTyped(TRegistry& reg, const ustring& name, const Variant& Default) {
+uint64_t FromLittleEndian(std::string_view data) {
+  uint64_t number = 0;
+  for (size_t i = data.size(); i > 0; --i) number = (number << 8) | static_cast<unsigned char>(data[i - 1]);
+  return number;
+}
+
+// A number of Size bytes, or an error (which gives the caller's default).
+uint64_t Number(std::string_view data, size_t size) {
+  if (data.size() != size) throw ERegistryException("a number value of the wrong size");
+  return FromLittleEndian(data);
+}
+
+// The value of stored type Type and raw data Data, typed by Default.
+Variant Typed(uint32_t type, const std::string& data, const Variant& Default) {
   const TVarType defaultType = TvxTypes::GetVarType(Default);
-  switch (reg.GetDataType(name)) {
+  switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ: {
-      const ustring text = reg.ReadString(name);
+      ustring text = vxRegFile::DecodeUnits(data);
+      if (!text.empty() && text.back() == u'\0') text.pop_back();
       if (TvxTypes::IsFloatVariant(Default)) {
         return Variant(TvxConversion::StrToReal(ThroughCodePage(text), true, 0));
       }
@@ -78,22 +92,21 @@ Variant ReadTyped(TRegistry& reg, const ustring& name, const Variant& Default) {
         const std::vector<std::string> formats{"yyyy-mm-dd", "dd.mm.yyyy", DefaultShortDateFormatA()};
         return Variant::FromDate(TvxDateTime::StrToDateExt(ThroughCodePage(text), formats, 0));
       }
-      return Variant(text);
+      return Variant(std::move(text));
     }
     case REG_DWORD: {
-      const int32_t number = reg.ReadInteger(name);
+      const auto number = static_cast<int32_t>(static_cast<uint32_t>(Number(data, 4)));
       if (defaultType == varBoolean) return Variant(number != 0);
       return Variant(number);
     }
     case REG_QWORD: {
-      const int64_t number = reg.ReadInt64(name);
+      const auto number = static_cast<int64_t>(Number(data, 8));
       if (defaultType == varBoolean) return Variant(number != 0);
       return Variant(number);
     }
     case REG_BINARY:
-      return Variant(reg.ReadBinary(name));
+      return Variant(data);
     default: {
-      const std::string data = reg.ReadData(name);
       if (data.empty()) return Default;
       return Variant(JoinTexts(data));
     }
@@ -111,10 +124,16 @@ Variant GetValue(HKEY MyRootKey, const ustring& Key, const ustring& Attribute, c
                  bool CanCreate) {
   try {
     TRegistry reg = AccessTo(MyRootKey);
-    const ustring key = FromRoot(Key);
-    if (!reg.KeyExists(key)) return Default;
-    if (OpenForReading(reg, key) && reg.ValueExists(Attribute)) return ReadTyped(reg, Attribute, Default);
-    if (CanCreate && OpenForWriting(reg, key)) SetValue(MyRootKey, Key, Attribute, Default, false);
+    // One look at the store: a key that may not be read counts as missing,
+    // as the existence test would find it.
+    uint32_t type = REG_NONE;
+    std::string data;
+    switch (reg.LookupValue(Key, Attribute, type, data)) {
+      case TRegLookup::KeyMissing: return Default;
+      case TRegLookup::Found: return Typed(type, data, Default);
+      case TRegLookup::ValueMissing: break;
+    }
+    if (CanCreate && OpenForWriting(reg, FromRoot(Key))) SetValue(MyRootKey, Key, Attribute, Default, false);
   } catch (const std::exception&) {
   }
   return Default;

@@ -4,9 +4,11 @@
 // of that default steers how a stored text is read.
 //
 // Every call uses its own registry access object with full access and
-// releases it before returning; nothing is kept between calls, so the calls
-// may run on several threads at once. No call lets an error escape: failures
-// give False or the caller's default.
+// releases it before returning; nothing is kept between calls but the
+// store's one copy of each file per process (platform/registry/vxRegStore.h,
+// shared by all threads under a reader-writer lock), so the calls may run on
+// several threads at once. GetValue looks at the store once per value. No
+// call lets an error escape: failures give False or the caller's default.
 //
 // Key paths are taken from the root key, with or without a leading "\".
 // The empty value name is the key's default value.

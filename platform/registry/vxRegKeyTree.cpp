@@ -9,8 +9,45 @@
 
 namespace vxRegFile {
 
+namespace {
+
+// A name upper-cased as vxCaseMap::Upper does it, for looking it up: short
+// ASCII names (the common case) in a buffer of its own, without allocating.
+class TUpperName {
+ public:
+  explicit TUpperName(std::u16string_view name) {
+    if (name.size() <= kBufferSize) {
+      size_t i = 0;
+      for (; i < name.size(); ++i) {
+        const char16_t unit = name[i];
+        if (unit >= 0x80) break;
+        FBuffer[i] = unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - (u'a' - u'A')) : unit;
+      }
+      if (i == name.size()) {
+        FView = std::u16string_view(FBuffer, name.size());
+        return;
+      }
+    }
+    FSpare = vxCaseMap::Upper(name);
+    FView = FSpare;
+  }
+  TUpperName(const TUpperName&) = delete;
+  TUpperName& operator=(const TUpperName&) = delete;
+
+  std::u16string_view View() const { return FView; }
+
+ private:
+  static constexpr size_t kBufferSize = 64;
+  char16_t FBuffer[kBufferSize];
+  ustring FSpare;
+  std::u16string_view FView;
+};
+
+}  // namespace
+
 const TRegKeyNode* TRegKeyNode::FindSubKey(std::u16string_view name) const {
-  const auto it = FSubKeyIndex.find(vxCaseMap::Upper(name));
+  const TUpperName upper(name);
+  const auto it = FSubKeyIndex.find(upper.View());
   return it == FSubKeyIndex.end() ? nullptr : FSubKeys[it->second].get();
 }
 
@@ -26,7 +63,8 @@ TRegKeyNode& TRegKeyNode::ObtainSubKey(const ustring& name) {
 }
 
 std::unique_ptr<TRegKeyNode> TRegKeyNode::DetachSubKey(std::u16string_view name) {
-  const auto it = FSubKeyIndex.find(vxCaseMap::Upper(name));
+  const TUpperName upper(name);
+  const auto it = FSubKeyIndex.find(upper.View());
   if (it == FSubKeyIndex.end()) return nullptr;
   const size_t position = it->second;
   std::unique_ptr<TRegKeyNode> key = std::move(FSubKeys[position]);
@@ -71,23 +109,30 @@ TRegKeyNode& TRegKeyNode::ObtainPath(const std::vector<ustring>& path, bool& cre
 }
 
 const TRegValue* TRegKeyNode::FindValue(std::u16string_view name) const {
-  const auto it = FValueIndex.find(vxCaseMap::Upper(name));
+  const TUpperName upper(name);
+  const auto it = FValueIndex.find(upper.View());
   return it == FValueIndex.end() ? nullptr : &FValues[it->second];
 }
 
-void TRegKeyNode::SetValue(const ustring& name, uint32_t type, std::string data) {
-  const auto it = FValueIndex.find(vxCaseMap::Upper(name));
+TRegValue& TRegKeyNode::SetValue(const ustring& name, uint32_t type, std::string data) {
+  const TUpperName upper(name);
+  const auto it = FValueIndex.find(upper.View());
   if (it != FValueIndex.end()) {
-    FValues[it->second].Type = type;
-    FValues[it->second].Data = std::move(data);
-    return;
+    TRegValue& value = FValues[it->second];
+    if (value.Type == type && value.Data == data) return value;
+    value.Type = type;
+    value.Data = std::move(data);
+    value.TextLength = 0;  // its line must be written afresh
+    return value;
   }
   FValues.push_back(TRegValue{name, type, std::move(data)});
   FValueIndex.emplace(vxCaseMap::Upper(name), FValues.size() - 1);
+  return FValues.back();
 }
 
 bool TRegKeyNode::RemoveValue(std::u16string_view name) {
-  const auto it = FValueIndex.find(vxCaseMap::Upper(name));
+  const TUpperName upper(name);
+  const auto it = FValueIndex.find(upper.View());
   if (it == FValueIndex.end()) return false;
   FValues.erase(FValues.begin() + static_cast<std::ptrdiff_t>(it->second));
   ReindexValues();

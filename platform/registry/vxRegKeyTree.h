@@ -17,7 +17,29 @@ struct TRegValue {
   ustring Name;  // as first written
   uint32_t Type = REG_NONE;
   std::string Data;  // raw bytes; numbers little-endian
+  // Where the value's line stands in the text the tree was last read from or
+  // written to, so that an unchanged value is copied instead of formatted
+  // again; TextLength 0 when the line must be formatted.
+  size_t TextOffset = 0;
+  size_t TextLength = 0;
 };
+
+// Hash and equality of upper-cased names, looked up as string views.
+struct TNameHash {
+  using is_transparent = void;
+  // FNV-1a over the units: names are short, and a lookup should cost little
+  // more than the comparison that follows it.
+  size_t operator()(std::u16string_view name) const noexcept {
+    uint64_t hash = 14695981039346656037ull;
+    for (const char16_t unit : name) hash = (hash ^ unit) * 1099511628211ull;
+    return static_cast<size_t>(hash);
+  }
+};
+struct TNameEqual {
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const noexcept { return a == b; }
+};
+using TNameIndex = std::unordered_map<ustring, size_t, TNameHash, TNameEqual>;
 
 // One key: its values and subkeys in creation order, found by name without
 // regard to case.
@@ -47,9 +69,12 @@ class TRegKeyNode {
   TRegKeyNode& ObtainPath(const std::vector<ustring>& path, bool& created);
 
   const std::vector<TRegValue>& Values() const { return FValues; }
+  // For the text format, which keeps the values' text positions.
+  std::vector<TRegValue>& Values() { return FValues; }
   const TRegValue* FindValue(std::u16string_view name) const;
-  // Sets the value; an existing one keeps its place and the case of its name.
-  void SetValue(const ustring& name, uint32_t type, std::string data);
+  // Sets the value; an existing one keeps its place and the case of its name
+  // (and its line in the text when type and data stay the same).
+  TRegValue& SetValue(const ustring& name, uint32_t type, std::string data);
   bool RemoveValue(std::u16string_view name);
 
  private:
@@ -58,9 +83,9 @@ class TRegKeyNode {
 
   ustring FName;
   std::vector<TRegValue> FValues;
-  std::unordered_map<ustring, size_t> FValueIndex;  // upper-cased name -> position
+  TNameIndex FValueIndex;  // upper-cased name -> position
   std::vector<std::unique_ptr<TRegKeyNode>> FSubKeys;
-  std::unordered_map<ustring, size_t> FSubKeyIndex;
+  TNameIndex FSubKeyIndex;
 };
 
 // Keys nest at most this deep below their root.

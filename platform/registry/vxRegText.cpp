@@ -19,35 +19,55 @@ namespace {
 
 void AppendHex(std::string& out, uint64_t number, int minDigits) { vxRuntime::AppendHex(out, number, minDigits, false); }
 
-// Text in quotation marks, escaped so that any UTF-16 text comes back as it was.
-void AppendQuoted(std::string& out, std::u16string_view text) {
-  ustring escaped;
-  escaped.reserve(text.size() + 2);
-  escaped.push_back(u'"');
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// Text in quotation marks, escaped so that any UTF-16 text comes back as it
+// was, written straight as UTF-8. Unit(i) gives the i-th of Count units.
+template <class UnitAt>
+void AppendQuotedUnits(std::string& out, size_t count, UnitAt unitAt) {
+  out.push_back('"');
+  for (size_t i = 0; i < count; ++i) {
+    const char16_t unit = unitAt(i);
     switch (unit) {
-      case u'\\': escaped += u"\\\\"; continue;
-      case u'"': escaped += u"\\\""; continue;
-      case u'\n': escaped += u"\\n"; continue;
-      case u'\r': escaped += u"\\r"; continue;
-      case u'\t': escaped += u"\\t"; continue;
-      case u'\0': escaped += u"\\0"; continue;
+      case u'\\': out += "\\\\"; continue;
+      case u'"': out += "\\\""; continue;
+      case u'\n': out += "\\n"; continue;
+      case u'\r': out += "\\r"; continue;
+      case u'\t': out += "\\t"; continue;
+      case u'\0': out += "\\0"; continue;
       default: break;
     }
-    if (U16_IS_LEAD(unit) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
-      escaped.push_back(unit);
-      escaped.push_back(text[++i]);
+    if (U16_IS_LEAD(unit) && i + 1 < count && U16_IS_TRAIL(unitAt(i + 1))) {
+      AppendUtf8(out, U16_GET_SUPPLEMENTARY(unit, unitAt(i + 1)));
+      ++i;
     } else if (IsControlUnit(unit) || U16_IS_SURROGATE(unit)) {
-      escaped += u"\\x";
-      vxRuntime::AppendHex(escaped, unit, 4, false);
+      out += "\\x";
+      AppendHex(out, unit, 4);
     } else {
-      escaped.push_back(unit);
+      AppendUtf8(out, unit);
     }
   }
-  escaped.push_back(u'"');
-  // No unpaired surrogate is left, so the conversion loses nothing.
-  out += WideToUtf8(escaped);
+  out.push_back('"');
+}
+
+void AppendQuoted(std::string& out, std::u16string_view text) {
+  AppendQuotedUnits(out, text.size(), [text](size_t i) { return text[i]; });
 }
 
 void AppendHexList(std::string& out, std::string_view data) {
@@ -70,8 +90,11 @@ void AppendData(std::string& out, const TRegValue& value) {
       AppendHex(out, value.Type, 1);
       out += "):";
     }
-    const ustring units = DecodeUnits(data);
-    AppendQuoted(out, std::u16string_view(units).substr(0, units.size() - 1));
+    // The UTF-16LE units without the final 0, read in place.
+    AppendQuotedUnits(out, data.size() / 2 - 1, [&data](size_t i) {
+      return static_cast<char16_t>(static_cast<unsigned char>(data[2 * i]) |
+                                   (static_cast<unsigned char>(data[2 * i + 1]) << 8));
+    });
   } else if (value.Type == REG_DWORD && data.size() == 4) {
     uint32_t number = 0;
     for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
@@ -88,29 +111,94 @@ void AppendData(std::string& out, const TRegValue& value) {
   }
 }
 
-void AppendKey(std::string& out, const TRegKeyNode& key, const std::string& path, bool isRoot) {
-  if (!isRoot || !key.Values().empty()) {
-    out += "\n[" + path + "]\n";
-    for (const TRegValue& value : key.Values()) {
-      if (value.Name.empty()) {
-        out.push_back('@');
-      } else {
-        AppendQuoted(out, value.Name);
-      }
-      out.push_back('=');
-      AppendData(out, value);
-      out.push_back('\n');
+void AppendValueLine(std::string& out, const TRegValue& value) {
+  if (value.Name.empty()) {
+    out.push_back('@');
+  } else {
+    AppendQuoted(out, value.Name);
+  }
+  out.push_back('=');
+  AppendData(out, value);
+  out.push_back('\n');
+}
+
+// Writes a tree; with Previous (the text the values' positions refer to) the
+// lines of unchanged values are copied from it, runs of them at once, and
+// every value's position is moved to the new text.
+class TFormatter {
+ public:
+  TFormatter(std::string_view previous, bool keepPositions, std::string buffer)
+      : FPrevious(previous), FKeepPositions(keepPositions), FOut(std::move(buffer)) {
+    FOut.clear();
+    FOut.reserve(previous.size() + 4096);
+  }
+
+  std::string Format(const TRegKeyNode& root) {
+    FOut += "REGEDIT4\n";
+    std::string path = WideToUtf8(root.Name());
+    AppendKey(root, path, true);
+    Flush();
+    return std::move(FOut);
+  }
+
+ private:
+  void AppendKey(const TRegKeyNode& key, std::string& path, bool isRoot) {
+    if (!isRoot || !key.Values().empty()) {
+      Flush();
+      FOut += "\n[";
+      FOut += path;
+      FOut += "]\n";
+      for (const TRegValue& value : key.Values()) AppendValue(value);
+    }
+    for (const auto& sub : key.SubKeys()) {
+      const size_t length = path.size();
+      path.push_back('\\');
+      path += WideToUtf8(sub->Name());
+      AppendKey(*sub, path, false);
+      path.resize(length);
     }
   }
-  for (const auto& sub : key.SubKeys()) AppendKey(out, *sub, path + "\\" + WideToUtf8(sub->Name()), false);
-}
+
+  void AppendValue(const TRegValue& value) {
+    // Where the line will stand in the new text, once pending copies are made.
+    const size_t at = FOut.size() + FRunLength;
+    if (FKeepPositions && value.TextLength != 0 && value.TextOffset <= FPrevious.size() &&
+        value.TextLength <= FPrevious.size() - value.TextOffset) {
+      if (FRunLength == 0 || FRunStart + FRunLength != value.TextOffset) {
+        Flush();
+        FRunStart = value.TextOffset;
+      }
+      FRunLength += value.TextLength;
+    } else {
+      Flush();
+      AppendValueLine(FOut, value);
+    }
+    if (FKeepPositions) {
+      // The tree is the caller's own (FormatRegText with a previous text).
+      TRegValue& kept = const_cast<TRegValue&>(value);
+      kept.TextLength = FOut.size() + FRunLength - at;
+      kept.TextOffset = at;
+    }
+  }
+
+  void Flush() {
+    if (FRunLength != 0) FOut.append(FPrevious.substr(FRunStart, FRunLength));
+    FRunLength = 0;
+  }
+
+  std::string_view FPrevious;
+  bool FKeepPositions;
+  std::string FOut;
+  size_t FRunStart = 0;
+  size_t FRunLength = 0;
+};
 
 }  // namespace
 
-std::string FormatRegText(const TRegKeyNode& root) {
-  std::string out = "REGEDIT4\n";
-  AppendKey(out, root, WideToUtf8(root.Name()), true);
-  return out;
+std::string FormatRegText(const TRegKeyNode& root) { return TFormatter({}, false, {}).Format(root); }
+
+std::string FormatRegText(TRegKeyNode& root, std::string_view previous, std::string buffer) {
+  return TFormatter(previous, true, std::move(buffer)).Format(root);
 }
 
 // ---------------------------------------------------------------- reading
@@ -142,7 +230,7 @@ bool ParseHexNumber(std::u16string_view text, size_t maxDigits, uint64_t& number
 class TParser {
  public:
   TParser(std::string_view text, const ustring& rootName, const std::string& fileName)
-      : FText(text), FRootName(rootName), FFileName(fileName) {}
+      : FStart(text.data()), FText(text), FRootName(rootName), FFileName(fileName) {}
 
   std::unique_ptr<TRegKeyNode> Parse() {
     auto root = std::make_unique<TRegKeyNode>(FRootName);
@@ -174,6 +262,8 @@ class TParser {
     ++FLineNumber;
     size_t end = FText.find('\n');
     std::string_view bytes = FText.substr(0, end);
+    // The line with its line feed, as the writer would have written it.
+    FLine = end == std::string_view::npos ? std::string_view() : FText.substr(0, end + 1);
     FText.remove_prefix(end == std::string_view::npos ? FText.size() : end + 1);
     if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
     line.assign(bytes.size(), u'\0');
@@ -217,6 +307,7 @@ class TParser {
   }
 
   void ParseValueLine(TRegKeyNode& key, std::u16string_view text) {
+    const std::string_view line = FLine;
     size_t position = 0;
     ustring name;
     if (text.front() == u'@') {
@@ -251,7 +342,17 @@ class TParser {
     } else {
       Fail("value data of an unknown form");
     }
-    key.SetValue(name, type, std::move(bytes));
+    TRegValue& value = key.SetValue(name, type, std::move(bytes));
+    // A line in the writer's own form is copied, not written again, when the
+    // tree is written next.
+    FCanonical.clear();
+    AppendValueLine(FCanonical, value);
+    if (FCanonical == line) {
+      value.TextOffset = static_cast<size_t>(line.data() - FStart);
+      value.TextLength = line.size();
+    } else {
+      value.TextLength = 0;
+    }
   }
 
   // Reads the "N):" of "str(N):" or "hex(N):" from Data at Position and
@@ -333,7 +434,10 @@ class TParser {
     return bytes;
   }
 
-  std::string_view FText;
+  const char* FStart;     // the whole text, for the positions of lines
+  std::string_view FText;  // what is left to read
+  std::string_view FLine;  // the last line read, with its line feed (empty without)
+  std::string FCanonical;
   const ustring& FRootName;
   const std::string& FFileName;
   size_t FLineNumber = 0;

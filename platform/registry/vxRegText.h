@@ -31,7 +31,14 @@ namespace vxRegFile {
 
 // The text of a root's file. The root node's name is the root's name.
 std::string FormatRegText(const TRegKeyNode& root);
-// Parses a root's file; errors name FileName and the line.
+// The same text, made in one pass from Previous, the text the tree was last
+// read from or written to: the lines of values that have not changed since
+// are copied from it, the others written; afterwards the values' positions
+// refer to the new text. The text is made in Buffer's storage (a large
+// text is written faster into memory that is already there).
+std::string FormatRegText(TRegKeyNode& root, std::string_view previous, std::string buffer = {});
+// Parses a root's file; errors name FileName and the line. Values whose
+// line is exactly as FormatRegText writes it keep its position in Text.
 std::unique_ptr<TRegKeyNode> ParseRegText(std::string_view text, const ustring& rootName,
                                           const std::string& fileName);
 

@@ -73,7 +73,9 @@ size_t Height(const TRegKeyNode& key) {
 
 }  // namespace
 
-ustring RootKeyName(HKEY rootKey) {
+namespace {
+
+std::u16string_view RootName(HKEY rootKey) {
   switch (rootKey) {
     case HKEY_CLASSES_ROOT: return u"HKEY_CLASSES_ROOT";
     case HKEY_CURRENT_USER: return u"HKEY_CURRENT_USER";
@@ -81,6 +83,10 @@ ustring RootKeyName(HKEY rootKey) {
   }
   throw ERegistryException("unknown root key");
 }
+
+}  // namespace
+
+ustring RootKeyName(HKEY rootKey) { return ustring(RootName(rootKey)); }
 
 TRegistry::TRegistry(REGSAM access) : FAccess(access) {}
 
@@ -98,14 +104,44 @@ void TRegistry::CloseKey() {
   FGranted = 0;
   FPath.clear();
   FCurrentPath.clear();
+  FStore.reset();
+  FNode = nullptr;
+}
+
+const TRegStore& TRegistry::Store() {
+  if (!FKeyIsOpen || !FStore) {
+    FStore.emplace(RootName(FRootKey));
+    FNode = nullptr;
+  }
+  return *FStore;
+}
+
+const TRegKeyNode* TRegistry::CurrentNode(const TRegKeyNode& root, uint64_t version) {
+  if (FNode == nullptr || FNodeVersion != version) {
+    FNode = root.Find(FPath);
+    FNodeVersion = version;
+  }
+  return FNode;
+}
+
+const TRegKeyNode& TRegistry::OpenNode(const TRegKeyNode& root, uint64_t version) {
+  const TRegKeyNode* node = CurrentNode(root, version);
+  if (node == nullptr) throw ERegistryException(u"key \"" + KeyText(FPath) + u"\" does not exist");
+  return *node;
+}
+
+template <class Look>
+auto TRegistry::InOpenKey(Look&& look) {
+  return Store().Inspect([&](const TRegKeyNode& root, uint64_t version) { return look(OpenNode(root, version)); });
 }
 
 bool TRegistry::Open(const ustring& key, bool canCreate, REGSAM rights) {
   std::vector<ustring> path = Resolve(key);
-  const TRegStore store(RootKeyName(FRootKey));
+  const TRegStore store = Store();
   if ((rights & kWriteRights) != 0 && !store.Writable()) return false;
   try {
-    if (store.Read()->Find(path) == nullptr) {
+    const bool exists = store.Inspect([&](const TRegKeyNode& root, uint64_t) { return root.Find(path) != nullptr; });
+    if (!exists) {
       if (!canCreate || (rights & KEY_CREATE_SUB_KEY) == 0) return false;
       store.Modify([&](TRegKeyNode& root) {
         bool created = false;
@@ -121,6 +157,8 @@ bool TRegistry::Open(const ustring& key, bool canCreate, REGSAM rights) {
   FGranted = rights;
   FPath = std::move(path);
   FCurrentPath = Join(FPath);
+  FStore = store;
+  FNode = nullptr;
   return true;
 }
 
@@ -157,24 +195,18 @@ ustring TRegistry::KeyText(const std::vector<ustring>& path) const {
   return text;
 }
 
-const TRegKeyNode& TRegistry::OpenNode(const TRegKeyNode& root) const {
-  const TRegKeyNode* node = root.Find(FPath);
-  if (node == nullptr) throw ERegistryException(u"key \"" + KeyText(FPath) + u"\" does not exist");
-  return *node;
-}
-
-const TRegValue& TRegistry::FindValue(const TRegKeyNode& root, const ustring& name) const {
-  const TRegValue* value = OpenNode(root).FindValue(name);
+const TRegValue& TRegistry::FindValue(const TRegKeyNode& node, const ustring& name) const {
+  const TRegValue* value = node.FindValue(name);
   if (value == nullptr) {
     throw ERegistryException(u"value \"" + name + u"\" of key \"" + KeyText(FPath) + u"\" does not exist");
   }
   return *value;
 }
 
-const TRegValue& TRegistry::TypedValue(const TRegKeyNode& root, const ustring& name,
+const TRegValue& TRegistry::TypedValue(const TRegKeyNode& node, const ustring& name,
                                        std::initializer_list<uint32_t> types, size_t size) const {
   Need(KEY_QUERY_VALUE, "read a value");
-  const TRegValue& value = FindValue(root, name);
+  const TRegValue& value = FindValue(node, name);
   bool typeFits = false;
   for (const uint32_t type : types) typeFits = typeFits || value.Type == type;
   if (!typeFits) {
@@ -191,7 +223,7 @@ const TRegValue& TRegistry::TypedValue(const TRegKeyNode& root, const ustring& n
 bool TRegistry::KeyExists(const ustring& Key) {
   const std::vector<ustring> path = Resolve(Key);
   try {
-    return TRegStore(RootKeyName(FRootKey)).Read()->Find(path) != nullptr;
+    return Store().Inspect([&](const TRegKeyNode& root, uint64_t) { return root.Find(path) != nullptr; });
   } catch (const EOSError& error) {
     if (IsDenied(error)) return false;
     throw;
@@ -201,7 +233,7 @@ bool TRegistry::KeyExists(const ustring& Key) {
 bool TRegistry::DeleteKey(const ustring& Key) {
   std::vector<ustring> path = Resolve(Key);
   if (path.empty() || (Rights() & kWriteRights) == 0) return false;
-  const TRegStore store(RootKeyName(FRootKey));
+  const TRegStore& store = Store();
   if (!store.Writable()) return false;
   const ustring name = path.back();
   path.pop_back();
@@ -224,7 +256,7 @@ bool TRegistry::MoveKey(const ustring& OldName, const ustring& NewName) {
   std::vector<ustring> newParentPath = Resolve(NewName);
   if (oldPath.empty() || newParentPath.empty() || IsWithin(newParentPath, oldPath)) return false;
   if ((Rights() & kWriteRights) == 0) return false;
-  const TRegStore store(RootKeyName(FRootKey));
+  const TRegStore& store = Store();
   if (!store.Writable()) return false;
   const ustring newName = newParentPath.back();
   newParentPath.pop_back();
@@ -255,25 +287,28 @@ bool TRegistry::MoveKey(const ustring& OldName, const ustring& NewName) {
 
 std::vector<ustring> TRegistry::GetKeyNames() {
   Need(KEY_ENUMERATE_SUB_KEYS, "list subkeys");
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  std::vector<ustring> names;
-  for (const auto& sub : OpenNode(*root).SubKeys()) names.push_back(sub->Name());
-  return names;
+  return InOpenKey([](const TRegKeyNode& node) {
+    std::vector<ustring> names;
+    for (const auto& sub : node.SubKeys()) names.push_back(sub->Name());
+    return names;
+  });
 }
 
 std::vector<ustring> TRegistry::GetValueNames() {
   Need(KEY_QUERY_VALUE, "list values");
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  std::vector<ustring> names;
-  for (const TRegValue& value : OpenNode(*root).Values()) names.push_back(value.Name);
-  return names;
+  return InOpenKey([](const TRegKeyNode& node) {
+    std::vector<ustring> names;
+    for (const TRegValue& value : node.Values()) names.push_back(value.Name);
+    return names;
+  });
 }
 
 bool TRegistry::ValueExists(const ustring& Name) {
   try {
-    const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-    const TRegKeyNode* node = root->Find(FPath);
-    return node != nullptr && node->FindValue(Name) != nullptr;
+    return Store().Inspect([&](const TRegKeyNode& root, uint64_t version) {
+      const TRegKeyNode* node = CurrentNode(root, version);
+      return node != nullptr && node->FindValue(Name) != nullptr;
+    });
   } catch (const EOSError& error) {
     if (IsDenied(error)) return false;
     throw;
@@ -282,19 +317,17 @@ bool TRegistry::ValueExists(const ustring& Name) {
 
 TRegDataType TRegistry::GetDataType(const ustring& Name) {
   Need(KEY_QUERY_VALUE, "read a value");
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return static_cast<TRegDataType>(FindValue(*root, Name).Type);
+  return InOpenKey([&](const TRegKeyNode& node) { return static_cast<TRegDataType>(FindValue(node, Name).Type); });
 }
 
 int32_t TRegistry::GetDataSize(const ustring& Name) {
   Need(KEY_QUERY_VALUE, "read a value");
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return static_cast<int32_t>(FindValue(*root, Name).Data.size());
+  return InOpenKey([&](const TRegKeyNode& node) { return static_cast<int32_t>(FindValue(node, Name).Data.size()); });
 }
 
 bool TRegistry::DeleteValue(const ustring& Name) {
   if ((Rights() & KEY_SET_VALUE) == 0) return false;
-  const TRegStore store(RootKeyName(FRootKey));
+  const TRegStore& store = Store();
   if (!store.Writable()) return false;
   bool deleted = false;
   try {
@@ -311,30 +344,35 @@ bool TRegistry::DeleteValue(const ustring& Name) {
 }
 
 ustring TRegistry::ReadString(const ustring& Name) {
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  ustring text = vxRegFile::DecodeUnits(TypedValue(*root, Name, {REG_SZ, REG_EXPAND_SZ}).Data);
-  if (!text.empty() && text.back() == u'\0') text.pop_back();
-  return text;
+  return InOpenKey([&](const TRegKeyNode& node) {
+    const std::string& data = TypedValue(node, Name, {REG_SZ, REG_EXPAND_SZ}).Data;
+    // The units without the final 0 one, decoded straight from the data.
+    size_t size = data.size() & ~size_t{1};
+    if (size >= 2 && data[size - 1] == '\0' && data[size - 2] == '\0') size -= 2;
+    return vxRegFile::DecodeUnits(std::string_view(data).substr(0, size));
+  });
 }
 
 int32_t TRegistry::ReadInteger(const ustring& Name) {
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return static_cast<int32_t>(static_cast<uint32_t>(FromLittleEndian(TypedValue(*root, Name, {REG_DWORD}, 4).Data)));
+  return InOpenKey([&](const TRegKeyNode& node) {
+    return static_cast<int32_t>(static_cast<uint32_t>(FromLittleEndian(TypedValue(node, Name, {REG_DWORD}, 4).Data)));
+  });
 }
 
 int64_t TRegistry::ReadInt64(const ustring& Name) {
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return static_cast<int64_t>(FromLittleEndian(TypedValue(*root, Name, {REG_QWORD}, 8).Data));
+  return InOpenKey([&](const TRegKeyNode& node) {
+    return static_cast<int64_t>(FromLittleEndian(TypedValue(node, Name, {REG_QWORD}, 8).Data));
+  });
 }
 
 std::string TRegistry::ReadBinary(const ustring& Name) {
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return TypedValue(*root, Name, {REG_BINARY}).Data;
+  return InOpenKey([&](const TRegKeyNode& node) { return TypedValue(node, Name, {REG_BINARY}).Data; });
 }
 
 std::vector<ustring> TRegistry::ReadMultiString(const ustring& Name) {
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  const ustring units = vxRegFile::DecodeUnits(TypedValue(*root, Name, {REG_MULTI_SZ}).Data);
+  const ustring units = InOpenKey([&](const TRegKeyNode& node) {
+    return vxRegFile::DecodeUnits(TypedValue(node, Name, {REG_MULTI_SZ}).Data);
+  });
   std::vector<ustring> texts;
   std::u16string_view rest = units;
   while (!rest.empty()) {
@@ -349,13 +387,42 @@ std::vector<ustring> TRegistry::ReadMultiString(const ustring& Name) {
 
 std::string TRegistry::ReadData(const ustring& Name) {
   Need(KEY_QUERY_VALUE, "read a value");
-  const auto root = TRegStore(RootKeyName(FRootKey)).Read();
-  return FindValue(*root, Name).Data;
+  return InOpenKey([&](const TRegKeyNode& node) { return FindValue(node, Name).Data; });
+}
+
+TRegLookup TRegistry::LookupValue(const ustring& Key, const ustring& Name, uint32_t& Type, std::string& Data) {
+  Need(KEY_QUERY_VALUE, "read a value");
+  // The path is walked as Resolve reads it, without making its names.
+  std::u16string_view rest = Key;
+  const bool fromRoot = !rest.empty() && rest.front() == u'\\';
+  if (fromRoot) rest.remove_prefix(1);
+  if (!rest.empty() && rest.back() == u'\\') rest.remove_suffix(1);
+  try {
+    return Store().Inspect([&](const TRegKeyNode& root, uint64_t version) {
+      const TRegKeyNode* node = fromRoot ? &root : CurrentNode(root, version);
+      for (std::u16string_view names = rest; node != nullptr && !names.empty();) {
+        const size_t end = names.find(u'\\');
+        const std::u16string_view name = names.substr(0, end);
+        if (name.empty()) throw ERegistryException(u"a key path with an empty key name: " + Key);
+        node = node->FindSubKey(name);
+        names.remove_prefix(end == std::u16string_view::npos ? names.size() : end + 1);
+      }
+      if (node == nullptr) return TRegLookup::KeyMissing;
+      const TRegValue* value = node->FindValue(Name);
+      if (value == nullptr) return TRegLookup::ValueMissing;
+      Type = value->Type;
+      Data = value->Data;
+      return TRegLookup::Found;
+    });
+  } catch (const EOSError& error) {
+    if (IsDenied(error)) return TRegLookup::KeyMissing;
+    throw;
+  }
 }
 
 void TRegistry::WriteValue(const ustring& name, uint32_t type, std::string data) {
   Need(KEY_SET_VALUE, "write a value");
-  TRegStore(RootKeyName(FRootKey)).Modify([&](TRegKeyNode& root) {
+  Store().Modify([&](TRegKeyNode& root) {
     TRegKeyNode* node = root.Find(FPath);
     if (node == nullptr) throw ERegistryException(u"key \"" + KeyText(FPath) + u"\" does not exist");
     const TRegValue* old = node->FindValue(name);

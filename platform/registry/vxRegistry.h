@@ -21,10 +21,12 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/registry/vxRegStore.h"
 #include "platform/registry/vxRegTypes.h"
 
 // The root keys of the registry, one store file each.
@@ -52,6 +54,12 @@ inline constexpr REGSAM KEY_ALL_ACCESS = KEY_READ | KEY_WRITE;
 // "HKEY_LOCAL_MACHINE" and so on; raises ERegistryException for other handles.
 ustring RootKeyName(HKEY rootKey);
 
+// What TRegistry::LookupValue found.
+enum class TRegLookup { KeyMissing, ValueMissing, Found };
+
+// An access object serves one thread at a time; objects on several threads
+// may use the same store at once. The registry folder is that of the moment
+// of each call, except that an open key stays in the folder it was opened in.
 class TRegistry {
  public:
   explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
@@ -107,6 +115,10 @@ class TRegistry {
   std::vector<ustring> ReadMultiString(const ustring& Name);
   // The raw data of a value of any type.
   std::string ReadData(const ustring& Name);
+  // The type and raw data of value Name of Key (a path as OpenKey takes it)
+  // in one look at the store, without opening the key. A key that may not
+  // be read counts as missing.
+  TRegLookup LookupValue(const ustring& Key, const ustring& Name, uint32_t& Type, std::string& Data);
 
   void WriteString(const ustring& Name, const ustring& Value);
   void WriteExpandString(const ustring& Name, const ustring& Value);
@@ -123,9 +135,17 @@ class TRegistry {
   REGSAM Rights() const { return FKeyIsOpen ? FGranted : FAccess; }
   void Need(REGSAM rights, const char* action) const;
   ustring KeyText(const std::vector<ustring>& path) const;
-  const vxRegFile::TRegKeyNode& OpenNode(const vxRegFile::TRegKeyNode& root) const;
-  const vxRegFile::TRegValue& FindValue(const vxRegFile::TRegKeyNode& root, const ustring& name) const;
-  const vxRegFile::TRegValue& TypedValue(const vxRegFile::TRegKeyNode& root, const ustring& name,
+  // The store of the open key, or of the root in the folder of the moment.
+  const vxRegFile::TRegStore& Store();
+  // The open key (the root when none is open) in Root, or nullptr; found
+  // again only when the store's content changed.
+  const vxRegFile::TRegKeyNode* CurrentNode(const vxRegFile::TRegKeyNode& root, uint64_t version);
+  const vxRegFile::TRegKeyNode& OpenNode(const vxRegFile::TRegKeyNode& root, uint64_t version);
+  // Runs Look on the open key's node; raises when the key no longer exists.
+  template <class Look>
+  auto InOpenKey(Look&& look);
+  const vxRegFile::TRegValue& FindValue(const vxRegFile::TRegKeyNode& node, const ustring& name) const;
+  const vxRegFile::TRegValue& TypedValue(const vxRegFile::TRegKeyNode& node, const ustring& name,
                                          std::initializer_list<uint32_t> types, size_t size = 0) const;
   void WriteValue(const ustring& name, uint32_t type, std::string data);
 
@@ -135,4 +155,7 @@ class TRegistry {
   REGSAM FGranted = 0;
   std::vector<ustring> FPath;
   ustring FCurrentPath;
+  std::optional<vxRegFile::TRegStore> FStore;
+  const vxRegFile::TRegKeyNode* FNode = nullptr;
+  uint64_t FNodeVersion = 0;
 };

@@ -162,6 +162,21 @@ TEST_F(RegistryTest, GetValueFindsKeysAndValuesAsTheyAreNamed) {
   EXPECT_TRUE(TvxRegistry::GetValue(HKEY_CURRENT_USER, kSystemKey, u"Path", u"none", false) == u"none");
 }
 
+TEST_F(RegistryTest, GetValueSeesAChangeByAnotherProcessAtOnce) {
+  const TRegTestClock clock;  // standing still: only the writers' counter tells
+  Store(HKEY_LOCAL_MACHINE, kSystem, u"Count", REG_DWORD, Dword(1));
+  EXPECT_TRUE(TvxRegistry::GetValue(HKEY_LOCAL_MACHINE, kSystemKey, u"Count", 0, false) == Variant(1));
+  const pid_t pid = RunInChild([] {
+    return TvxRegistry::SetValue(HKEY_LOCAL_MACHINE, kSystemKey, u"Count", 2, false) ? 0 : 1;
+  });
+  ASSERT_EQ(WaitForChild(pid), 0);
+  EXPECT_TRUE(TvxRegistry::GetValue(HKEY_LOCAL_MACHINE, kSystemKey, u"Count", 0, false) == Variant(2));
+  // A key deleted elsewhere is missing at once too.
+  ASSERT_EQ(WaitForChild(RunInChild([] { return TvxRegistry::DeleteKey(HKEY_LOCAL_MACHINE, kSystemKey) ? 0 : 1; })), 0);
+  EXPECT_TRUE(TvxRegistry::GetValue(HKEY_LOCAL_MACHINE, kSystemKey, u"Count", 0, true) == Variant(0));
+  EXPECT_FALSE(TvxRegistry::KeyExists(HKEY_LOCAL_MACHINE, kSystemKey));
+}
+
 TEST_F(RegistryTest, GetValueGivesTheDefaultWhenNothingIsStored) {
   Store(HKEY_LOCAL_MACHINE, kSystem, u"Other", REG_DWORD, Dword(1));
   struct Case {

@@ -4,7 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
+#include <functional>
+#include <thread>
 
 #include "platform/registry/vxRegistry.h"
 #include "tests/platform/registry/vxRegistryFolder.h"
@@ -191,6 +194,152 @@ TEST_F(RegistryTest, KeysNestOnlySoDeep) {
   reg.CloseKey();
   EXPECT_THROW(reg.MoveKey(u"other", path.substr(0, path.size() - 2) + u"\\moved"), ERegistryException);
   EXPECT_TRUE(reg.KeyExists(u"\\other\\a\\b"));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- The copy each process holds ------------------------------------------
+
+TEST_F(RegistryTest, AChangeByAnotherProcessIsSeenByTheNextRead) {
+  // The clock stands still, so only the writers' counter can tell.
+  const TRegTestClock clock;
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(u"Seen", true));
+  reg.WriteString(u"v", u"0");
+  for (int round = 1; round <= 3; ++round) {
+    EXPECT_EQ(reg.ReadString(u"v"), Num(round - 1));
+    const pid_t pid = RunInChild([round] {
+      TRegistry writer;
+      if (!writer.OpenKey(u"Seen", false)) return 1;
+      writer.WriteString(u"v", Num(round));
+      writer.WriteString(Label(u"added", round), u"x");
+      return 0;
+    });
+    ASSERT_EQ(WaitForChild(pid), 0);
+    EXPECT_EQ(reg.ReadString(u"v"), Num(round)) << round;
+    EXPECT_TRUE(reg.ValueExists(Label(u"added", round)));
+  }
+  EXPECT_EQ(reg.GetValueNames().size(), 4u);
+}
+
+TEST_F(RegistryTest, AFileChangedByOtherProgramsIsSeen) {
+  const TRegTestClock clock;
+  const std::string file = FileOf("HKEY_CURRENT_USER");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(u"Edited", true));
+  reg.WriteString(u"v", u"ours");
+  EXPECT_EQ(reg.ReadString(u"v"), u"ours");
+
+  // An editor that knows nothing of the counter: seen once the clock ticks.
+  WriteFile(file, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Edited]\n\"v\"=\"by hand\"\n");
+  clock.AdvanceMilliseconds(1);
+  EXPECT_EQ(reg.ReadString(u"v"), u"by hand");
+
+  // A writer always starts from the file as it is, even within the tick.
+  WriteFile(file, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Edited]\n\"v\"=\"by hand\"\n\"hand\"=dword:7\n");
+  reg.WriteString(u"mine", u"x");
+  EXPECT_EQ(ReadFile(file),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Edited]\n\"v\"=\"by hand\"\n\"hand\"=dword:00000007\n\"mine\"=\"x\"\n");
+  EXPECT_EQ(reg.ReadInteger(u"hand"), 7);
+
+  // A file removed by hand is an empty registry again.
+  ASSERT_EQ(std::remove(file.c_str()), 0);
+  clock.AdvanceMilliseconds(1);
+  EXPECT_FALSE(reg.KeyExists(u"\\Edited"));
+}
+
+TEST_F(RegistryTest, AFileCorruptedAfterReadingIsReportedAndNotOverwritten) {
+  const TRegTestClock clock;
+  const std::string file = FileOf("HKEY_CURRENT_USER");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(u"Good", true));
+  reg.WriteString(u"v", u"x");
+  const std::string broken = "REGEDIT4\n[HKEY_CURRENT_USER\\Good\n";
+  WriteFile(file, broken);
+  EXPECT_THROW(reg.WriteString(u"w", u"y"), ERegistryException);
+  EXPECT_EQ(ReadFile(file), broken);
+  clock.AdvanceMilliseconds(1);
+  EXPECT_THROW(reg.ReadString(u"v"), ERegistryException);
+  EXPECT_THROW(reg.WriteString(u"w", u"y"), ERegistryException);
+  EXPECT_EQ(ReadFile(file), broken);
+}
+
+TEST_F(RegistryTest, EveryChangeWritesWhatAWholeRewriteWould) {
+  // Lines of unchanged values are copied from the previous text; the result
+  // must be the text the whole tree gives, after every kind of change.
+  WriteFile(FileOf("HKEY_CURRENT_USER"),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"canonical\"=\"kept\"\n  \"blanks\"=\"x\"  \n"
+            "\"short\"=dword:7\r\n\"list\"=hex:01,\\\n  02\n\"Dup\"=\"1\"\n\"DUP\"=\"2\"\n\"last\"=\"no line feed\"");
+  TRegistry reg;
+  const std::function<void()> changes[] = {
+      [&] { reg.WriteString(u"added", u"new"); },
+      [&] { reg.WriteString(u"canonical", u"changed"); },
+      [&] { reg.WriteInteger(u"short", 8); },
+      [&] { reg.DeleteValue(u"blanks"); },
+      [&] { reg.WriteString(u"", u"default first? no, last"); },
+      [&] { ASSERT_TRUE(reg.OpenKey(u"\\A\\B\\C", true)); },
+      [&] { reg.WriteBinary(u"blob", "\x01\x02"); },
+      [&] { ASSERT_TRUE(reg.MoveKey(u"\\A\\B", u"\\Moved\\B")); },
+      [&] { ASSERT_TRUE(reg.OpenKey(u"\\A", false)); },
+      [&] { reg.WriteString(u"dup", u"3"); },
+      [&] { ASSERT_TRUE(reg.DeleteKey(u"\\Moved")); },
+      [&] { reg.WriteMultiString(u"canonical", {u"a", u"b"}); },
+  };
+  ASSERT_TRUE(reg.OpenKey(u"A", false));
+  int step = 0;
+  for (const auto& change : changes) {
+    change();
+    const std::string text = ReadFile(FileOf("HKEY_CURRENT_USER"));
+    const auto reparsed = vxRegFile::ParseRegText(text, u"HKEY_CURRENT_USER", "check");
+    EXPECT_EQ(text, vxRegFile::FormatRegText(*reparsed)) << "after change " << step;
+    EXPECT_EQ(text, vxRegFile::FormatRegText(*vxRegFile::TRegStore(u"HKEY_CURRENT_USER").Read())) << step;
+    ++step;
+  }
+  EXPECT_EQ(reg.GetValueNames(), (Names{u"canonical", u"short", u"list", u"Dup", u"last", u"added", u""}));
+  EXPECT_EQ(reg.ReadString(u"DUP"), u"3");
+}
+
+TEST_F(RegistryTest, ThreadsReadWhileAnotherWrites) {
+  constexpr int kWrites = 100;
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(u"Threads", true));
+    reg.WriteInteger(u"n", 0);
+    reg.WriteString(Label(u"s", 0), u"0 is here");
+  }
+  std::atomic<bool> done{false};
+  std::atomic<int> faults{0};
+  auto reader = [&] {
+    TRegistry reg(KEY_READ);
+    if (!reg.OpenKey(u"Threads", false)) {
+      ++faults;
+      return;
+    }
+    int last = 0;
+    while (!done.load()) {
+      try {
+        const int n = reg.ReadInteger(u"n");
+        // Each value is whole, and none goes back.
+        if (n < last || reg.ReadString(Label(u"s", n)) != Num(n) + u" is here") ++faults;
+        last = n;
+      } catch (const Exception&) {
+        ++faults;
+      }
+    }
+  };
+  std::thread first(reader), second(reader);
+  TRegistry writer;
+  ASSERT_TRUE(writer.OpenKey(u"Threads", false));
+  for (int i = 1; i <= kWrites; ++i) {
+    writer.WriteString(Label(u"s", i), Num(i) + u" is here");
+    writer.WriteInteger(u"n", i);
+  }
+  done = true;
+  first.join();
+  second.join();
+  EXPECT_EQ(faults.load(), 0);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/registry/vxRegStore.h"
 #include "support/vxChildProcess.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
@@ -59,6 +60,27 @@ class RegistryTest : public ::testing::Test {
  private:
   std::vector<std::unique_ptr<TTestTempDir>> FFolders;
   std::optional<vxTest::TScopedEnv> FRegistryFolder;
+};
+
+// The clock of the store's file checks, moved by the test only, until the
+// end of the scope.
+class TRegTestClock {
+ public:
+  TRegTestClock() {
+    Now() = 0;
+    vxRegFile::SetRegClock([] { return Now(); });
+  }
+  ~TRegTestClock() { vxRegFile::SetRegClock(nullptr); }
+  TRegTestClock(const TRegTestClock&) = delete;
+  TRegTestClock& operator=(const TRegTestClock&) = delete;
+
+  void AdvanceMilliseconds(int64_t ms) const { Now() += ms * 1'000'000; }
+
+ private:
+  static int64_t& Now() {
+    static int64_t now = 0;
+    return now;
+  }
 };
 
 using vxTest::RunInChild;
