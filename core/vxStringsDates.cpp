@@ -24,7 +24,7 @@ namespace {
 
 // The pieces of the date patterns. A piece that follows another starts with
 // "|", so that a pattern is one alternation; 8 has no "|", and 5, 9 and 11
-// are also kept without it for use as a pattern's first piece.
+// also serve without it as a pattern's first piece.
 // Day, month, four-digit year starting with 1 or 2.
 constexpr std::u16string_view kPiece1 = uR"re(([0-9]{1,2}[./\-]{1,1}[0-9]{1,2}[./\-]{1,1}(1|2)[0-9]{3,3}))re";
 // Day, month, two-digit year.
@@ -38,8 +38,7 @@ constexpr std::u16string_view kPiece4 =
 // French month names.
 constexpr std::u16string_view kPiece5 =
     uR"re(|([0-9]{1,2}[./\-]{1,1}(janvier|février|mars|avril|mai|juin|juillet|août|septembre|octobre|novembre|décembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
-constexpr std::u16string_view kPiece5First =
-    uR"re(([0-9]{1,2}[./\-]{1,1}(janvier|février|mars|avril|mai|juin|juillet|août|septembre|octobre|novembre|décembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
+constexpr std::u16string_view kPiece5First = kPiece5.substr(1);
 // English abbreviations.
 constexpr std::u16string_view kPiece6 =
     uR"re(|([0-9]{1,2}[./\-]{1,1}(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)[./\- ]{1,2}(1|2)[0-9]{3,3}))re";
@@ -51,16 +50,14 @@ constexpr std::u16string_view kPiece8 = uR"re(((1|2)[0-9]{3,3}[./\-]{1,1}[0-9]{1
 // Italian month names.
 constexpr std::u16string_view kPiece9 =
     uR"re(|([0-9]{1,2}[./\-]{1,1}(gennaio|febbraio|marzo|aprile|maggio|giugno|luglio|agosto|settembre|ottobre|novembre|dicembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
-constexpr std::u16string_view kPiece9First =
-    uR"re(([0-9]{1,2}[./\-]{1,1}(gennaio|febbraio|marzo|aprile|maggio|giugno|luglio|agosto|settembre|ottobre|novembre|dicembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
+constexpr std::u16string_view kPiece9First = kPiece9.substr(1);
 // Spanish abbreviations.
 constexpr std::u16string_view kPiece10 =
     uR"re(|([0-9]{1,2}[./\-]{1,1}(ene|feb|mar|abr|may|jun|jul|ago|sep|oct|nov|dic)[./\- ]{1,2}(1|2)[0-9]{3,3}))re";
 // Spanish month names.
 constexpr std::u16string_view kPiece11 =
     uR"re(|([0-9]{1,2}[./\-]{1,1}(enero|febrero|marzo|abril|mayo|junio|julio|agosto|septiembre|octubre|noviembre|diciembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
-constexpr std::u16string_view kPiece11First =
-    uR"re(([0-9]{1,2}[./\-]{1,1}(enero|febrero|marzo|abril|mayo|junio|julio|agosto|septiembre|octubre|noviembre|diciembre)[./\- ]{1,1}(1|2)[0-9]{3,3}))re";
+constexpr std::u16string_view kPiece11First = kPiece11.substr(1);
 
 ustring Joined(std::initializer_list<std::u16string_view> Pieces) {
   ustring pattern;
