@@ -7,6 +7,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libicu-dev zlib1g-dev libssl-dev uuid-dev libpcre2-dev
   libzip-dev libpugixml-dev libsqlite3-dev libpq-dev libxml2-dev libstemmer-dev libsnmp-dev
+  libcurl4-openssl-dev libboost-dev curl xdg-utils
   qt6-base-dev libxcb1-dev
   libgtest-dev libbenchmark-dev
   media-types netbase zip unzip locales
