@@ -50,6 +50,24 @@ TEST(Host, HelpAndWrongCommandLines) {
   }
 }
 
+// A refused FILE (missing, or a folder) after good ones: the copies already
+// made of the good ones go with the hand-over folder.
+TEST(Host, RefusedFileLeavesNoCopiesBehind) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("first.txt"), "first");
+  TTestTempDir::WriteBytes(dir.File("second.txt"), "second");
+  std::filesystem::create_directory(dir.File("folder"));
+  std::filesystem::create_directory(dir.File("temp"));
+  vxTest::TScopedEnv tmpdir("TMPDIR", dir.File("temp"));
+  for (const std::string& refused : {dir.File("missing.pdf"), dir.File("folder")}) {
+    const THostRun run = RunHost({"--server", "127.0.0.1", dir.File("first.txt"), dir.File("second.txt"), refused});
+    EXPECT_EQ(run.Status, 2) << refused;
+    EXPECT_EQ(run.Err, "vxhost: not a file: " + refused + "\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("temp"))) << refused;
+  }
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("first.txt")), "first");
+}
+
 TEST(Host, ExportsADocumentAndKeepsTheUsersFiles) {
   TSmtpTestServer server;
   TTestTempDir dir;
