@@ -122,7 +122,11 @@ ustring TvxMailTools::PackAttachments() {
     if (a.Active && !a.Embedded && !a.FileName.empty()) packable.push_back(&a);
   if (packable.empty()) return {};
 
-  const ustring temp = TvxFiles::GetTempPath();
+  // The archive's name is free in a folder nobody else uses: two sends at
+  // once (two processes, two copies of the library) never fill one archive.
+  WorkFolder = vxFileSystem::TPrivateFolder(TvxFiles::GetTempPath(), u"vxmail-");
+  if (!WorkFolder.Valid()) return {};
+  const ustring& temp = WorkFolder.Path();
   ustring archive;
   if (!ZipFileName.empty()) {
     archive = TvxFiles::GetFreeFileName(temp + ZipFileName, 99999999, u"-", false, false);
@@ -227,6 +231,7 @@ bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const u
     Message = u"send mail exception (" + FailureText(e) + u")";
   }
   if (ZipAttachments && !archive.empty() && vxFileSystem::FileExists(archive)) TvxFiles::ForceDeleteFile(archive);
+  WorkFolder.Remove();
   return result;
 }
 
