@@ -56,6 +56,7 @@ class TvxMailTools {
   ustring Password;
   bool SaveFailedMails = false;  // keep a ".eml" copy of a mail that could not be delivered
   ustring SavePath;              // folder of those copies
+  ustring SavedMailFile;         // the copy the last send kept (mode 0600); empty when it kept none
   TvxMsgPriority Priority = vxMP_Normal;
   ustring ContentType = u"multipart/related";
   ustring vxEnterpriseUrl;
@@ -105,5 +106,6 @@ class TvxMailTools {
   TRawMessage ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
                              const ustring& BCCs, const ustring& Subject, const ustring& Body,
                              const ustring& MessageId) const;
-  void SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId);
+  // The path of the copy written; empty when it could not be written.
+  ustring SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId);
 };

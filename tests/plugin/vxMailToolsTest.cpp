@@ -326,6 +326,9 @@ TEST_F(MailToolsTest, RefusedRecipientFailsAndTheMailIsSaved) {
   for (const auto& e : fs::directory_iterator(Files.File("failed/deeper"))) saved.push_back(e.path());
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_TRUE(std::regex_match(saved[0].filename().string(), std::regex("vxMAPI[0-9]{17}[0-9A-F]{32}\\.eml")));
+  // The engine names the copy it kept, readable by its owner alone.
+  EXPECT_EQ(WideToUtf8(mail.SavedMailFile), saved[0].string());
+  EXPECT_EQ(fs::status(saved[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   const std::string copy = TTestTempDir::ReadBytes(saved[0].string());
   const TReadMail m = ReadMail(copy);
   EXPECT_EQ(m.Headers.at("To"), "to@example.com, nobody@example.com");
