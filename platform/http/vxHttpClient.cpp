@@ -21,6 +21,7 @@ using TKind = EHttpClientError::TKind;
 
 constexpr int32_t DefaultConnectTimeout = 5000;
 constexpr int32_t DefaultReadTimeout = 300000;
+constexpr int64_t SmallBody = 1024 * 1024;
 
 void GlobalInit() {
   static std::once_flag once;
@@ -289,6 +290,10 @@ struct THttpClient::TImpl {
       // "Name;" sends a field with an empty value ("Name:" would drop it).
       Append(fields, f.Value.empty() ? f.Name + ";" : f.Name + ": " + f.Value);
     }
+    // A small body goes at once: waiting for "100 Continue" would cost a
+    // round trip (and a second with servers that never send it).
+    const int64_t size = request.BodySource ? request.BodySize : static_cast<int64_t>(request.Body ? request.Body->size() : 0);
+    if (body && size >= 0 && size < SmallBody && !vxHttpFields::Find(request.Headers, "Expect")) Append(fields, "Expect:");
     if (fields) Set(CURLOPT_HTTPHEADER, fields.get());
     return fields;
   }

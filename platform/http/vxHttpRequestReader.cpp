@@ -1,29 +1,91 @@
-// The server's reader of HTTP/1.x requests on Boost.Beast's parser: the
-// bytes not yet taken by the parser are kept here (the parser wants a whole
-// header in one buffer), the limits turn into the statuses the server sends.
+// The server's reader of HTTP/1.x requests on Boost.Beast's basic parser:
+// the bytes not yet taken by the parser are kept here (the parser wants a
+// whole header in one buffer), the limits turn into the statuses the server
+// sends.
 #include "platform/http/vxHttpRequestReader.h"
 
 #include <boost/beast/core/string.hpp>
 #include <boost/beast/http/error.hpp>
-#include <boost/beast/http/parser.hpp>
-#include <boost/beast/http/string_body.hpp>
+#include <boost/beast/http/basic_parser.hpp>
 
 #include <algorithm>
 #include <optional>
 
+#include "platform/text/vxNumberText.h"
+
 namespace http = boost::beast::http;
 using boost::system::error_code;
+
+namespace {
+
+template <class N>
+std::string Text(N number) {
+  return vxNumberText::IntText(static_cast<int64_t>(number));
+}
+
+// Beast's parser collecting the request as it goes: fields in the order
+// they arrive (Beast's own field container groups fields of one name).
+class TRequestParser final : public http::basic_parser<true> {
+ public:
+  TRequestParser(size_t maxHeaderLines) : FMaxHeaderLines(maxHeaderLines) {}
+
+  THttpServerRequest Request;
+  int Version = 11;
+
+ private:
+  void on_request_impl(http::verb, boost::beast::string_view method, boost::beast::string_view target, int version,
+                       error_code&) override {
+    Request.Method = std::string(method);
+    Request.Target = std::string(target);
+    Version = version;
+  }
+  void on_response_impl(int, boost::beast::string_view, int, error_code&) override {}
+  void on_field_impl(http::field, boost::beast::string_view name, boost::beast::string_view value,
+                     error_code& ec) override {
+    if (FHeaderDone) return;  // trailer fields are not kept
+    if (FMaxHeaderLines > 0 && Request.Headers.size() >= FMaxHeaderLines) {
+      ec = http::error::header_limit;
+      FTooManyFields = true;
+      return;
+    }
+    Request.Headers.push_back({std::string(name), std::string(value)});
+  }
+  void on_header_impl(error_code&) override { FHeaderDone = true; }
+  void on_body_init_impl(boost::optional<std::uint64_t> const& length, error_code&) override {
+    // Room for a declared body up front, but never more than a moderate
+    // amount before the bytes have come.
+    if (length) Request.Body.reserve(static_cast<size_t>(std::min<std::uint64_t>(*length, 1 << 20)));
+  }
+  std::size_t on_body_impl(boost::beast::string_view body, error_code&) override {
+    Request.Body.append(body.data(), body.size());
+    return body.size();
+  }
+  void on_chunk_header_impl(std::uint64_t, boost::beast::string_view, error_code&) override {}
+  std::size_t on_chunk_body_impl(std::uint64_t, boost::beast::string_view body, error_code&) override {
+    Request.Body.append(body.data(), body.size());
+    return body.size();
+  }
+  void on_finish_impl(error_code&) override {}
+
+  size_t FMaxHeaderLines;
+  bool FHeaderDone = false;
+
+ public:
+  bool FTooManyFields = false;
+};
+
+}  // namespace
 
 struct THttpRequestReader::TImpl {
   TLimits Limits;
   std::string Pending;  // received, not taken by the parser
-  std::optional<http::request_parser<http::string_body>> Parser;
+  std::optional<TRequestParser> Parser;
   bool Started = false;  // a byte of the current request arrived
   int FailStatus = 0;
   std::string FailText;
 
   void NewParser() {
-    Parser.emplace();
+    Parser.emplace(Limits.MaxHeaderLines);
     Parser->header_limit(static_cast<std::uint32_t>(std::min<size_t>(Limits.MaxHeaderBytes, UINT32_MAX)));
     Parser->body_limit(Limits.MaxBodyBytes);
     Parser->eager(true);
@@ -48,10 +110,12 @@ struct THttpRequestReader::TImpl {
   }
 
   void Fail(const error_code& ec) {
-    if (ec == http::error::header_limit)
-      Fail(431, "the request header is larger than " + std::to_string(Limits.MaxHeaderBytes) + " bytes");
+    if (ec == http::error::header_limit && Parser->FTooManyFields)
+      Fail(431, "the request has more than " + Text(Limits.MaxHeaderLines) + " header fields");
+    else if (ec == http::error::header_limit)
+      Fail(431, "the request header is larger than " + Text(Limits.MaxHeaderBytes) + " bytes");
     else if (ec == http::error::body_limit)
-      Fail(413, "the request body is larger than " + std::to_string(Limits.MaxBodyBytes) + " bytes");
+      Fail(413, "the request body is larger than " + Text(Limits.MaxBodyBytes) + " bytes");
     else if (ec == http::error::bad_version && NamesOtherVersion())
       Fail(505, "the request's HTTP version is not served (only HTTP/1.0 and 1.1)");
     else
@@ -60,18 +124,9 @@ struct THttpRequestReader::TImpl {
 
   // Checks the header once it is complete.
   void CheckHeader() {
-    const auto& request = Parser->get();
-    if (request.version() / 10 != 1) {
-      Fail(505, "HTTP version " + std::to_string(request.version() / 10) + "." +
-                    std::to_string(request.version() % 10) + " is not served");
-      return;
-    }
-    if (Limits.MaxHeaderLines > 0) {
-      size_t lines = 0;
-      for (auto it = request.begin(); it != request.end(); ++it) ++lines;
-      if (lines > Limits.MaxHeaderLines)
-        Fail(431, "the request has more than " + std::to_string(Limits.MaxHeaderLines) + " header fields");
-    }
+    const int version = Parser->Version;
+    if (version / 10 != 1)
+      Fail(505, "HTTP version " + Text(version / 10) + "." + Text(version % 10) + " is not served");
   }
 
   void Parse() {
@@ -81,13 +136,9 @@ struct THttpRequestReader::TImpl {
       error_code ec;
       const size_t used = Parser->put(boost::asio::buffer(Pending.data(), Pending.size()), ec);
       Pending.erase(0, used);
-      if (ec == http::error::need_more) {
-        if (!headerBefore && Parser->is_header_done()) CheckHeader();
-        if (used == 0) return;
-        continue;
-      }
-      if (ec) return Fail(ec);
+      if (ec && ec != http::error::need_more) return Fail(ec);
       if (!headerBefore && Parser->is_header_done()) CheckHeader();
+      if (ec == http::error::need_more && used == 0) return;
     }
   }
 };
@@ -128,28 +179,21 @@ int THttpRequestReader::FailureStatus() const { return FImpl->FailStatus; }
 const std::string& THttpRequestReader::FailureText() const { return FImpl->FailText; }
 
 bool THttpRequestReader::ExpectsContinue() const {
-  if (!HeaderComplete() || FImpl->Parser->is_done()) return false;
-  const auto& request = FImpl->Parser->get();
-  const auto expect = request.find(http::field::expect);
-  return request.version() >= 11 && expect != request.end() &&
-         boost::beast::iequals(expect->value(), "100-continue");
+  if (!HeaderComplete() || FImpl->Parser->is_done() || FImpl->Parser->Version < 11) return false;
+  const THttpHeaderField* expect = vxHttpFields::Find(FImpl->Parser->Request.Headers, "Expect");
+  return expect != nullptr && boost::beast::iequals(expect->Value, "100-continue");
 }
 
-bool THttpRequestReader::KeepAlive() const { return HeaderComplete() && FImpl->Parser->get().keep_alive(); }
+bool THttpRequestReader::KeepAlive() const { return HeaderComplete() && FImpl->Parser->keep_alive(); }
 
 THttpServerRequest THttpRequestReader::TakeRequest() {
-  auto message = FImpl->Parser->release();
-  THttpServerRequest request;
-  request.Method = std::string(message.method_string());
-  request.Target = std::string(message.target());
+  THttpServerRequest request = std::move(FImpl->Parser->Request);
+  const int version = FImpl->Parser->Version;
   const size_t question = request.Target.find('?');
   request.Path = request.Target.substr(0, question);
   if (question != std::string::npos) request.Query = request.Target.substr(question + 1);
-  request.VersionMajor = static_cast<int>(message.version() / 10);
-  request.VersionMinor = static_cast<int>(message.version() % 10);
-  for (const auto& field : message)
-    request.Headers.push_back({std::string(field.name_string()), std::string(field.value())});
-  request.Body = std::move(message.body());
+  request.VersionMajor = version / 10;
+  request.VersionMinor = version % 10;
   FImpl->NewParser();
   return request;
 }

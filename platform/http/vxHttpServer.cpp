@@ -59,7 +59,10 @@ void THttpServerResponse::SetBodyFile(const std::string& Path) {
 
 std::string THttpServer::StandardReason(int StatusCode) {
   if (StatusCode < 100 || StatusCode > 999) return {};
-  return std::string(beast::http::obsolete_reason(static_cast<beast::http::status>(StatusCode)));
+  const auto status = static_cast<beast::http::status>(StatusCode);
+  // Beast knows the registered codes only.
+  if (beast::http::int_to_status(static_cast<unsigned>(StatusCode)) == beast::http::status::unknown) return {};
+  return std::string(beast::http::obsolete_reason(status));
 }
 
 namespace {
@@ -243,6 +246,8 @@ class TConnection final : public TConnectionBase {
   }
 
   void Abort() override {
+    // Seen also by a handler's caller still running on the strand.
+    FAborted = true;
     net::post(FStream.get_executor(), [self = Self()] { self->Close(); });
   }
 
@@ -323,6 +328,7 @@ class TConnection final : public TConnectionBase {
     } else {
       response = PlainResponse(404, "nothing is served here");
     }
+    if (FAborted) return Close();
     const bool close = !keepAlive || FStopRequested || FCore->Stopping;
     const bool http10 = request.VersionMajor == 1 && request.VersionMinor == 0;
     WriteResponse(std::move(response), request.Method == "HEAD", close, http10, false);
@@ -439,6 +445,7 @@ class TConnection final : public TConnectionBase {
   bool FContinueSent = false;
   bool FStopRequested = false;
   bool FInRequest = false;
+  std::atomic<bool> FAborted{false};
   std::string FPeerAddress, FLocalAddress;
   uint16_t FPeerPort = 0, FLocalPort = 0;
 };

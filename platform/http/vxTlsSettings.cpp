@@ -82,9 +82,10 @@ void ApplyOwnCertificate(SSL_CTX* ctx, const TTlsSettings& settings) {
   const int loaded = SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM);
   SSL_CTX_set_default_passwd_cb(ctx, nullptr);
   SSL_CTX_set_default_passwd_cb_userdata(ctx, nullptr);
-  if (loaded != 1) Fail("cannot use the key file \"" + keyFile + "\" (a wrong password?)");
-  if (SSL_CTX_check_private_key(ctx) != 1)
+  const bool mismatch = ERR_GET_REASON(ERR_peek_last_error()) == X509_R_KEY_VALUES_MISMATCH;
+  if (mismatch || (loaded == 1 && SSL_CTX_check_private_key(ctx) != 1))
     Fail("the key file \"" + keyFile + "\" does not fit the certificate \"" + settings.CertFile + "\"");
+  if (loaded != 1) Fail("cannot use the key file \"" + keyFile + "\" (no key, or a wrong password)");
 }
 
 void ApplyTrust(SSL_CTX* ctx, const TTlsSettings& settings, TTlsSide side) {
