@@ -81,6 +81,7 @@ struct THttpRequestReader::TImpl {
   std::string Pending;  // received, not taken by the parser
   std::optional<TRequestParser> Parser;
   bool Started = false;  // a byte of the current request arrived
+  size_t Scanned = 0;    // Pending holds no header end before this
   int FailStatus = 0;
   std::string FailText;
 
@@ -90,6 +91,19 @@ struct THttpRequestReader::TImpl {
     Parser->body_limit(Limits.MaxBodyBytes);
     Parser->eager(true);
     Started = false;
+    Scanned = 0;
+  }
+
+  // The parser gets the header only once it is whole, so that how the
+  // bytes were cut into pieces never changes the outcome (the parser
+  // would judge a request line early when it arrives with its line end).
+  bool HeaderArrived() {
+    const size_t end = Pending.find("\r\n\r\n", Scanned);
+    if (end != std::string::npos) return true;
+    Scanned = Pending.size() < 3 ? 0 : Pending.size() - 3;
+    if (Pending.size() > Limits.MaxHeaderBytes)
+      Fail(431, "the request header is larger than " + Text(Limits.MaxHeaderBytes) + " bytes");
+    return false;
   }
 
   void Fail(int status, std::string text) {
@@ -133,6 +147,7 @@ struct THttpRequestReader::TImpl {
     while (FailStatus == 0 && !Parser->is_done() && !Pending.empty()) {
       Started = true;
       const bool headerBefore = Parser->is_header_done();
+      if (!headerBefore && !HeaderArrived()) return;
       error_code ec;
       const size_t used = Parser->put(boost::asio::buffer(Pending.data(), Pending.size()), ec);
       Pending.erase(0, used);
@@ -157,11 +172,10 @@ void THttpRequestReader::Feed(std::string_view Data) {
 }
 
 void THttpRequestReader::FeedEnd() {
+  // A request never ends with the connection: one begun is cut off.
   if (FImpl->FailStatus != 0 || FImpl->Parser->is_done()) return;
   if (!FImpl->Started && FImpl->Pending.empty()) return;
-  error_code ec;
-  FImpl->Parser->put_eof(ec);
-  if (ec) FImpl->Fail(400, "the request ends before it is complete");
+  FImpl->Fail(400, "the request ends before it is complete");
 }
 
 bool THttpRequestReader::Idle() const {
