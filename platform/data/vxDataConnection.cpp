@@ -221,6 +221,12 @@ bool StorageTextToDateTime(std::string_view Text, TDateTime& Value) {
   return vxRuntime::TryEncodeDateTime(y, mo, d, h, mi, s, ms, Value);
 }
 
+std::string StorableText(const ustring& Text) {
+  if (FindLoneSurrogate(Text) != ustring::npos)
+    throw EDatabaseError("the text holds an unpaired surrogate, which the database cannot store");
+  return WideToUtf8(Text);
+}
+
 Variant ConvertForKind(const Variant& Value, TFieldKind Kind) {
   const Variant& v = Value.Deref();
   if (v.IsNull() || v.IsEmpty()) return Variant::Null();

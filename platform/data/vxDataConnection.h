@@ -75,6 +75,10 @@ std::string DateTimeToStorageText(TDateTime Value);
 // zone suffix is ignored); false for anything else.
 bool StorageTextToDateTime(std::string_view Text, TDateTime& Value);
 
+// Text as the UTF-8 both databases store; EDatabaseError for a text holding an
+// unpaired surrogate, which no UTF-8 column can hold (never replaced silently).
+std::string StorableText(const ustring& Text);
+
 // Converts Value to what a column of Kind holds (text to number, number to
 // date...); EConvertError when it cannot. Null and Empty stay Null.
 Variant ConvertForKind(const Variant& Value, TFieldKind Kind);

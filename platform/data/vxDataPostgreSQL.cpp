@@ -419,7 +419,7 @@ class TPostgreSQLConnection final : public TDataConnection {
         } else if (DependsOnType(v)) {
           typed[i] = &v;
         } else {
-          values[i] = WideToUtf8(v.AsString());
+          values[i] = StorableText(v.AsString());
         }
       }
     }
@@ -436,9 +436,9 @@ class TPostgreSQLConnection final : public TDataConnection {
         const Variant& v = *typed[i];
         const bool eightBit = (v.VarType() & varTypeMask) == varString;
         if (server[i] == kBytea) {
-          values[i] = HexBytea(eightBit ? v.AsAnsiString() : WideToUtf8(v.AsString()));
+          values[i] = HexBytea(eightBit ? v.AsAnsiString() : StorableText(v.AsString()));
         } else {
-          values[i] = WideToUtf8(v.AsString());
+          values[i] = StorableText(v.AsString());
           if (values[i]->find('\0') != std::string::npos)
             throw EDatabaseError(u"the text of parameter " + names[i] +
                                  u" holds a NUL character, which the database cannot store");

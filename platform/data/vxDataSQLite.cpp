@@ -145,7 +145,7 @@ class TSQLiteConnection final : public TDataConnection {
                ? sqlite3_bind_double(Statement, Index, static_cast<double>(u))
                : sqlite3_bind_int64(Statement, Index, static_cast<int64_t>(u));
     } else {
-      const std::string text = WideToUtf8(v.AsString());
+      const std::string text = StorableText(v.AsString());
       rc = sqlite3_bind_text64(Statement, Index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     if (rc != SQLITE_OK) Fail("cannot bind a parameter");

@@ -120,7 +120,15 @@ void TADOConnection::Open() {
 
 void TADOConnection::Close() { FSession.reset(); }
 
-ustring TADOConnection::Provider() const { return FSession ? FSession->ProviderName() : ustring(); }
+ustring TADOConnection::Provider() const {
+  if (FSession) return FSession->ProviderName();
+  // Not open (or lost): the provider the connection string names.
+  try {
+    return vxData::TDataConnection::Create(FConnectionString)->ProviderName();
+  } catch (const Exception&) {
+    return {};
+  }
+}
 
 ustring TADOConnection::Properties(const ustring& Name) {
   if (SameName(Name, u"Connection Status")) return FSession && FSession->Healthy() ? u"1" : u"0";

@@ -268,6 +268,23 @@ TEST_P(DataSetTest, ParametersAreNeverCutAtANulNorSentThroughTheCodePageIntoBina
   }
 }
 
+TEST_P(DataSetTest, ATextWithALoneSurrogateIsRefusedNotReplaced) {
+  FConnection.Execute(u"CREATE TABLE lone (T VARCHAR(20))");
+  TADOCommand insert;
+  insert.SetConnectionString(FConnectionString);
+  insert.SetCommandText(u"INSERT INTO lone (T) VALUES (:T)");
+  for (const ustring& text : {ustring(u"a") + char16_t(0xD800), ustring(1, char16_t(0xDC00)) + u"b"}) {
+    insert.Parameters().ParamByName(u"T").Value = Variant(text);
+    EXPECT_THROW(insert.Execute(), EDatabaseError);
+  }
+  insert.Parameters().ParamByName(u"T").Value = Variant(u"pair \U0001F600");
+  EXPECT_EQ(insert.Execute(), 1);
+  TADODataSet check;
+  Open(check, u"SELECT T FROM lone");
+  ASSERT_EQ(check.RecordCount(), 1);
+  EXPECT_EQ(check.Fields(0).AsString(), u"pair \U0001F600");
+}
+
 TEST_P(DataSetTest, AValueThatDoesNotFitFailsWhenAssignedAndWritesNothing) {
   CreateDocs();
   TADODataSet set;
