@@ -16,10 +16,11 @@ enum TThreadPriority : uint8_t {
 
 namespace vxThreadPriority {
 
-// Sets the calling thread's scheduling priority relative to the process's:
-// tpNormal keeps the process's nice value, tpLower and tpLowest add 1 and 2,
-// tpIdle the largest nice value; the higher levels subtract, which needs a
-// privilege the process may lack. False when the system refused.
+// Sets the calling thread's scheduling priority relative to its present one
+// (a new thread starts with its creator's): tpNormal keeps the nice value,
+// tpLower and tpLowest add 1 and 2, tpIdle takes the largest; the higher
+// levels subtract, which needs a privilege the process may lack. False when
+// the system refused.
 bool SetCurrentThreadPriority(TThreadPriority Priority);
 
 }  // namespace vxThreadPriority
