@@ -138,6 +138,17 @@ std::vector<TParameterMark> ScanParameters(const ustring& Sql) {
   return marks;
 }
 
+bool SameParameterName(const ustring& Name, const ustring& UpperName) {
+  if (Name.size() != UpperName.size()) return vxCaseMap::Upper(Name) == UpperName;
+  for (size_t i = 0; i < Name.size(); ++i) {
+    char16_t c = Name[i];
+    if (c > 0x7F) return vxCaseMap::Upper(Name) == UpperName;
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    if (c != UpperName[i]) return false;
+  }
+  return true;
+}
+
 ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names) {
   Names.clear();
   ustring text;

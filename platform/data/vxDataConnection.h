@@ -64,6 +64,10 @@ struct TParameterMark {
 // identifiers, comments and "::" casts are skipped.
 std::vector<TParameterMark> ScanParameters(const ustring& Sql);
 
+// Whether a parameter's Name is UpperName (a name NumberParameters gave),
+// compared without regard to case.
+bool SameParameterName(const ustring& Name, const ustring& UpperName);
+
 // Sql with every ":NAME" written as Mark + its number (one number per
 // distinct name, from 1); Names gets the upper-cased names in number order.
 ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names);

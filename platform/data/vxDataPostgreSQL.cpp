@@ -397,7 +397,7 @@ class TPostgreSQLConnection final : public TDataConnection {
     std::vector<const Variant*> typed(names.size(), nullptr);
     for (size_t i = 0; i < names.size(); ++i) {
       for (const auto& p : Params) {
-        if (vxCaseMap::Upper(p.Name) != names[i]) continue;
+        if (!SameParameterName(p.Name, names[i])) continue;
         const Variant& v = p.Value.Deref();
         const TVarType type = v.VarType() & varTypeMask;
         typed[i] = nullptr;

@@ -23,7 +23,8 @@ class TParameter {
 };
 
 // The parameters of a command text, made from its ":NAME" marks when the text
-// is set; names are found without regard to case.
+// is set (setting the same text again keeps them and their values); names are
+// found without regard to case.
 class TParameters {
  public:
   void ParseSQL(const ustring& Sql);
