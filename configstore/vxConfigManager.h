@@ -242,6 +242,8 @@ class TvxConfigManager {
   bool FClosing = false;
 
   uint32_t Ticks() const { return FTiming.Ticks(); }
+  // CheckDatabaseChangeState at the tick count Now.
+  bool CheckDatabaseChangeStateAt(uint32_t Now);
   // Waits Pause, or less when the store closes; false when it closes.
   bool PauseUnlessClosing(std::chrono::milliseconds Pause);
   // CheckADOConnection, telling whether the connection was down (or could not

@@ -29,13 +29,14 @@ bool TvxConfigManager::SetDatabaseChangeState() {
   return written;
 }
 
-bool TvxConfigManager::CheckDatabaseChangeState() {
+bool TvxConfigManager::CheckDatabaseChangeState() { return CheckDatabaseChangeStateAt(Ticks()); }
+
+bool TvxConfigManager::CheckDatabaseChangeStateAt(uint32_t Now) {
   LoadClassNodeIds(false);
-  const uint32_t now = Ticks();
   uint32_t last = LastDbChangeTicksTest;
-  if (static_cast<uint32_t>(now - last) <= CacheCheckTime) return true;
+  if (static_cast<uint32_t>(Now - last) <= CacheCheckTime) return true;
   // One thread reads for all that come within the interval.
-  if (!LastDbChangeTicksTest.compare_exchange_strong(last, now)) return true;
+  if (!LastDbChangeTicksTest.compare_exchange_strong(last, Now)) return true;
   const uint32_t known = LastDbChangeTicks;
   const uint32_t seen = TicksOf(
       GetConfigValue(KId_ClassesStatus.Get().WideStr(), ChangeTicksName, Variant::FromLongWord(known), true));

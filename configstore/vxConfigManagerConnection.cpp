@@ -6,6 +6,7 @@
 #include "core/vxRegistry.h"
 #include "core/vxToolsSystem.h"
 #include "foundation/vxVarlo.h"
+#include "platform/base/vxSystemInfo.h"
 #include "platform/time/vxDateUtils.h"
 
 namespace {
@@ -55,7 +56,7 @@ int32_t TvxConfigManager::RegistryInteger(const ustring& Name, int32_t Default) 
 
 TvxConfigManager::TvxConfigManager(bool k7Init, const ustring& UserConStr, const ustring& TableName)
     : CfgTabName(TableName), FTiming(ConfigManagerTiming()) {
-  if (!FTiming.Ticks) FTiming.Ticks = [] { return TvxTools::GetTickCount(); };
+  if (!FTiming.Ticks) FTiming.Ticks = [] { return vxSystemInfo::GetCoarseTickCount(); };
   LastDbChangeTicks = Ticks();
   ADODataSet = std::make_unique<TvxADODataSet>();
   ADOCommand = std::make_unique<TADOCommand>();

@@ -15,10 +15,11 @@ bool TvxConfigManager::ResetCache() {
 
 bool TvxConfigManager::GetCacheKeyId(const ustring& Key, TIdType& KeyId, bool CheckState) {
   if (!CacheEnabled) return false;
+  const uint32_t now = Ticks();
   // Outside CacheLock: the check may read the table.
-  if (CheckState) CheckDatabaseChangeState();
+  if (CheckState) CheckDatabaseChangeStateAt(now);
   KeyId = TIdType();
-  return ConfigCache.Find(Key, Ticks(), CacheLeaseTime, KeyId);
+  return ConfigCache.Find(Key, now, CacheLeaseTime, KeyId);
 }
 
 bool TvxConfigManager::GetCacheKeyById(const TIdType& KeyId, ustring& Key) {

@@ -48,10 +48,22 @@ ustring TvxConfigManager::TrimKey(const ustring& Text) {
 }
 
 ustring TvxConfigManager::PrepareKey(const ustring& Key) {
-  ustring key = TrimKey(Key);
-  if (!key.empty() && key.front() == u'/') key.erase(0, 1);
-  if (!key.empty() && key.back() != u'/') key += u'/';
-  return TrimKey(key);
+  // Trim, drop one leading "/", end with "/", trim again: in one copy (the
+  // walk prepares every key it is given).
+  size_t b = 0, e = Key.size();
+  while (b < e && IsKeyTrimChar(Key[b])) ++b;
+  while (e > b && IsKeyTrimChar(Key[e - 1])) --e;
+  if (b < e && Key[b] == u'/') ++b;
+  const bool slash = b < e && Key[e - 1] != u'/';
+  // The end is "/" now (or nothing is left), so only the front can need
+  // trimming, and not up to the end: the last character is no trim character.
+  while (b < e && IsKeyTrimChar(Key[b])) ++b;
+  ustring key;
+  if (b == e) return key;
+  key.reserve(e - b + 1);
+  key.append(Key, b, e - b);
+  if (slash) key += u'/';
+  return key;
 }
 
 ustring TvxConfigManager::Convert2VisKey(const ustring& Key) {
