@@ -1,5 +1,6 @@
 // The key forms of the store, their conversions and the comparison of a key
-// with a pattern: no database involved.
+// with a pattern, and the statement texts of each database type: no database
+// involved.
 #include <gtest/gtest.h>
 
 #include "configstore/vxConfigManager.h"
@@ -77,6 +78,32 @@ TEST(ConfigKeys, AnIdOfBlanksAndControlsIsEmpty) {
   EXPECT_TRUE(M::IsTIdStringEmpty(TIdType("")));
   EXPECT_TRUE(M::IsTIdStringEmpty(TIdType(" \t\r\n")));
   EXPECT_FALSE(M::IsTIdStringEmpty(TIdType(" A ")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConfigStatements, TheFirstRowStatementOfEachDatabaseType) {
+  struct Case {
+    TvxDatabaseType Type;
+    const char16_t* Expected;
+  } cases[] = {
+      {vxDBT_MSSQL, u"SELECT TOP 1 ID FROM t WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE"},
+      {vxDBT_MySQL, u"SELECT ID FROM t WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE LIMIT 0,1"},
+      {vxDBT_Oracle, u"SELECT ID FROM t WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE AND ROWNUM <= 1"},
+      {vxDBT_SQLite, u"SELECT ID FROM t WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE LIMIT 1"},
+      {vxDBT_PostgreSQL, u"SELECT ID FROM t WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE LIMIT 1"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TvxConfigManager::FirstRowStatement(c.Type, u"t"), c.Expected) << int(c.Type);
+  for (TvxDatabaseType other : {vxDBT_K7, vxDBT_DB2, vxDBT_Informix, vxDBT_MSSQL2008, vxDBT_Unknown}) {
+    try {
+      TvxConfigManager::FirstRowStatement(other, u"t");
+      ADD_FAILURE() << int(other);
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), u"unsupported database type");
+    }
+  }
 }
 
 }  // namespace

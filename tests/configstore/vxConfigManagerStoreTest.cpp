@@ -364,6 +364,30 @@ TEST_P(ConfigStore, AWalkThatKeepsFailingOnAHealthyConnectionGivesUpAfterTenAtte
   EXPECT_THROW(once->SetConfigValue(u"/x/y", u"v", Variant(1)), Exception);
 }
 
+TEST_P(ConfigStore, WithoutTheCacheEveryKeyIsReadFromTheTable) {
+  auto store = OpenStore();
+  ASSERT_TRUE(store->SetConfigValue(u"/c/d", u"v", Variant(1)));
+  const TIdType node = store->GetParentTreeId(u"/c/d", false, false);
+  TIdType id;
+  ustring key;
+  EXPECT_TRUE(store->GetCacheKeyId(u"c/d/", id, false));
+  store->CacheEnabled = false;
+  EXPECT_FALSE(store->GetCacheKeyId(u"c/d/", id, true));
+  EXPECT_FALSE(store->GetCacheKeyById(node, key));
+  EXPECT_FALSE(store->SetCacheKeyId(u"/e", node));
+  EXPECT_EQ(store->GetParentTreeId(u"/c/d", false, false), node);
+  EXPECT_EQ(store->GetConfigValue(u"/c/d", u"v", Variant(0), false).AsInteger(), 1);
+  store->CacheEnabled = true;
+  EXPECT_TRUE(store->RemoveKeyFromCache(u"/c"));
+  EXPECT_FALSE(store->GetCacheKeyId(u"c/d/", id, false));
+  EXPECT_TRUE(store->SetCacheKeyId(u"/c/d", node));
+  EXPECT_TRUE(store->RemoveKeyIdFromCache(node));
+  EXPECT_FALSE(store->GetCacheKeyById(node, key));
+  EXPECT_TRUE(store->SetCacheKeyId(u"/c/d", node));
+  EXPECT_TRUE(store->ResetCache());
+  EXPECT_FALSE(store->GetCacheKeyId(u"c/d/", id, false));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ConfigStore, ::testing::Values(TBackend::SQLite, TBackend::PostgreSQL), BackendName);
 
 // --- Tables that will not do ---------------------------------------------------
