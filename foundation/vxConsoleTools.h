@@ -162,6 +162,9 @@ class TvxConsoleTools {
   static ustring GetOwnCommandLine();
   static bool GetStartParams(const ustring& Name, std::unique_ptr<TStringList>& Values, const std::string& Prefix);
   static Variant GetStartParam(const ustring& Name, const Variant& Default, const std::string& Prefix);
+  // The first match read by StrToVarExt in the number kind of ResultType
+  // (varNull: of Default), not in the Int64 or Double that StrToVarExt
+  // gives; a number that does not fit that kind stays as read.
   static Variant GetStartParamEx(const ustring& Name, const Variant& Default, const std::string& Prefix,
                                  TVarType ResultType);
   static bool GetHelpStartParamState();
@@ -170,6 +173,8 @@ class TvxConsoleTools {
   static bool WaitForKeypressed(int32_t WaitSeconds);
   static bool ClsConsole();
 
+  // The first match, else the INI fallback, in the kind of Default (as
+  // GetStartParamEx); errors go to Message and leave Default.
   Variant GetStartParameter(const ustring& Name, const Variant& Default, const std::string& ParamPrefix,
                             const std::string& ParamValueSeparator);
   bool GetStartParameters(const ustring& Name, std::unique_ptr<TStringList>& Values, const std::string& Prefix);
