@@ -52,13 +52,9 @@ bool GetFileOwnerName(const ustring& Path, ustring& UserName) {
   struct passwd* found = nullptr;
   while (getpwuid_r(st.st_uid, &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
     buffer.resize(buffer.size() * 2);
-  if (found) {
-    UserName = Utf8ToWide(found->pw_name);
-    return true;
-  }
-  char text[16];
-  const auto r = std::to_chars(text, text + sizeof text, st.st_uid);
-  UserName = Utf8ToWide(std::string(text, r.ptr));
+  // An owner without an account entry has no name to give.
+  if (!found) return false;
+  UserName = Utf8ToWide(found->pw_name);
   return true;
 }
 

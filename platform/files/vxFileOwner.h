@@ -23,8 +23,8 @@ bool SetCreationTime(const ustring& Path, TFileTime Time);
 // else the nearest fact. False when Path names nothing.
 bool GetCreationTime(const ustring& Path, TFileTime& Time);
 
-// The account name of Path's owner (getpwuid_r); an owner without an
-// account entry gives its numeric id as text. False when Path names nothing.
+// The account name of Path's owner (getpwuid_r). False when Path names
+// nothing or its owner has no account entry (a numeric id is no account).
 bool GetFileOwnerName(const ustring& Path, ustring& UserName);
 
 }  // namespace vxFileSystem

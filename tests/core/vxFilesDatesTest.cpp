@@ -2,6 +2,7 @@
 #include "core/vxFilesDates.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,4 +163,20 @@ TEST(FilesDates, OwnerIsTheCurrentUserOnThisComputer) {
   ustring expected;
   ASSERT_TRUE(vxFileSystem::GetFileOwnerName(f, expected));
   EXPECT_EQ(user, expected);
+}
+
+// A numeric owner id without an account entry names no account: False,
+// the out values as they were.
+TEST(FilesDates, OwnerWithoutAccountEntryGivesFalse) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file away";
+  constexpr uid_t kNoAccount = 54'321;
+  ASSERT_EQ(getpwuid(kNoAccount), nullptr) << "the test's owner id has an account here";
+  TTestTempDir dir;
+  const ustring f = dir.WideFile("o.txt");
+  TTestTempDir::WriteBytes(dir.File("o.txt"), "x");
+  ASSERT_EQ(chown(dir.File("o.txt").c_str(), kNoAccount, kNoAccount), 0);
+  ustring domain = u"d", user = u"u";
+  EXPECT_FALSE(TvxFiles::GetFileOwner(f, domain, user));
+  EXPECT_EQ(domain, u"d");
+  EXPECT_EQ(user, u"u");
 }
