@@ -217,10 +217,103 @@ bool IsXmlUtf8(std::string_view bytes) {
   return true;
 }
 
-struct TStringWriter : pugi::xml_writer {
-  std::string Out;
-  void write(const void* data, size_t size) override { Out.append(static_cast<const char*>(data), size); }
-};
+// Text as it stands in an element or an attribute value, written so that
+// a parser reads back every character as it was: a parser turns CR and
+// CR LF into LF everywhere, and TAB and LF into blanks in attributes, so
+// those are written as character references.
+void AppendEscaped(std::string& out, const char* text, bool attribute) {
+  for (const char* c = text; *c != '\0'; ++c) {
+    switch (*c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>':
+        if (attribute) out += '>';
+        else out += "&gt;";  // so that no "]]>" stands in a text
+        break;
+      case '"':
+        if (attribute) out += "&quot;";
+        else out += '"';
+        break;
+      case '\r': out += "&#13;"; break;
+      case '\n':
+        if (attribute) out += "&#10;";
+        else out += '\n';
+        break;
+      case '\t':
+        if (attribute) out += "&#09;";
+        else out += '\t';
+        break;
+      default: out += *c;
+    }
+  }
+}
+
+// A CDATA section cannot hold "]]>": it ends there and a new one begins.
+void AppendCData(std::string& out, std::string_view text) {
+  out += "<![CDATA[";
+  for (size_t at; (at = text.find("]]>")) != std::string_view::npos; text.remove_prefix(at + 2)) {
+    out.append(text.substr(0, at + 2));
+    out += "]]><![CDATA[";
+  }
+  out.append(text);
+  out += "]]>";
+}
+
+// The start of a node (the whole of a node without children).
+void AppendOpening(std::string& out, pugi::xml_node node) {
+  switch (node.type()) {
+    case pugi::node_element:
+      out += '<';
+      out += node.name();
+      for (pugi::xml_attribute a : node.attributes()) {
+        out += ' ';
+        out += a.name();
+        out += "=\"";
+        AppendEscaped(out, a.value(), true);
+        out += '"';
+      }
+      out += node.first_child() ? ">" : "/>";
+      break;
+    case pugi::node_pcdata: AppendEscaped(out, node.value(), false); break;
+    case pugi::node_cdata: AppendCData(out, node.value()); break;
+    case pugi::node_comment:
+      out += "<!--";
+      out += node.value();
+      out += "-->";
+      break;
+    case pugi::node_pi:
+      out += "<?";
+      out += node.name();
+      if (*node.value() != '\0') {
+        out += ' ';
+        out += node.value();
+      }
+      out += "?>";
+      break;
+    default: break;
+  }
+}
+
+// The document's nodes in document order, without recursion.
+void AppendNodes(std::string& out, pugi::xml_node document) {
+  pugi::xml_node node = document.first_child();
+  while (node) {
+    AppendOpening(out, node);
+    if (node.type() == pugi::node_element && node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    // Close every element whose last child this was.
+    while (!node.next_sibling()) {
+      node = node.parent();
+      if (!node || node == document) return;
+      out += "</";
+      out += node.name();
+      out += '>';
+    }
+    node = node.next_sibling();
+  }
+}
 
 }  // namespace
 
@@ -383,10 +476,9 @@ void TXMLDocument::LoadUtf8(std::string_view input) {
 }
 
 std::string TXMLDocument::SaveToXML() const {
-  TStringWriter writer;
-  writer.Out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  FDoc->save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  return std::move(writer.Out);
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  AppendNodes(out, *FDoc);
+  return out;
 }
 
 TXMLNode TXMLDocument::DocumentNode() const { return TXMLNode(FDoc->internal_object()); }

@@ -110,7 +110,10 @@ class TXMLDocument {
   // one element (see the file comment), the content then empty.
   void LoadFromXML(std::string_view Bytes);
   // The document as UTF-8 bytes: the declaration <?xml version="1.0"
-  // encoding="UTF-8"?>, then the nodes without added white space.
+  // encoding="UTF-8"?>, then the nodes without added white space. Every
+  // text and attribute value reads back as it is: what a parser would
+  // normalise (CR in texts; TAB, LF and CR in attributes) is written as a
+  // character reference.
   std::string SaveToXML() const;
 
   // The document itself: its children are the document element and the

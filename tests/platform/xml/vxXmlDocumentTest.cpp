@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/base/vxCodePage.h"
+#include "support/vxRunProgram.h"
+#include "support/vxTestTempDir.h"
 
 namespace {
 
@@ -144,6 +149,54 @@ TEST(XmlDocument, BuildsAndSavesWithDeclaration) {
   back.LoadFromXML(doc.SaveToXML());
   EXPECT_EQ(back.DocumentElement().GetAttribute(u"a"), ustring(u"x\"<&\t\n"));
   EXPECT_EQ(back.DocumentElement().FindChildElement(u"c\u00E4").Text(), u"a<b>&\U0001F600");
+}
+
+// Every value reads back as it was, by our reader and by Python's: the
+// line breaks and tabs a parser would normalise are written as references.
+TEST(XmlDocument, EveryValueReadsBackAsItWas) {
+  const std::vector<ustring> values = {u"a\rb", u"a\r\nb", u"\r", u"\r\r\n\n", u"x\ty\nz", u" \t ",
+                                       u"]]>", u"a\n\rb"};
+  TXMLDocument doc;
+  TXMLNode root = doc.DocumentNode().AddChild(u"r");
+  for (const ustring& value : values) {
+    TXMLNode v = root.AddChild(u"v");
+    v.SetText(value);
+    v.SetAttribute(u"a", value);
+  }
+  const std::string saved = doc.SaveToXML();
+  TXMLDocument back;
+  back.LoadFromXML(saved);
+  const std::vector<TXMLNode> read = back.DocumentElement().ChildNodes();
+  ASSERT_EQ(read.size(), values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(read[i].Text(), values[i]) << i;
+    EXPECT_EQ(read[i].GetAttribute(u"a"), values[i]) << i;
+  }
+
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("saved.xml"), saved);
+  const vxTest::TProgramResult python = vxTest::RunProgram(
+      {"/usr/bin/python3", "-c",
+       "import sys, xml.dom.minidom as m\n"
+       "d = m.parse(sys.argv[1])\n"
+       "for v in d.getElementsByTagName('v'):\n"
+       "  t = ''.join(c.data for c in v.childNodes)\n"
+       "  print(ascii(t), ascii(v.getAttribute('a')))\n",
+       dir.File("saved.xml")});
+  ASSERT_EQ(python.ExitStatus, 0) << python.Output;
+  std::string expected;
+  auto ascii = [](const ustring& value) {
+    std::string text = "'";
+    for (char16_t c : value) {
+      if (c == u'\r') text += "\\r";
+      else if (c == u'\n') text += "\\n";
+      else if (c == u'\t') text += "\\t";
+      else text += static_cast<char>(c);
+    }
+    return text + "'";
+  };
+  for (const ustring& value : values) expected += ascii(value) + " " + ascii(value) + "\n";
+  EXPECT_EQ(python.Output, expected);
 }
 
 TEST(XmlDocument, RefusesInvalidNamesTextsAndASecondDocumentElement) {
