@@ -9,6 +9,14 @@
 // declaration is refused outright, so no entity can be declared and none
 // is ever expanded (no entity bombs, no external resources). Reading the
 // text of an element that holds anything but a single text node raises.
+//
+// What a loaded document keeps: the document element and the comments and
+// processing instructions around it (saved again as they were); inside the
+// document element elements, texts and CDATA sections. Comments and
+// processing instructions there are dropped on loading, and the texts they
+// stood between are one text ("<v>a<!--n-->b</v>" holds the text "ab", and
+// is saved so); texts of blanks only between elements are dropped, a
+// blank-only text that is an element's only content is kept.
 #pragma once
 
 #include <memory>

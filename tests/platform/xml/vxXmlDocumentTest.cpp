@@ -199,6 +199,49 @@ TEST(XmlDocument, EveryValueReadsBackAsItWas) {
   EXPECT_EQ(python.Output, expected);
 }
 
+// Loading, Text() and saving agree on comments and processing
+// instructions: around the document element they are kept and saved; inside
+// it they are dropped and the texts around them are one text.
+TEST(XmlDocument, CommentsAndInstructionsAreKeptAroundTheDocumentElementOnly) {
+  struct Case {
+    const char* In;
+    const char16_t* Text;  // of the element v
+    const char* Saved;     // after the declaration
+  } cases[] = {
+      {"<v>abc<!--note-->def</v>", u"abcdef", "<v>abcdef</v>"},
+      {"<v>a<?pi x?>b<!--c-->c</v>", u"abc", "<v>abc</v>"},
+      {"<v><!--c-->abc</v>", u"abc", "<v>abc</v>"},
+      {"<v>a<!--x--> <!--y-->b</v>", u"a b", "<v>a b</v>"},
+      {"<v> <!--x--> </v>", u"  ", "<v>  </v>"},
+      {"<v>&amp;<!--x-->lt;</v>", u"&lt;", "<v>&amp;lt;</v>"},
+      {"<!--head--><?style a=\"1\"?><v>x</v><!--tail-->", u"x",
+       "<!--head--><?style a=\"1\"?><v>x</v><!--tail-->"},
+      {"<?xml version=\"1.0\"?>\n<!-- c -->\n<v/>\n", u"", "<!-- c --><v/>"},
+  };
+  for (const Case& c : cases) {
+    TXMLDocument doc;
+    doc.LoadFromXML(c.In);
+    EXPECT_EQ(doc.DocumentElement().Text(), c.Text) << c.In;
+    const std::string saved = doc.SaveToXML();
+    EXPECT_EQ(saved, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + c.Saved) << c.In;
+    TXMLDocument again;
+    again.LoadFromXML(saved);
+    EXPECT_EQ(again.SaveToXML(), saved) << c.In;
+  }
+  TXMLDocument doc;
+  doc.LoadFromXML("<!--a--><?p b?><r/>");
+  const std::vector<TXMLNode> top = doc.DocumentNode().ChildNodes();
+  ASSERT_EQ(top.size(), 3u);
+  EXPECT_EQ(top[0].NodeType(), ntComment);
+  EXPECT_EQ(top[0].NodeValue(), ustring(u"a"));
+  EXPECT_EQ(top[1].NodeType(), ntProcessingInstr);
+  EXPECT_EQ(top[1].NodeName(), u"p");
+  EXPECT_EQ(top[2], doc.DocumentElement());
+  // What no parser may take: "--" in a comment, a bad target.
+  for (const char* bad : {"<!--a--b--><r/>", "<r><!--a---></r>", "<?1p x?><r/>"})
+    EXPECT_THROW(doc.LoadFromXML(bad), EDOMParseError) << bad;
+}
+
 TEST(XmlDocument, RefusesInvalidNamesTextsAndASecondDocumentElement) {
   TXMLDocument doc;
   TXMLNode document = doc.DocumentNode();
