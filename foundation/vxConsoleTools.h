@@ -97,7 +97,8 @@ class TvxConsoleTools {
 
   // One log line: "dd.mm.yy hh:nn:ss-zzz", the address padded to 15, the
   // kind cut and dotted to 10, ": " and the message with its line breaks
-  // turned into blanks. With ShortenIPV6Address an address longer than 15
+  // turned into blanks, a lone CR too (a log file's readers end a line
+  // there). With ShortenIPV6Address an address longer than 15
   // becomes its first 12 characters and "...".
   static ustring CreateLogTextW(const ustring& Typ, const ustring& Msg, TDateTime TimeStamp, const ustring& Address,
                                 bool ShortenIPV6Address);
@@ -132,8 +133,9 @@ class TvxConsoleTools {
   bool ClearIntLog();
 
   // Reads a log line back (the current form and the older one with a
-  // four-digit year and the address in angle brackets). Raises
-  // EConvertError for a time that is no time.
+  // four-digit year and the address in angle brackets). The message of an
+  // 8-bit line is UTF-8 when it is valid UTF-8, else the system code page
+  // the log thread writes. Raises EConvertError for a time that is no time.
   TvxLogRecord ParseLogLine(const std::string& Line);
   TvxLogRecord ParseLogLineW(const ustring& Line);
   // Appends the messages of a log file's entries up to LogLevel to LogList;
