@@ -56,6 +56,12 @@ uint32_t GetTickCount() {
   return static_cast<uint32_t>(ms);  // wraps as the 32-bit counter does
 }
 
+uint32_t GetCoarseTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
 int GetProcessorCount() {
   const long n = sysconf(_SC_NPROCESSORS_ONLN);
   return n > 0 ? static_cast<int>(n) : 1;
