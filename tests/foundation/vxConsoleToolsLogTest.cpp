@@ -91,9 +91,10 @@ TEST(ConsoleLine, LayoutOfTheExample) {
             u"09.12.26 14:05:07-042 10.0.0.5        error.....: Disk full");
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(vxLog_Warning, u"x", t, u"", true),
             u"09.12.26 14:05:07-042                 warning...: x");
-  // Kinds cut to ten, line breaks: CR LF and LF become blanks, a lone CR stays.
+  // Kinds cut to ten, line breaks: CR LF and LF become blanks, and so does a
+  // lone CR, where a reader of the file would end the line.
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(u"averylongkind", u"a\r\nb\nc\rd", t, u"h", false),
-            u"09.12.26 14:05:07-042 h               averylongk: a b c\rd");
+            u"09.12.26 14:05:07-042 h               averylongk: a b c d");
   const ustring ipv6 = u"2001:0db8:85a3:0000:0000:8a2e:0370:7334";
   ASSERT_EQ(ipv6.size(), 39u);
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(u"info", u"m", t, ipv6, true),
