@@ -17,7 +17,7 @@
 //
 // The operations are split by topic over vxConfigManager*.cpp: connection and
 // watchdog, keys, change state and cache, node walk, values, node and
-// property lists.
+// property lists, node XML and key parts.
 #pragma once
 
 #include <atomic>
@@ -309,6 +309,29 @@ class TvxConfigManager {
 
   // The help text of Key from the system help node, else from the customer's.
   bool Check4ContextHelp(const ustring& Key, ustring& HelpBuffer, TContextHelpArea& CHArea);
+
+  // ---- Node XML, key parts, short paths ----------------------------------------------
+
+  // The node's properties as an XML configuration string (root "vxConfig",
+  // typed); empty when they cannot be read.
+  std::string GetNodeXML(const ustring& Key);
+  // The nodes below Key (the subtree with Recursive) as "Node" entries of an
+  // XML configuration string (root "vxNodes"): their keys, their names
+  // (RelativeNames and JustNames) or their keys below Key (RelativeNames).
+  std::string GetNodesXML(const ustring& Key, bool Recursive, bool RelativeNames, bool JustNames);
+  // Writes the entries of an XML configuration string as properties of
+  // Key's node; false, writing nothing, when XML does not parse.
+  bool SaveNodeXML(const ustring& Key, std::string& XML);
+  // The node names of Key from the root down, in key form ("%2F" stays).
+  static bool GetNodeParts(const ustring& Key, TStringList& NodeParts);
+  // The last node name of Key; empty for none.
+  static ustring GetTopNodeName(const ustring& Key);
+  // Path, or its first names + ".../" + its last name, shorter than MaxLen
+  // (UTF-16 code units) unless the last name alone is too long.
+  static ustring GetShortPath(const ustring& Path, int32_t MaxLen);
+  // Whether Key is one of the namespace roots of resources and scripts, or a
+  // node on the way to one.
+  static bool IsNameSpaceNode(const ustring& Key);
 
   // ---- Public fields (any thread may set them at any time) --------------------
 
