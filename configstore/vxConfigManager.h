@@ -174,6 +174,8 @@ class TvxConfigManager {
   static TvxKeyCompareResult CompareKeys(const ustring& Key1, const ustring& Key2);
   // Trimming of keys and names: white space and control characters at both ends.
   static ustring TrimKey(const ustring& Text);
+  // The same, trimming the text given in place.
+  static ustring TrimKey(ustring&& Text);
 
   // ---- Change state -----------------------------------------------------------
 
@@ -262,8 +264,8 @@ class TvxConfigManager {
   bool IsNodeEmpty(const ustring& Key);
 
   // The statement that reads the subtree below :PARENTID (nodes only, or
-  // every row), in the form of the database type; Exception
-  // "unsupported database type" for a type without one.
+  // every row) with at most :MAXROWS rows, in the form of the database
+  // type; Exception "unsupported database type" for a type without one.
   static ustring SubtreeStatement(TvxDatabaseType DatabaseType, const ustring& Table, bool NodesOnly);
 
   // ---- Property lists -------------------------------------------------------------------
@@ -448,10 +450,14 @@ class TvxConfigManager {
   // The children of ParentId (empty: the first level), with keys below
   // PreparedKey, in name order; cached.
   void ReadChildNodes(const ustring& PreparedKey, const TIdType& ParentId, TConfigNodes& NodeList);
-  // Every row below RootId (nodes only with NodesOnly), read in one statement.
+  // Every row below RootId (nodes only with NodesOnly), in one statement;
+  // Exception when the table's parent ids lead round in a circle that does
+  // not pass the root.
   std::vector<TSubtreeRow> ReadSubtree(const TIdType& RootId, bool NodesOnly);
-  // Puts the nodes of a listing into the key cache.
+  // Puts the nodes of a listing from From on into the key cache.
   void CacheNodes(const TConfigNodes& Nodes, size_t From);
+  // An id as read from the table (its ASCII taken over unit by unit).
+  static TIdType IdOfText(std::u16string_view Text);
   // Runs Work in a transaction of its own, DatabaseLock held throughout; a
   // failure rolls back and passes.
   void InTransaction(const std::function<void()>& Work);

@@ -30,7 +30,7 @@ void TConfigCache::Deactivate(uint32_t Index) {
   FFree.insert(Index);
 }
 
-bool TConfigCache::DropIfExpired(const ustring& Key, uint32_t Now, uint32_t Lease) {
+bool TConfigCache::DropIfExpired(std::u16string_view Key, uint32_t Now, uint32_t Lease) {
   const auto found = FByKey.find(Key);
   if (found == FByKey.end()) return false;
   if (Valid(FSlots[found->second], Now, Lease)) return true;
@@ -95,7 +95,7 @@ bool TConfigCache::Insert(const ustring& Key, const TIdType& KeyId, uint32_t Now
   return InsertLocked(Key, KeyId, Now, Lease);
 }
 
-size_t TConfigCache::InsertMany(const std::vector<std::pair<ustring, TIdType>>& Entries, uint32_t Now,
+size_t TConfigCache::InsertMany(const std::vector<std::pair<std::u16string_view, TIdType>>& Entries, uint32_t Now,
                                 uint32_t Lease) {
   TReadMostlyLock::TExclusive hold(CacheLock);
   size_t filled = 0;
@@ -116,7 +116,7 @@ bool TConfigCache::HasKeyBelowId(const TIdType& KeyId) {
   return false;
 }
 
-bool TConfigCache::InsertLocked(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
+bool TConfigCache::InsertLocked(std::u16string_view Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
   if (DropIfExpired(Key, Now, Lease)) return false;
   if (FFree.empty()) return false;
   const uint32_t index = *FFree.begin();
@@ -126,7 +126,7 @@ bool TConfigCache::InsertLocked(const ustring& Key, const TIdType& KeyId, uint32
   slot.KeyId = KeyId;
   slot.Ticks = Now;
   slot.Active = true;
-  FByKey.emplace(Key, index);
+  FByKey.emplace(slot.Key, index);
   auto& ids = FById[std::string(KeyId.View())];
   ids.insert(std::upper_bound(ids.begin(), ids.end(), index), index);
   return true;

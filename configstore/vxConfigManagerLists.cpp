@@ -16,55 +16,28 @@ namespace {
 
 constexpr char16_t TreeType[] = u"TREE";
 
-TIdType IdOf(const ustring& Text) { return TIdType(std::u16string_view(Text)); }
-
-// Puts Nodes in name order (the names as stored), equal names kept in order;
-// the database's order is usually that already.
-void SortByStoredName(std::vector<std::pair<ustring, TConfigNode>>& Nodes) {
-  auto byName = [](const auto& a, const auto& b) { return a.first < b.first; };
-  if (!std::is_sorted(Nodes.begin(), Nodes.end(), byName)) std::stable_sort(Nodes.begin(), Nodes.end(), byName);
+// A node's name in a key: "/" written "%2F" (most names have none).
+ustring KeyPartOf(ustring&& Name) {
+  return Name.find(u'/') == ustring::npos ? std::move(Name) : TvxConfigManager::EncodeKeyPart(Name);
 }
 
 }  // namespace
 
-ustring TvxConfigManager::SubtreeStatement(TvxDatabaseType DatabaseType, const ustring& Table, bool NodesOnly) {
-  // UNION (not UNION ALL) where the database allows it in a recursive query:
-  // a damaged table whose parent ids run in a circle still gives an end.
-  ustring with, unite;
-  switch (DatabaseType) {
-    case vxDBT_SQLite:
-    case vxDBT_PostgreSQL:
-    case vxDBT_MySQL:
-      with = u"WITH RECURSIVE ";
-      unite = u" UNION ";
-      break;
-    case vxDBT_MSSQL:
-    case vxDBT_Oracle:
-      with = u"WITH ";
-      unite = u" UNION ALL ";
-      break;
-    default:
-      throw Exception(u"unsupported database type");
-  }
-  const ustring rows = NodesOnly ? u" AND DATATYPE = :DATATYPE" : u"";
-  const ustring nodes = NodesOnly ? u" AND R.DATATYPE = :DATATYPE" : u"";
-  return with + u"SUBTREE (ID, PARENTID, KEYNAME, DATATYPE) AS (SELECT ID, PARENTID, KEYNAME, DATATYPE FROM " + Table +
-         u" WHERE PARENTID = :PARENTID" + rows + unite + u"SELECT R.ID, R.PARENTID, R.KEYNAME, R.DATATYPE FROM " +
-         Table + u" R INNER JOIN SUBTREE S ON R.PARENTID = S.ID WHERE S.DATATYPE = :TREEDATATYPE" + nodes +
-         u") SELECT ID, PARENTID, KEYNAME, DATATYPE FROM SUBTREE";
-}
-
 void TvxConfigManager::CacheNodes(const TConfigNodes& Nodes, size_t From) {
-  if (!CacheEnabled) return;
-  std::vector<std::pair<ustring, TIdType>> entries;
-  entries.reserve(Nodes.size() - std::min(From, Nodes.size()));
+  if (!CacheEnabled || From >= Nodes.size()) return;
+  std::vector<std::pair<std::u16string_view, TIdType>> entries;
+  entries.reserve(Nodes.size() - From);
   for (size_t i = From; i < Nodes.size(); ++i)
     if (!Nodes[i].Key.empty() && !IsTIdStringEmpty(Nodes[i].Id)) entries.emplace_back(Nodes[i].Key, Nodes[i].Id);
   ConfigCache.InsertMany(entries, Ticks(), CacheLeaseTime);
 }
 
 void TvxConfigManager::ReadChildNodes(const ustring& PreparedKey, const TIdType& ParentId, TConfigNodes& NodeList) {
-  std::vector<std::pair<ustring, TConfigNode>> read;
+  struct TRead {
+    ustring Name;  // as stored
+    TIdType Id;
+  };
+  std::vector<TRead> read;
   {
     std::lock_guard<std::recursive_mutex> hold(DatabaseLock);
     OpenDataSet(u"SELECT ID,KEYNAME FROM " + CfgTabName + u" WHERE " + ParentCondition(ParentId) +
@@ -73,21 +46,23 @@ void TvxConfigManager::ReadChildNodes(const ustring& PreparedKey, const TIdType&
     TField& id = ADODataSet->FieldByName(u"ID");
     TField& keyName = ADODataSet->FieldByName(u"KEYNAME");
     read.reserve(static_cast<size_t>(ADODataSet->RecordCount()));
-    for (; !ADODataSet->Eof(); ADODataSet->Next()) {
-      TConfigNode node;
-      ustring name = keyName.AsString();
-      node.Name = EncodeKeyPart(name);
-      node.Key = PreparedKey + node.Name + u"/";
-      node.RelKey = node.Name;
-      node.Id = IdOf(id.AsString());
-      read.emplace_back(std::move(name), std::move(node));
-    }
+    for (; !ADODataSet->Eof(); ADODataSet->Next()) read.push_back({keyName.AsString(), IdOfText(id.AsString())});
     ADODataSet->Close();
   }
-  SortByStoredName(read);
+  // In the order of the stored names' code units, whatever the collation
+  // (the database's order is usually that already).
+  auto byName = [](const TRead& a, const TRead& b) { return a.Name < b.Name; };
+  if (!std::is_sorted(read.begin(), read.end(), byName)) std::stable_sort(read.begin(), read.end(), byName);
   const size_t from = NodeList.size();
-  NodeList.reserve(from + read.size());
-  for (auto& entry : read) NodeList.push_back(std::move(entry.second));
+  NodeList.resize(from + read.size());
+  for (size_t i = 0; i < read.size(); ++i) {
+    TConfigNode& node = NodeList[from + i];
+    node.Id = read[i].Id;
+    node.Name = KeyPartOf(std::move(read[i].Name));
+    node.Key.reserve(PreparedKey.size() + node.Name.size() + 1);
+    node.Key.append(PreparedKey).append(node.Name).append(1, u'/');
+    node.RelKey = node.Name;
+  }
   CacheNodes(NodeList, from);
 }
 
@@ -112,16 +87,50 @@ bool TvxConfigManager::GetRootNodes(TConfigNodes& NodeList) {
   });
 }
 
+ustring TvxConfigManager::SubtreeStatement(TvxDatabaseType DatabaseType, const ustring& Table, bool NodesOnly) {
+  // The recursion never enters the root again (a damaged table may lead
+  // back to it); the number of rows is bounded, so that a table holding an
+  // id twice cannot keep it going.
+  const ustring rows = NodesOnly ? u" AND DATATYPE = :DATATYPE" : u"";
+  const ustring nodes = NodesOnly ? u" AND R.DATATYPE = :DATATYPE" : u"";
+  const ustring subtree =
+      u"SUBTREE (ID, PARENTID, KEYNAME, DATATYPE) AS (SELECT ID, PARENTID, KEYNAME, DATATYPE FROM " + Table +
+      u" WHERE PARENTID = :PARENTID" + rows + u" UNION ALL SELECT R.ID, R.PARENTID, R.KEYNAME, R.DATATYPE FROM " +
+      Table + u" R INNER JOIN SUBTREE S ON R.PARENTID = S.ID WHERE S.DATATYPE = :TREEDATATYPE AND R.ID <> :PARENTID" +
+      nodes + u")";
+  const ustring columns = u"ID, PARENTID, KEYNAME, DATATYPE FROM SUBTREE";
+  switch (DatabaseType) {
+    case vxDBT_SQLite:
+    case vxDBT_PostgreSQL:
+    case vxDBT_MySQL:
+      return u"WITH RECURSIVE " + subtree + u" SELECT " + columns + u" LIMIT :MAXROWS";
+    case vxDBT_MSSQL:
+      return u"WITH " + subtree + u" SELECT TOP (:MAXROWS) " + columns + u" OPTION (MAXRECURSION 0)";
+    case vxDBT_Oracle:
+      return u"WITH " + subtree + u" SELECT " + columns + u" WHERE ROWNUM <= :MAXROWS";
+    default:
+      throw Exception(u"unsupported database type");
+  }
+}
+
 std::vector<TvxConfigManager::TSubtreeRow> TvxConfigManager::ReadSubtree(const TIdType& RootId, bool NodesOnly) {
   std::vector<TSubtreeRow> rows;
   std::lock_guard<std::recursive_mutex> hold(DatabaseLock);
+  // A subtree holds each row of the table once at most.
+  OpenDataSet(u"SELECT COUNT(*) AS ROWCOUNT FROM " + CfgTabName, {});
+  const int64_t tableRows = ADODataSet->FieldByName(u"ROWCOUNT").AsLargeInt();
   ADODataSet->Close();
   ADODataSet->SetCommandText(SubtreeStatement(DatabaseType, CfgTabName, NodesOnly));
   TParameters& params = ADODataSet->Parameters();
   params.ParamByName(u"PARENTID").Value = Variant(RootId.WideStr());
   params.ParamByName(u"TREEDATATYPE").Value = Variant(TreeType);
+  params.ParamByName(u"MAXROWS").Value = Variant(tableRows + 1);
   if (NodesOnly) params.ParamByName(u"DATATYPE").Value = Variant(TreeType);
   ADODataSet->Open();
+  if (ADODataSet->RecordCount() > tableRows) {
+    ADODataSet->Close();
+    throw Exception(u"the parent ids below configuration node " + RootId.WideStr() + u" run in a circle");
+  }
   TField& id = ADODataSet->FieldByName(u"ID");
   TField& parent = ADODataSet->FieldByName(u"PARENTID");
   TField& keyName = ADODataSet->FieldByName(u"KEYNAME");
@@ -129,7 +138,7 @@ std::vector<TvxConfigManager::TSubtreeRow> TvxConfigManager::ReadSubtree(const T
   rows.reserve(static_cast<size_t>(ADODataSet->RecordCount()));
   for (; !ADODataSet->Eof(); ADODataSet->Next())
     rows.push_back({TrimKey(id.AsString()), TrimKey(parent.AsString()), keyName.AsString(),
-                    TrimKey(dataType.AsString()) == TreeType});
+                    NodesOnly || TrimKey(dataType.AsString()) == TreeType});
   ADODataSet->Close();
   return rows;
 }
@@ -157,35 +166,44 @@ bool TvxConfigManager::GetRecursiveChildNodes(const ustring& RootKey, TConfigNod
     for (auto& [parent, list] : children)
       std::stable_sort(list.begin(), list.end(), [&](size_t a, size_t b) { return rows[a].Name < rows[b].Name; });
 
-    // Depth first, each node before its descendants; a node met again (the
-    // parent ids of a damaged table in a circle) is walked once.
+    // Depth first, each node before its descendants (the subtree's read
+    // holds each node once, so no node is met twice).
     struct TVisit {
       size_t Row;
       size_t Level;
+      ustring Name;  // in key form
       ustring Key;
     };
     std::vector<TVisit> stack;
-    const ustring rootIdText = TrimKey(rootId.WideStr());
-    std::unordered_set<std::u16string_view> seen{rootIdText};
     auto push = [&](const std::u16string_view Parent, const ustring& ParentKey, size_t Level) {
       const auto found = children.find(Parent);
       if (found == children.end()) return;
       // Reversed onto the stack, so the first name comes off first.
-      for (auto it = found->second.rbegin(); it != found->second.rend(); ++it)
-        stack.push_back({*it, Level, ParentKey + EncodeKeyPart(rows[*it].Name) + u"/"});
+      for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
+        ustring name = KeyPartOf(std::move(rows[*it].Name));
+        ustring key;
+        key.reserve(ParentKey.size() + name.size() + 1);
+        key.append(ParentKey).append(name).append(1, u'/');
+        stack.push_back({*it, Level, std::move(name), std::move(key)});
+      }
     };
     const size_t first = NodeList.size();
-    push(rootIdText, root, 1);
+    push(TrimKey(rootId.WideStr()), root, 1);
     while (!stack.empty()) {
       TVisit visit = std::move(stack.back());
       stack.pop_back();
       const TSubtreeRow& row = rows[visit.Row];
-      if (!seen.insert(row.Id).second) continue;
       const bool leaf = !children.contains(row.Id);
-      if (AddParentNodes || (leaf && (visit.Level > 1 || AddRootNodes)))
-        NodeList.push_back({IdOf(row.Id), EncodeKeyPart(row.Name), visit.Key,
-                            Convert2NamedRelKey(visit.Key.substr(root.size()))});
-      push(row.Id, visit.Key, visit.Level + 1);
+      if (AddParentNodes || (leaf && (visit.Level > 1 || AddRootNodes))) {
+        // The key below the root, without its last "/".
+        ustring relKey = visit.Key.substr(root.size(), visit.Key.size() - root.size() - 1);
+        if (relKey.empty() || relKey.front() == u'/' || TrimKey(ustring(relKey)).size() != relKey.size())
+          relKey = Convert2NamedRelKey(visit.Key.substr(root.size()));
+        NodeList.push_back({IdOfText(row.Id), std::move(visit.Name), std::move(visit.Key), std::move(relKey)});
+        push(row.Id, NodeList.back().Key, visit.Level + 1);
+      } else {
+        push(row.Id, visit.Key, visit.Level + 1);
+      }
     }
     CacheNodes(NodeList, first);
     Message = ustring();

@@ -11,9 +11,18 @@ namespace {
 constexpr char16_t TreeType[] = u"TREE";
 constexpr int32_t MaxAttempts = 10;
 
-TIdType IdOf(const ustring& Text) { return TIdType(std::u16string_view(Text)); }
-
 }  // namespace
+
+TIdType TvxConfigManager::IdOfText(std::u16string_view Text) {
+  char bytes[TIdType::Capacity];
+  size_t count = 0;
+  for (const char16_t c : Text) {
+    if (c >= 0x80) return TIdType(Text);  // no id the store makes: through the code page
+    if (count == TIdType::Capacity) break;
+    bytes[count++] = static_cast<char>(c);
+  }
+  return TIdType(std::string_view(bytes, count));
+}
 
 ustring TvxConfigManager::ParentCondition(const TIdType& ParentId) {
   return ParentId.IsEmpty() ? u"(PARENTID = :PARENTID OR PARENTID IS NULL)" : u"PARENTID = :PARENTID";
@@ -64,7 +73,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, bool Create, bool 
                           u" AND DATATYPE = :DATATYPE",
                       {{u"KEYNAME", Variant(decoded)}, {u"PARENTID", Variant(id.WideStr())}, {u"DATATYPE", Variant(TreeType)}});
           if (!ADODataSet->Eof()) {
-            id = IdOf(ADODataSet->FieldByName(u"ID").AsString());
+            id = IdOfText(ADODataSet->FieldByName(u"ID").AsString());
           } else if (!Create) {
             id = TIdType();
             ADODataSet->Close();
@@ -127,7 +136,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, const TIdType& Def
                       u" AND DATATYPE = :DATATYPE",
                   {{u"KEYNAME", Variant(decoded)}, {u"PARENTID", Variant(id.WideStr())}, {u"DATATYPE", Variant(TreeType)}});
       if (!ADODataSet->Eof()) {
-        id = IdOf(ADODataSet->FieldByName(u"ID").AsString());
+        id = IdOfText(ADODataSet->FieldByName(u"ID").AsString());
         ADODataSet->Close();
         if (Create && given && !(DefKeyId == id)) {
           try {
@@ -180,7 +189,7 @@ ustring TvxConfigManager::GetKeyNameByNodeId(const TIdType& NodeId) {
         const ustring parent = TrimKey(ADODataSet->FieldByName(u"PARENTID").AsString());
         ADODataSet->Close();
         if (parent.empty()) break;
-        current = IdOf(parent);
+        current = IdOfText(parent);
       }
     }
     // Only a node's own id belongs to its key: a property's id under its

@@ -117,7 +117,7 @@ TEST(ConfigCache, LookupsByIdGiveTheFirstValidSlotAndRemovalsTheFirstActiveOne) 
 TEST(ConfigCache, ManyInsertsAtOnceFillWhatIsFreeAndKeepWhatIsCached) {
   TConfigCache cache(3);
   ASSERT_TRUE(cache.Insert(u"a/", Id("A"), 0, Lease));
-  const std::vector<std::pair<ustring, TIdType>> entries = {
+  const std::vector<std::pair<std::u16string_view, TIdType>> entries = {
       {u"a/", Id("other")}, {u"b/", Id("B")}, {u"c/", Id("C")}, {u"d/", Id("D")}};
   EXPECT_EQ(cache.InsertMany(entries, 1, Lease), 2u);
   TIdType found;

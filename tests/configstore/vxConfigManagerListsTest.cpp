@@ -234,29 +234,30 @@ TEST_P(ConfigLists, TheFastChildTestAsksTheCacheForKeysThatBeginWithTheParentsKe
   EXPECT_FALSE(fresh->ChildNodesExistsFast(a));
 }
 
-TEST_P(ConfigLists, TheRecursiveQueryAndTheFirstRowQueryPerDatabaseType) {
-  for (const bool nodes : {true, false}) {
-    for (const TvxDatabaseType type : {vxDBT_SQLite, vxDBT_PostgreSQL, vxDBT_MySQL})
-      EXPECT_EQ(TvxConfigManager::SubtreeStatement(type, u"T", nodes).rfind(u"WITH RECURSIVE SUBTREE", 0), 0u);
-    for (const TvxDatabaseType type : {vxDBT_MSSQL, vxDBT_Oracle}) {
-      const ustring sql = TvxConfigManager::SubtreeStatement(type, u"T", nodes);
-      EXPECT_EQ(sql.rfind(u"WITH SUBTREE (ID, PARENTID, KEYNAME, DATATYPE) AS (", 0), 0u);
-      EXPECT_NE(sql.find(u" UNION ALL "), ustring::npos);
-    }
-    for (const TvxDatabaseType type : {vxDBT_K7, vxDBT_DB2, vxDBT_Informix}) {
-      try {
-        TvxConfigManager::SubtreeStatement(type, u"T", nodes);
-        ADD_FAILURE() << "no statement expected";
-      } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), u"unsupported database type");
-      }
+TEST_P(ConfigLists, TheSubtreeStatementPerDatabaseType) {
+  const ustring subtree =
+      u"SUBTREE (ID, PARENTID, KEYNAME, DATATYPE) AS (SELECT ID, PARENTID, KEYNAME, DATATYPE FROM T WHERE PARENTID = "
+      u":PARENTID AND DATATYPE = :DATATYPE UNION ALL SELECT R.ID, R.PARENTID, R.KEYNAME, R.DATATYPE FROM T R INNER "
+      u"JOIN SUBTREE S ON R.PARENTID = S.ID WHERE S.DATATYPE = :TREEDATATYPE AND R.ID <> :PARENTID AND R.DATATYPE = "
+      u":DATATYPE)";
+  const ustring columns = u"ID, PARENTID, KEYNAME, DATATYPE FROM SUBTREE";
+  for (const TvxDatabaseType type : {vxDBT_SQLite, vxDBT_PostgreSQL, vxDBT_MySQL})
+    EXPECT_EQ(TvxConfigManager::SubtreeStatement(type, u"T", true),
+              u"WITH RECURSIVE " + subtree + u" SELECT " + columns + u" LIMIT :MAXROWS");
+  EXPECT_EQ(TvxConfigManager::SubtreeStatement(vxDBT_MSSQL, u"T", true),
+            u"WITH " + subtree + u" SELECT TOP (:MAXROWS) " + columns + u" OPTION (MAXRECURSION 0)");
+  EXPECT_EQ(TvxConfigManager::SubtreeStatement(vxDBT_Oracle, u"T", true),
+            u"WITH " + subtree + u" SELECT " + columns + u" WHERE ROWNUM <= :MAXROWS");
+  // Every row: no condition on the rows' own type.
+  EXPECT_EQ(TvxConfigManager::SubtreeStatement(vxDBT_SQLite, u"T", false).find(u"R.DATATYPE = :DATATYPE"), ustring::npos);
+  for (const TvxDatabaseType type : {vxDBT_K7, vxDBT_DB2, vxDBT_Informix}) {
+    try {
+      TvxConfigManager::SubtreeStatement(type, u"T", true);
+      ADD_FAILURE() << "no statement expected";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), u"unsupported database type");
     }
   }
-  EXPECT_EQ(TvxConfigManager::SubtreeStatement(vxDBT_SQLite, u"T", true),
-            u"WITH RECURSIVE SUBTREE (ID, PARENTID, KEYNAME, DATATYPE) AS (SELECT ID, PARENTID, KEYNAME, DATATYPE "
-            u"FROM T WHERE PARENTID = :PARENTID AND DATATYPE = :DATATYPE UNION SELECT R.ID, R.PARENTID, R.KEYNAME, "
-            u"R.DATATYPE FROM T R INNER JOIN SUBTREE S ON R.PARENTID = S.ID WHERE S.DATATYPE = :TREEDATATYPE AND "
-            u"R.DATATYPE = :DATATYPE) SELECT ID, PARENTID, KEYNAME, DATATYPE FROM SUBTREE");
 }
 
 // --- Property lists ---------------------------------------------------------------------
