@@ -188,6 +188,21 @@ TEST_P(ConfigLists, ARootWhoseParentsRunInACircleIsWalkedOnce) {
   EXPECT_EQ(KeysOf(nodes), (std::vector<ustring>{u"loop/a/b/"}));
 }
 
+TEST_P(ConfigLists, ATableHoldingAnIdTwiceInACircleEndsTheWalkWithAnError) {
+  // A table of another program's, without a primary key.
+  Database().Execute(
+      u"CREATE TABLE foreign_cfg (ID VARCHAR(32), PARENTID VARCHAR(32), KEYNAME VARCHAR(255), DIMENSION VARCHAR(255), "
+      u"DATATYPE VARCHAR(8), KEYVALUE TEXT, CHANGEUSER VARCHAR(255), CHANGEDATE TIMESTAMP)");
+  Database().Execute(
+      u"INSERT INTO foreign_cfg (ID, PARENTID, KEYNAME, DATATYPE, KEYVALUE) VALUES ('R', '', 'r', 'TREE', ''), "
+      u"('X', 'R', 'x', 'TREE', ''), ('Y', 'X', 'y', 'TREE', ''), ('X', 'Y', 'x', 'TREE', '')");
+  auto store = OpenStore(false, u"foreign_cfg");
+  TConfigNodes nodes;
+  EXPECT_FALSE(store->GetRecursiveChildNodes(u"/r", nodes, true, true, false));
+  EXPECT_NE(store->Message.Get().find(u"run in a circle"), ustring::npos) << Text(store->Message.Get());
+  EXPECT_TRUE(nodes.empty());
+}
+
 TEST_P(ConfigLists, ChildAndPropertyTests) {
   auto store = OpenStore();
   ASSERT_TRUE(store->SetConfigValue(u"/t/inner/leaf", u"v", Variant(1)));
