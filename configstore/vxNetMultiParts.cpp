@@ -101,7 +101,9 @@ bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool L
     part.Data = contentEnd >= contentStart + 2 ? Data.substr(contentStart, contentEnd - contentStart - 2) : std::string();
     p = contentEnd + delimiter.size();
   }
-  return true;
+  // After the last delimiter comes its closing "--" or nothing but line
+  // ends; anything else is a part cut off before its delimiter line.
+  return Data.compare(p, 2, "--") == 0 || vxRuntime::Trim(Data.substr(p)).empty();
 }
 
 int32_t GetMultiPartId(const TMultiParts& MultiParts, const std::string& Param) {

@@ -38,8 +38,10 @@ namespace TvxNet {
 // z lower-cased with LowerCaseContentType). Header texts are read as UTF-8
 // when they are well-formed UTF-8, else in the system code page.
 // False for an empty body (MultiParts untouched), a body without a
-// delimiter line, and a part without its empty line or without a delimiter
-// after its content; MultiParts then holds the parts before it.
+// delimiter line, a part without its empty line or without a delimiter
+// after its content, and a body that goes on after its last delimiter
+// with anything but the closing "--" or line ends; MultiParts then holds
+// the parts read until then.
 bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool LowerCaseContentType);
 // The index of the first part whose SORTL is Param with a to z
 // upper-cased; -1 when none.
