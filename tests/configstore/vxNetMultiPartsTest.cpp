@@ -149,8 +149,8 @@ TEST(MultiParts, BodiesWrittenByPythonsEmailPackage) {
       {"Mixed_Case", "a b.TXT", "Text/Plain", "--not a delimiter"},
   };
   // Each part as name, file name, type and payload, separated by 0x1F.
-  std::string spec;
-  for (const TPart& part : parts) spec += part.Name + '\x1F' + part.FileName + '\x1F' + part.Type + '\x1F' + part.Payload + '\x1E';
+  std::string definition;
+  for (const TPart& part : parts) definition += part.Name + '\x1F' + part.FileName + '\x1F' + part.Type + '\x1F' + part.Payload + '\x1E';
   const std::vector<std::string> bodies = vxTest::RunPython(
       "import io, email.policy\n"
       "from email.mime.multipart import MIMEMultipart\n"
@@ -172,7 +172,7 @@ TEST(MultiParts, BodiesWrittenByPythonsEmailPackage) {
       "    BytesGenerator(buf, policy=email.policy.HTTP).flatten(m)\n"
       "    whole = buf.getvalue()\n"
       "    out(whole[whole.index(b'\\r\\n\\r\\n') + 4:])\n",
-      {spec});
+      {definition});
   ASSERT_EQ(bodies.size(), 1u);
   TMultiParts read;
   ASSERT_TRUE(TvxNet::ParseMultiPartData(bodies[0], read, true)) << bodies[0];
