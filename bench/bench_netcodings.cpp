@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -196,11 +197,26 @@ void BM_MultiPart(benchmark::State& state) {
 BENCHMARK(BM_MultiPart)->Name("MultiPart1MiB:ours");
 
 // The plain loop: split at the delimiter, the headers at the empty line,
-// and copy name and content.
+// and fill the same records: every header line with its upper-cased name,
+// the field name, file name and content type, and the content.
+ustring Widened(std::string_view bytes, bool upper) {
+  ustring text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) text += static_cast<char16_t>(upper && c >= 'a' && c <= 'z' ? c - 32 : c);
+  return text;
+}
+
+std::string Quoted(std::string_view line, std::string_view parameter) {
+  const size_t at = line.find(parameter);
+  if (at == std::string_view::npos) return {};
+  const size_t start = at + parameter.size();
+  return std::string(line.substr(start, line.find('"', start) - start));
+}
+
 void BM_MultiPart_Loop(benchmark::State& state) {
   const std::string& body = FormBody();
   for (auto _ : state) {
-    std::vector<std::pair<std::string, std::string>> parts;
+    TMultiParts parts;
     const std::string delimiter = body.substr(0, body.find("\r\n"));
     size_t p = 0;
     for (;;) {
@@ -208,10 +224,24 @@ void BM_MultiPart_Loop(benchmark::State& state) {
       const size_t blank = body.find("\r\n\r\n", lineEnd);
       const size_t next = body.find(delimiter, blank);
       if (lineEnd == std::string::npos || blank == std::string::npos || next == std::string::npos) break;
-      const std::string headers = body.substr(lineEnd + 2, blank - lineEnd - 2);
-      const size_t name = headers.find("name=\"");
-      parts.emplace_back(headers.substr(name + 6, headers.find('"', name + 6) - name - 6),
-                         body.substr(blank + 4, next - blank - 6));
+      TMultiPart& part = parts.emplace_back();
+      const std::string_view headers(body.data() + lineEnd + 2, blank - lineEnd - 2);
+      for (size_t start = 0; start <= headers.size();) {
+        const size_t end = std::min(headers.find("\r\n", start), headers.size());
+        const std::string_view line = headers.substr(start, end - start);
+        const size_t colon = line.find(':');
+        part.Header.push_back({Widened(line.substr(0, colon), true), Widened(line.substr(colon + 2), false)});
+        if (part.Header.back().Key == u"CONTENT-DISPOSITION") {
+          part.Name = Quoted(line, " name=\"");
+          part.SORTL = part.Name;
+          for (char& c : part.SORTL) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+          part.FileName = Widened(Quoted(line, "filename=\""), false);
+        } else if (part.Header.back().Key == u"CONTENT-TYPE") {
+          part.CType = std::string(line.substr(colon + 2));
+        }
+        start = end + 2;
+      }
+      part.Data = body.substr(blank + 4, next - blank - 6);
       p = next + delimiter.size();
       if (body.compare(p, 2, "--") == 0) break;
     }

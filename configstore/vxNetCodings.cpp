@@ -70,20 +70,24 @@ int UpperHexDigit(char c) {
 // part in a later escape, so only those are remembered with their step.
 class TUrlPartDecoder {
  public:
-  explicit TUrlPartDecoder(size_t Size) { FOut.reserve(Size); }
+  // The output is never longer than the input: room for all of it at once.
+  explicit TUrlPartDecoder(size_t Size) : FOut(Size, '\0') {}
 
   void Push(char c) {
-    FOut.push_back(c);
+    FOut[FLength++] = c;
     Reduce();
   }
-  void Append(std::string_view Bytes) { FOut.append(Bytes); }
+  // A byte that completes no escape.
+  void Put(char c) { FOut[FLength++] = c; }
   // Whether a "%" stands in the last two bytes, so that the next byte may
   // complete an escape.
   bool EscapeOpen() const {
-    const size_t n = FOut.size();
-    return (n >= 1 && FOut[n - 1] == '%') || (n >= 2 && FOut[n - 2] == '%');
+    return (FLength >= 1 && FOut[FLength - 1] == '%') || (FLength >= 2 && FOut[FLength - 2] == '%');
   }
-  std::string Take() { return std::move(FOut); }
+  std::string Take() {
+    FOut.resize(FLength);
+    return std::move(FOut);
+  }
 
  private:
   struct TDecoded {
@@ -98,23 +102,24 @@ class TUrlPartDecoder {
   }
 
   void Reduce() {
-    while (FOut.size() >= 3) {
-      const size_t p = FOut.size() - 3;
+    while (FLength >= 3) {
+      const size_t p = FLength - 3;
       if (FOut[p] != '%') return;
       const int high = UpperHexDigit(FOut[p + 1]);
       const int low = UpperHexDigit(FOut[p + 2]);
       if (high < 0 || low < 0) return;
       const int code = high * 16 + low;
       if (code >= StepAt(p) || code >= StepAt(p + 1) || code >= StepAt(p + 2)) return;
-      FOut.resize(p);
       while (!FDecoded.empty() && FDecoded.back().Position >= p) FDecoded.pop_back();
       const char byte = static_cast<char>(code);
-      FOut.push_back(byte);
+      FOut[p] = byte;
+      FLength = p + 1;
       if (byte == '%' || UpperHexDigit(byte) >= 0) FDecoded.push_back({p, code});
     }
   }
 
   std::string FOut;
+  size_t FLength = 0;
   std::vector<TDecoded> FDecoded;
 };
 
@@ -188,17 +193,44 @@ std::string EncodeUrlPartW(const ustring& Url) {
 std::string DecodeUrlPart(const std::string& Text) {
   TUrlPartDecoder decoder(Text.size());
   const std::string_view text(Text);
+  const size_t n = text.size();
   size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == '%' || decoder.EscapeOpen()) {
-      decoder.Push(text[i++]);
+  while (i < n) {
+    const char c = text[i];
+    if (c != '%') {
+      // Outside escapes bytes go out as they are.
+      if (decoder.EscapeOpen()) decoder.Push(c);
+      else decoder.Put(c);
+      ++i;
       continue;
     }
-    // Up to the next "%" no escape can begin or end.
-    const size_t next = text.find('%', i);
-    const size_t end = next == std::string_view::npos ? text.size() : next;
-    decoder.Append(text.substr(i, end - i));
-    i = end;
+    if (i + 2 < n) {
+      const int high = UpperHexDigit(text[i + 1]);
+      const int low = UpperHexDigit(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        const int code = high * 16 + low;
+        // The common escape: a byte that is neither "%" nor a hexadecimal
+        // digit can take part in no further escape, so it goes straight out.
+        if (code != '%' && UpperHexDigit(static_cast<char>(code)) < 0) {
+          decoder.Put(static_cast<char>(code));
+          i += 3;
+          continue;
+        }
+        // The doubled escape of a code below "%" ("%2520"): the "%" decoded
+        // from "%25" and the two digits after it give that byte.
+        if (code == '%' && i + 4 < n) {
+          const int high2 = UpperHexDigit(text[i + 3]);
+          const int low2 = UpperHexDigit(text[i + 4]);
+          if (high2 >= 0 && low2 >= 0 && high2 * 16 + low2 < '%') {
+            decoder.Put(static_cast<char>(high2 * 16 + low2));
+            i += 5;
+            continue;
+          }
+        }
+      }
+    }
+    decoder.Push(c);
+    ++i;
   }
   return decoder.Take();
 }

@@ -1,6 +1,8 @@
 // TvxNet: the parts of a "multipart/form-data" body and their look-ups.
+#include <algorithm>
+#include <string_view>
+
 #include "configstore/vxNetWeb.h"
-#include "core/vxStringsReplace.h"
 #include "core/vxToolsEvo2.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"
@@ -8,7 +10,27 @@
 namespace {
 
 using vxRuntime::AsciiUpper;
-using vxRuntime::Trim;
+
+// Trimmed views: the header lines are read in place, without copies.
+std::string_view TrimView(std::string_view Text) {
+  size_t b = 0, e = Text.size();
+  while (b < e && vxRuntime::IsTrimChar(Text[b])) ++b;
+  while (e > b && vxRuntime::IsTrimChar(Text[e - 1])) --e;
+  return Text.substr(b, e - b);
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The first place at or after From where the upper-case Needle stands in
+// Text with a to z compared without case.
+size_t FindNoCase(std::string_view Text, std::string_view Needle, size_t From) {
+  for (size_t at = From; at + Needle.size() <= Text.size(); ++at) {
+    size_t k = 0;
+    while (k < Needle.size() && UpperAscii(Text[at + k]) == Needle[k]) ++k;
+    if (k == Needle.size()) return at;
+  }
+  return std::string_view::npos;
+}
 
 bool IsTokenChar(char c) { return vxRuntime::IsAsciiAlnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'; }
 
@@ -16,46 +38,55 @@ bool IsTokenChar(char c) { return vxRuntime::IsAsciiAlnum(static_cast<unsigned c
 // line: the first place where it stands as a parameter of its own, not as
 // the end of a longer one ("NAME=" inside "FILENAME="). A quoted value runs
 // to the next quote (none: no value); an unquoted one to the next ";".
-// False when the parameter is missing.
-bool ParameterValue(const std::string& Line, const std::string& UpperLine, const std::string& Name,
-                    std::string& Value) {
-  for (size_t at = UpperLine.find(Name); at != std::string::npos; at = UpperLine.find(Name, at + 1)) {
-    if (at > 0 && IsTokenChar(UpperLine[at - 1])) continue;
+std::string_view ParameterValue(std::string_view Line, std::string_view Name) {
+  for (size_t at = FindNoCase(Line, Name, 0); at != std::string_view::npos; at = FindNoCase(Line, Name, at + 1)) {
+    if (at > 0 && IsTokenChar(Line[at - 1])) continue;
     const size_t start = at + Name.size();
     if (start < Line.size() && Line[start] == '"') {
       const size_t close = Line.find('"', start + 1);
-      Value = close == std::string::npos ? std::string() : Line.substr(start + 1, close - start - 1);
-    } else {
-      const size_t semicolon = Line.find(';', start);
-      Value = Trim(Line.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start));
+      return close == std::string_view::npos ? std::string_view() : Line.substr(start + 1, close - start - 1);
     }
-    return true;
+    return TrimView(Line.substr(start, Line.find(';', start) - start));
   }
-  return false;
+  return {};
+}
+
+bool IsAscii(std::string_view Bytes) {
+  for (const char c : Bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
 }
 
 // Header bytes as text: UTF-8 when they are well-formed UTF-8 (what forms
-// send), else the system code page.
-ustring HeaderText(const std::string& Bytes) { return UnknownBytesToWide(Bytes); }
+// send), else the system code page. Plain ASCII, the common case, is
+// widened directly.
+ustring HeaderText(std::string_view Bytes) {
+  if (IsAscii(Bytes)) return ustring(Bytes.begin(), Bytes.end());
+  return UnknownBytesToWide(Bytes);
+}
 
-void ReadHeaderLine(const std::string& Line, TMultiPart& Part, bool LowerCaseContentType) {
+// A header name upper-cased as UpperStrW does it; for ASCII that is a to z.
+ustring HeaderKey(std::string_view Bytes) {
+  if (!IsAscii(Bytes)) return UpperStrW(UnknownBytesToWide(Bytes));
+  ustring key(Bytes.size(), u'\0');
+  for (size_t i = 0; i < Bytes.size(); ++i) key[i] = static_cast<char16_t>(UpperAscii(Bytes[i]));
+  return key;
+}
+
+void ReadHeaderLine(std::string_view Line, TMultiPart& Part, bool LowerCaseContentType) {
   const size_t colon = Line.find(':');
-  if (colon == std::string::npos) return;
-  const std::string key = Trim(Line.substr(0, colon));
+  if (colon == std::string_view::npos) return;
+  const std::string_view key = TrimView(Line.substr(0, colon));
   if (key.empty()) return;
-  const std::string value = Trim(Line.substr(colon + 1));
-  const ustring upperKey = UpperStrW(HeaderText(key));
-  Part.Header.push_back({upperKey, HeaderText(value)});
-  if (upperKey == u"CONTENT-DISPOSITION") {
-    const std::string upperLine = AsciiUpper(Line);
-    std::string name, fileName;
-    ParameterValue(Line, upperLine, "NAME=", name);
-    ParameterValue(Line, upperLine, "FILENAME=", fileName);
-    Part.Name = name;
-    Part.SORTL = AsciiUpper(name);
-    Part.FileName = HeaderText(fileName);
-  } else if (upperKey == u"CONTENT-TYPE") {
-    Part.CType = LowerCaseContentType ? vxRuntime::AsciiLower(value) : value;
+  const std::string_view value = TrimView(Line.substr(colon + 1));
+  TvxKeyValue& header = Part.Header.emplace_back(TvxKeyValue{HeaderKey(key), HeaderText(value)});
+  if (header.Key == u"CONTENT-DISPOSITION") {
+    const std::string_view name = ParameterValue(Line, "NAME=");
+    Part.Name.assign(name);
+    Part.SORTL = AsciiUpper(Part.Name);
+    Part.FileName = HeaderText(ParameterValue(Line, "FILENAME="));
+  } else if (header.Key == u"CONTENT-TYPE") {
+    Part.CType = LowerCaseContentType ? vxRuntime::AsciiLower(value) : std::string(value);
   }
 }
 
@@ -68,13 +99,14 @@ bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool L
   MultiParts.clear();
   const size_t firstLineEnd = Data.find('\n');
   const std::string delimiter =
-      Trim(firstLineEnd == std::string::npos ? Data : Data.substr(0, firstLineEnd + 1));
+      std::string(TrimView(std::string_view(Data).substr(0, firstLineEnd == std::string::npos ? Data.size() : firstLineEnd + 1)));
   if (delimiter.empty()) return false;
-  const int32_t occurrences = TvxStrings::GetStrCount(Data, delimiter);
-  if (occurrences > 1) MultiParts.reserve(static_cast<size_t>(occurrences - 1));
 
   size_t p = 0;  // just after the last delimiter (the start at first)
-  while (p + delimiter.size() + 1 < Data.size() && Data.find(delimiter, p) != std::string::npos) {
+  // Each part's content is scanned once: the delimiter after it is found by
+  // the loop's test and reused as long as it lies beyond the part's start.
+  size_t next = p + delimiter.size() + 1 < Data.size() ? Data.find(delimiter, p) : std::string::npos;
+  while (next != std::string::npos) {
     // The header lines begin on the line after the delimiter.
     const size_t lineEnd = Data.find('\n', p);
     if (lineEnd == std::string::npos) return false;
@@ -82,28 +114,31 @@ bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool L
     // Searching from the delimiter line's own line break finds the empty
     // line of a part without headers as well.
     const size_t blankLine = Data.find("\r\n\r\n", p >= 2 ? p - 2 : 0);
-    const size_t nextDelimiter = Data.find(delimiter, p);
-    if (blankLine == std::string::npos || nextDelimiter == std::string::npos || nextDelimiter < blankLine)
-      return false;
+    if (next < p) next = Data.find(delimiter, p);
+    if (blankLine == std::string::npos || next == std::string::npos || next < blankLine) return false;
     const size_t contentStart = blankLine + 4;
-    const size_t contentEnd = Data.find(delimiter, contentStart);
+    const size_t contentEnd = next >= contentStart ? next : Data.find(delimiter, contentStart);
     if (contentEnd == std::string::npos) return false;
 
     TMultiPart& part = MultiParts.emplace_back();
-    std::string headers = blankLine > p ? Data.substr(p, blankLine - p) : std::string();
-    headers += '\n';
+    part.Header.reserve(4);
+    // The header lines, each through its line feed, the last one ended by
+    // the empty line.
+    const std::string_view headers(Data.data() + p, blankLine > p ? blankLine - p : 0);
     size_t lineStart = 0;
-    for (size_t end = headers.find('\n'); end != std::string::npos; end = headers.find('\n', lineStart)) {
-      ReadHeaderLine(Trim(headers.substr(lineStart, end + 1 - lineStart)), part, LowerCaseContentType);
+    while (lineStart <= headers.size()) {
+      const size_t end = std::min(headers.find('\n', lineStart), headers.size());
+      ReadHeaderLine(TrimView(headers.substr(lineStart, end - lineStart)), part, LowerCaseContentType);
       lineStart = end + 1;
     }
     // The content without the CR LF in front of the delimiter.
     part.Data = contentEnd >= contentStart + 2 ? Data.substr(contentStart, contentEnd - contentStart - 2) : std::string();
     p = contentEnd + delimiter.size();
+    next = p + delimiter.size() + 1 < Data.size() ? Data.find(delimiter, p) : std::string::npos;
   }
   // After the last delimiter comes its closing "--" or nothing but line
   // ends; anything else is a part cut off before its delimiter line.
-  return Data.compare(p, 2, "--") == 0 || vxRuntime::Trim(Data.substr(p)).empty();
+  return Data.compare(p, 2, "--") == 0 || TrimView(std::string_view(Data).substr(p)).empty();
 }
 
 int32_t GetMultiPartId(const TMultiParts& MultiParts, const std::string& Param) {
