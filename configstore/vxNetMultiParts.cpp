@@ -98,8 +98,8 @@ bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool L
   if (Data.empty()) return false;
   MultiParts.clear();
   const size_t firstLineEnd = Data.find('\n');
-  const std::string delimiter =
-      std::string(TrimView(std::string_view(Data).substr(0, firstLineEnd == std::string::npos ? Data.size() : firstLineEnd + 1)));
+  const size_t firstLineLength = firstLineEnd == std::string::npos ? Data.size() : firstLineEnd + 1;
+  const std::string delimiter(TrimView(std::string_view(Data).substr(0, firstLineLength)));
   if (delimiter.empty()) return false;
 
   size_t p = 0;  // just after the last delimiter (the start at first)
@@ -132,7 +132,7 @@ bool ParseMultiPartData(const std::string& Data, TMultiParts& MultiParts, bool L
       lineStart = end + 1;
     }
     // The content without the CR LF in front of the delimiter.
-    part.Data = contentEnd >= contentStart + 2 ? Data.substr(contentStart, contentEnd - contentStart - 2) : std::string();
+    if (contentEnd >= contentStart + 2) part.Data.assign(Data, contentStart, contentEnd - contentStart - 2);
     p = contentEnd + delimiter.size();
     next = p + delimiter.size() + 1 < Data.size() ? Data.find(delimiter, p) : std::string::npos;
   }
