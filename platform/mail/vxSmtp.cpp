@@ -304,7 +304,10 @@ std::string TSmtpClient::EffectiveHeloName() const {
     if (!printable) throw ESmtpError(("invalid name for EHLO: '" + HeloName + "'").c_str());
     return HeloName;
   }
-  const std::string name = vxHostName::FullyQualifiedHostName();
+  // Resolved once per load of the library: the name does not change under a
+  // running host, and resolving it can take a round trip to a name server.
+  static const std::string machineName = vxHostName::FullyQualifiedHostName();
+  const std::string& name = machineName;
   if (IsDomainName(name)) return name;
   // No usable name: the address literal of our end of the connection.
   const std::string address = FConnection.LocalAddress();

@@ -2,8 +2,8 @@
 // and pipelining.
 //
 // A session: Connect() reads the 220 greeting and sends EHLO with HeloName
-// (the machine's fully qualified name unless set; HELO when EHLO is
-// refused), then, as Tls asks, STARTTLS and EHLO again; Authenticate() logs
+// (unless set, the machine's fully qualified name, resolved once per load of
+// the library; HELO when EHLO is refused), then, as Tls asks, STARTTLS and EHLO again; Authenticate() logs
 // in as Login asks; SendMessage() sends one message; Disconnect() sends QUIT
 // whenever the connection still works, and the destructor disconnects.
 // After a failure on the wire (a time-out, a dropped connection, a

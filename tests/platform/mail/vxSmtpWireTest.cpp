@@ -612,3 +612,39 @@ TEST(SmtpWire, EhloFallsBackToTheAddressLiteral) {
   EXPECT_EQ(server.Received(), (TLines{"EHLO [127.0.0.1]", "QUIT"}));
   EXPECT_EQ(output.Text, "sent");
 }
+
+// The machine's name for EHLO is taken once per load of the library: a
+// session after the host name changed still greets with the first one. In
+// a child with a UTS namespace of its own and numeric host names, so no
+// resolver is asked.
+TEST(SmtpWire, EhloNameIsTakenOncePerLoad) {
+  TScriptedSmtpServer first, second;
+  for (TScriptedSmtpServer* server : {&first, &second}) {
+    server->Say(kGreeting).Read().Say("250 fake.test").Read().Say("221 bye");
+    server->Start();
+  }
+  const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+    if (unshare(CLONE_NEWUTS) != 0) return std::string("skip");
+    for (auto [server, name] : {std::pair{&first, "192.0.2.1"}, std::pair{&second, "192.0.2.2"}}) {
+      if (sethostname(name, std::char_traits<char>::length(name)) != 0) return std::string("skip");
+      TSmtpClient client;
+      Configure(client, *server);
+      client.HeloName.clear();
+      client.Connect();
+      client.Disconnect();
+    }
+    return std::string("sent");
+  });
+  if (output.Text == "skip") {
+    for (TScriptedSmtpServer* server : {&first, &second}) {
+      TSmtpClient client;
+      Configure(client, *server);
+      client.Connect();
+      client.Disconnect();
+    }
+    GTEST_SKIP() << "no UTS namespace of our own (needs root)";
+  }
+  EXPECT_EQ(output.Text, "sent");
+  EXPECT_EQ(first.Received(), (TLines{"EHLO 192.0.2.1", "QUIT"}));
+  EXPECT_EQ(second.Received(), (TLines{"EHLO 192.0.2.1", "QUIT"}));
+}
