@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace vxBase64Codec {
 
 namespace {
@@ -51,8 +55,57 @@ inline char* PutTwoGroups(char* out, const unsigned char* in) {
   return out + 8;
 }
 
+#if defined(__x86_64__)
+// Blocks of 24 bytes as 32 characters on whole vectors (AVX2): each 128-bit
+// lane takes 12 bytes, spreads every group of three over four bytes, moves
+// the four 6-bit values into place with two multiplications and adds to each
+// the offset of its range of the alphabet. Reads never go past in + n (each
+// block reads 28 bytes); returns the bytes done, a multiple of 24.
+__attribute__((target("avx2"))) size_t PutBlocksAvx2(char* out, const unsigned char* in, size_t n) {
+  const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10,  //
+                                          1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10);
+  // Offsets to the alphabet: A-Z, a-z, then the digits, "+" and "/".
+  const __m256i offsets = _mm256_setr_epi8(65, 71, -4, -4, -4, -4, -4, -4, -4, -4, -4, -4, -19, -16, 0, 0,  //
+                                           65, 71, -4, -4, -4, -4, -4, -4, -4, -4, -4, -4, -19, -16, 0, 0);
+  size_t done = 0;
+  for (; done + 28 <= n; done += 24) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done + 12));
+    const __m256i bytes = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), spread);
+    const __m256i first = _mm256_mulhi_epu16(_mm256_and_si256(bytes, _mm256_set1_epi32(0x0FC0FC00)),
+                                             _mm256_set1_epi32(0x04000040));
+    const __m256i second = _mm256_mullo_epi16(_mm256_and_si256(bytes, _mm256_set1_epi32(0x003F03F0)),
+                                              _mm256_set1_epi32(0x01000010));
+    const __m256i values = _mm256_or_si256(first, second);
+    __m256i range = _mm256_subs_epu8(values, _mm256_set1_epi8(51));
+    range = _mm256_sub_epi8(range, _mm256_cmpgt_epi8(values, _mm256_set1_epi8(25)));
+    const __m256i text = _mm256_add_epi8(values, _mm256_shuffle_epi8(offsets, range));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), text);
+    out += 32;
+  }
+  return done;
+}
+
+// Asked at the first use, not while the library loads.
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+#endif
+
 // Groups of whole bytes: n is a multiple of 3. Reads never go past in + n.
 char* PutGroups(char* out, const unsigned char* in, size_t n) {
+#if defined(__x86_64__)
+  if (n >= 28 && HasAvx2()) {
+    const size_t done = PutBlocksAvx2(out, in, n);
+    out += done / 3 * 4;
+    in += done;
+    n -= done;
+  }
+#endif
   const unsigned char* const end = in + n;
   while (end - in >= 8) {
     out = PutTwoGroups(out, in);

@@ -2,8 +2,9 @@
 // the mail codec, the request/answer strings and the cipher tools share.
 // Linear in the input; never throws on malformed input.
 //
-// The encoder makes its text in one pass, line breaks included, three bytes
-// at a time through a table of character pairs.
+// The encoder makes its text in one pass, line breaks included: 24 bytes at
+// a time on whole vectors where the processor has AVX2, else six bytes at a
+// time through a table of character pairs.
 #pragma once
 
 #include <cstddef>
