@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,8 +31,9 @@
 #include "platform/net/vxSyslog.h"
 #include "platform/values/vxVariant.h"
 
-// A value that one thread may set while others read it (texts above all:
-// a data race on a string is undefined behaviour). Reads return a copy.
+// A value that one thread may set while others read it (texts and records
+// above all: a data race on a string is undefined behaviour). Reads return
+// a copy; readers share the lock, a writer has it alone.
 template <class T>
 class TvxGuardedValue {
  public:
@@ -40,18 +42,24 @@ class TvxGuardedValue {
   TvxGuardedValue(const TvxGuardedValue&) = delete;
   TvxGuardedValue& operator=(const TvxGuardedValue&) = delete;
   TvxGuardedValue& operator=(T Value) {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::unique_lock<std::shared_mutex> lock(FLock);
     FValue = std::move(Value);
     return *this;
   }
   T Get() const {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::shared_lock<std::shared_mutex> lock(FLock);
     return FValue;
   }
   operator T() const { return Get(); }
+  // Changes the value in place under the lock: Change(T&).
+  template <class F>
+  void Update(F&& Change) {
+    std::unique_lock<std::shared_mutex> lock(FLock);
+    Change(FValue);
+  }
 
  private:
-  mutable std::mutex FLock;
+  mutable std::shared_mutex FLock;
   T FValue{};
 };
 

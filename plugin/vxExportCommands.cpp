@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/vxToolsSystem.h"
-#include "foundation/vxFoundationStartup.h"
+#include "configstore/vxConfigStoreStartup.h"
 #include "foundation/vxVarlo.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
@@ -164,7 +164,7 @@ int32_t Execute(int32_t Command, char16_t* Text, int32_t /*Value*/, char16_t* Bu
 
 void Startup(std::span<const vxStartup::TStartupStep> ExtraSteps) noexcept {
   try {
-    const std::span<const vxStartup::TStartupStep> units = vxFoundationStartup::LibrarySteps();
+    const std::span<const vxStartup::TStartupStep> units = vxConfigStoreStartup::LibrarySteps();
     std::vector<vxStartup::TStartupStep> steps(units.begin(), units.end());
     steps.insert(steps.end(), ExtraSteps.begin(), ExtraSteps.end());
     // The units started before a failing one are finalised at once.

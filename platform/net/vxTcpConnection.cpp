@@ -19,24 +19,14 @@
 
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxFileDescriptor.h"
+#include "platform/net/vxTlsError.h"
 
 namespace {
 
 using TClock = TTcpConnection::TClock;
 
 using vxExceptions::ErrnoText;
-
-// The OpenSSL error queue as one text, emptied.
-std::string TlsErrorText() {
-  std::string text;
-  while (const unsigned long code = ERR_get_error()) {
-    char buffer[256];
-    ERR_error_string_n(code, buffer, sizeof buffer);
-    if (!text.empty()) text += "; ";
-    text += buffer;
-  }
-  return text.empty() ? "unknown TLS failure" : text;
-}
+using vxTlsError::TakeErrorText;
 
 int RemainingMs(TClock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
@@ -190,7 +180,7 @@ struct TTcpConnection::TImpl {
         continue;
       }
       if (error == SSL_ERROR_ZERO_RETURN) return false;
-      throw ETlsError(("TLS failure with " + Peer + ": " + TlsErrorText()).c_str());
+      throw ETlsError(("TLS failure with " + Peer + ": " + TakeErrorText()).c_str());
     }
   }
 };
@@ -254,12 +244,12 @@ void TTcpConnection::StartTls(const TTlsClientOptions& options, int timeoutMs) {
   const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   ERR_clear_error();
   FImpl->Context.reset(SSL_CTX_new(TLS_client_method()));
-  if (!FImpl->Context) throw ETlsError(("cannot make a TLS context: " + TlsErrorText()).c_str());
+  if (!FImpl->Context) throw ETlsError(("cannot make a TLS context: " + TakeErrorText()).c_str());
   SSL_CTX_set_min_proto_version(FImpl->Context.get(), OpenSslVersion(options.MinVersion));
   SSL_CTX_set_max_proto_version(FImpl->Context.get(), OpenSslVersion(options.MaxVersion));
   SSL_CTX_set_verify(FImpl->Context.get(), SSL_VERIFY_NONE, nullptr);
   FImpl->Ssl.reset(SSL_new(FImpl->Context.get()));
-  if (!FImpl->Ssl) throw ETlsError(("cannot make a TLS session: " + TlsErrorText()).c_str());
+  if (!FImpl->Ssl) throw ETlsError(("cannot make a TLS session: " + TakeErrorText()).c_str());
   FImpl->NetworkIn = BIO_new(BIO_s_mem());
   FImpl->NetworkOut = BIO_new(BIO_s_mem());
   SSL_set_bio(FImpl->Ssl.get(), FImpl->NetworkIn, FImpl->NetworkOut);
@@ -277,7 +267,7 @@ void TTcpConnection::StartTls(const TTlsClientOptions& options, int timeoutMs) {
         throw ETlsError(("TLS handshake with " + FImpl->Peer + " failed: the peer closed the connection").c_str());
       continue;
     }
-    throw ETlsError(("TLS handshake with " + FImpl->Peer + " failed: " + TlsErrorText()).c_str());
+    throw ETlsError(("TLS handshake with " + FImpl->Peer + " failed: " + TakeErrorText()).c_str());
   }
 }
 
@@ -293,7 +283,7 @@ void TTcpConnection::Write(std::string_view data, int idleTimeoutMs) {
     const size_t length = std::min(kPiece, data.size() - offset);
     ERR_clear_error();
     const int n = SSL_write(FImpl->Ssl.get(), data.data() + offset, static_cast<int>(length));
-    if (n <= 0) throw ETlsError(("TLS failure with " + FImpl->Peer + ": " + TlsErrorText()).c_str());
+    if (n <= 0) throw ETlsError(("TLS failure with " + FImpl->Peer + ": " + TakeErrorText()).c_str());
     FImpl->FlushTls(idleTimeoutMs);
   }
 }

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <regex>
 
+#include "core/vxRegistry.h"
 #include "plugin/vxExportCommands.h"
 #include "support/vxChildProcess.h"
 #include "support/vxScopedEnv.h"
@@ -158,6 +159,35 @@ TEST(ExportLibrary, VersionTextAndTemporaryFolder) {
   EXPECT_EQ(folder.Result, 0);
   EXPECT_EQ(folder.TextUtf8(), temp);
   EXPECT_TRUE(std::filesystem::is_directory(temp));  // created
+}
+
+}  // namespace
+
+namespace {
+
+// The class factory is made at load from the registry; a value of the wrong
+// form there stops the start-up, and every command reports why.
+TEST(ExportLibrary, MalformedHttpRegistryValueStopsTheStartUp) {
+  TTestTempDir dir;
+  vxTest::TScopedEnv registry("VARLO_REGISTRY", dir.File("registry"));
+  ASSERT_TRUE(TvxRegistry::SetValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\varlo\\System\\HTTP", u"ReadTimeout",
+                                    Variant(u"five minutes"), false));
+  {
+    TExportLibrary library;
+    for (int32_t code : std::initializer_list<int32_t>{cmdInit, cmdGetVersion, cmdSetConfig, cmdExport, cmdDone}) {
+      const auto answer = library.Call(code, u"<CONFIG></CONFIG>");
+      EXPECT_EQ(answer.Result, -1) << code;
+      EXPECT_EQ(answer.BufferUtf8(),
+                "unexpected process exception (Could not convert variant of type (UnicodeString) into type "
+                "(Integer) (registry value HKEY_LOCAL_MACHINE\\SOFTWARE\\varlo\\System\\HTTP\\ReadTimeout))")
+          << code;
+    }
+  }
+  // Mended, the next load starts.
+  ASSERT_TRUE(TvxRegistry::SetValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\varlo\\System\\HTTP", u"ReadTimeout",
+                                    Variant(int32_t{60000}), false));
+  TExportLibrary library;
+  EXPECT_EQ(library.Call(cmdInit).Result, 0);
 }
 
 }  // namespace
