@@ -1,9 +1,10 @@
 // The composer against golden mails: a table of messages (fixed date, ids
 // and time zone) whose mails were composed and kept as files in
-// tests/platform/mail/golden/ before the composer was changed; the long ones
-// are kept as their size and MD5 digest. Every way a mail leaves the
-// composer (as bytes, saved as ".eml", sent over SMTP) must give those
-// bytes, and Python's email package must read the same message from both.
+// tests/platform/mail/golden/ when the whole mail was still composed as one
+// string; the long ones are kept as their size and MD5 digest. Every way a
+// mail leaves the composer (as bytes, saved as ".eml", written piece by
+// piece into a sink, sent over SMTP) must give those bytes, and Python's
+// email package must read the same message from both.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -177,6 +178,16 @@ TEST(MimeGolden, EveryWayOutGivesTheGoldenBytes) {
       EXPECT_EQ(Md5(composed), g.Digest);
     }
     EXPECT_EQ(saved, composed);
+    // Written through a small buffer, in the pieces the sink gets; the length
+    // known beforehand.
+    const TComposedMail mail = g.Message.ComposeMail();
+    std::string streamed;
+    TBufferedMailSink sink([&streamed](std::string_view piece) { streamed += piece; }, 4096);
+    mail.WriteTo(sink, /*WithoutBcc=*/false);
+    sink.Flush();
+    EXPECT_EQ(vxTest::SameBoundaries(streamed), composed);
+    EXPECT_EQ(mail.Header.ToBytes().size() + mail.BodySize(), composed.size());
+    EXPECT_EQ(vxTest::SameBoundaries(mail.ToBytes()), composed);
 
     TSmtpClient client;
     client.Host = "127.0.0.1";
