@@ -1,8 +1,11 @@
 // The mail engine against golden mails: a table of documents sent to the
 // local SMTP server, whose mails were received and kept in
-// tests/plugin/golden/ before the composition was changed (the long one as
-// its size and MD5 digest). The date and message id come from the clock
-// and the boundary is random: those are made the same before comparing.
+// tests/plugin/golden/ when the whole mail was still composed as one string
+// (the long one as its size and MD5 digest). The engine now makes the mail
+// as it sends it; what arrives must be those bytes, announced with their
+// size (SIZE), and a mail the server refuses must be kept as the same bytes
+// (its Bcc field besides). The date and message id come from the clock and
+// the boundary is random: those are made the same before comparing.
 // Python's email package reads each golden mail and the mail received now
 // as the same message.
 #include "plugin/vxMailTools.h"
@@ -101,14 +104,31 @@ const std::vector<TDocument>& Documents() {
   return documents;
 }
 
+// The mail as a server receives it: without the Bcc field.
+std::string WithoutBcc(const std::string& Mail) {
+  const size_t headerEnd = Mail.find("\r\n\r\n");
+  std::string out;
+  bool dropping = false;
+  for (size_t pos = 0; pos < headerEnd + 2;) {
+    const size_t end = Mail.find("\r\n", pos) + 2;
+    const std::string line = Mail.substr(pos, end - pos);
+    if (line[0] != ' ' && line[0] != '\t') dropping = line.compare(0, 4, "Bcc:") == 0;
+    if (!dropping) out += line;
+    pos = end;
+  }
+  return out + Mail.substr(headerEnd + 2);
+}
+
 }  // namespace
 
 TEST(MailToolsGolden, TheDocumentsGiveTheGoldenMails) {
   const TTimeZoneGuard zone("Europe/Berlin");
   TTestTempDir files("vx-engine-golden");
   TTestTempDir temp("vx-engine-golden-tmp");
+  TTestTempDir failed("vx-engine-golden-failed");
   const vxTest::TScopedEnv tempEnv("TMPDIR", temp.Path().string());
   TSmtpTestServer server;
+  TSmtpTestServer refusing(TSmtpTestServer::TOptions().RefuseData());
   std::vector<std::pair<std::string, std::string>> pairs;
   std::vector<std::string> names;
   for (const TDocument& d : Documents()) {
@@ -118,7 +138,21 @@ TEST(MailToolsGolden, TheDocumentsGiveTheGoldenMails) {
     mail.SMTPPort = server.Port();
     mail.Sender = u"sender@example.com";
     ASSERT_TRUE(d.Send(mail, files)) << WideToUtf8(mail.Message);
-    const std::string received = vxTest::SameClockFields(vxTest::SameBoundaries(server.Messages().back().Content));
+    const TSmtpTestServer::TReceived arrived = server.Messages().back();
+    EXPECT_EQ(arrived.MailOptions, "SIZE=" + std::to_string(arrived.Content.size()));
+    const std::string received = vxTest::SameClockFields(vxTest::SameBoundaries(arrived.Content));
+
+    TvxMailTools refused;
+    refused.SMTPServer = u"127.0.0.1";
+    refused.SMTPPort = refusing.Port();
+    refused.Sender = u"sender@example.com";
+    refused.SaveFailedMails = true;
+    refused.SavePath = failed.WideFile(d.Name);
+    ASSERT_FALSE(d.Send(refused, files));
+    ASSERT_FALSE(refused.SavedMailFile.empty()) << WideToUtf8(refused.Message);
+    const std::string kept = TTestTempDir::ReadBytes(WideToUtf8(refused.SavedMailFile));
+    EXPECT_EQ(vxTest::SameClockFields(vxTest::SameBoundaries(WithoutBcc(kept))), received);
+
     if (!d.Digest.empty()) {
       EXPECT_EQ(received.size(), d.Size);
       EXPECT_EQ(TvxMD5::GetMD5FromString(received), d.Digest);
