@@ -2,21 +2,21 @@
 // alone and with one SMTP session per message to the local test server
 // (scripts/smtp_server.py on 127.0.0.1), beside Python's email and smtplib
 // doing the same; sending an already composed message of 68 MB to a sink of
-// our own beside a raw send() of the same bytes to it; reading header text
-// full of encoded-word starts that never end, which must stay linear.
+// our own (a process that throws the data away) beside a raw send() of the
+// same bytes to it; reading header text full of encoded-word starts that
+// never end, which must stay linear.
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <random>
-#include <thread>
 
+#include "bench/support/vxBenchProcesses.h"
 #include "tests/support/vxRunProgram.h"
+#include "tests/support/vxTestTempDir.h"
 
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxMimeCodec.h"
@@ -123,97 +123,6 @@ print(time.perf_counter() - start)
 BENCHMARK(BM_ComposeAndSendPython)->Name("ComposeAndSend:python_smtplib")->Iterations(200)->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-// A fast local sink of our own: answers an SMTP session at once and throws
-// the data away, scanning only for the line that ends it. A session that
-// opens with "RAW" skips the commands: data at once, one reply at its end.
-class TSink {
- public:
-  TSink() {
-    FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    if (::bind(FListener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(FListener, 8) != 0 ||
-        ::getsockname(FListener, reinterpret_cast<sockaddr*>(&a), &length) != 0)
-      throw std::runtime_error("sink: cannot listen");
-    FPort = ntohs(a.sin_port);
-    FThread = std::thread([this] { Run(); });
-  }
-  ~TSink() {
-    FStop = true;
-    FThread.join();
-    ::close(FListener);
-  }
-  uint16_t Port() const { return FPort; }
-
- private:
-  int FListener = -1;
-  uint16_t FPort = 0;
-  std::atomic<bool> FStop{false};
-  std::thread FThread;
-
-  static void Say(int fd, const char* text) { ::send(fd, text, std::strlen(text), MSG_NOSIGNAL); }
-
-  void Run() {
-    std::vector<char> buffer(1 << 20);
-    while (!FStop) {
-      pollfd p{FListener, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      const int fd = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      Serve(fd, buffer);
-      ::close(fd);
-    }
-  }
-
-  // Reads commands line by line; after DATA (or RAW) reads until CR LF "."
-  // CR LF, keeping only the last bytes of each read.
-  void Serve(int fd, std::vector<char>& buffer) {
-    Say(fd, "220 sink\r\n");
-    std::string line, tail;
-    bool data = false;
-    for (;;) {
-      const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-      if (n <= 0) return;
-      size_t i = 0;
-      while (i < static_cast<size_t>(n)) {
-        if (data) {
-          // Only the end of this read and the bytes before it matter.
-          const size_t keep = std::min<size_t>(static_cast<size_t>(n) - i, 8);
-          tail.append(buffer.data() + static_cast<size_t>(n) - keep, keep);
-          if (tail.size() > 8) tail.erase(0, tail.size() - 8);
-          i = static_cast<size_t>(n);
-          if (tail.size() >= 5 && tail.compare(tail.size() - 5, 5, "\r\n.\r\n") == 0) {
-            Say(fd, "250 queued\r\n");
-            data = false;
-            tail.clear();
-          }
-          continue;
-        }
-        const char c = buffer[i++];
-        if (c != '\n') {
-          line += c;
-          continue;
-        }
-        if (line.rfind("EHLO", 0) == 0) Say(fd, "250-sink\r\n250-PIPELINING\r\n250-8BITMIME\r\n250 SIZE\r\n");
-        else if (line.rfind("DATA", 0) == 0) {
-          Say(fd, "354 go ahead\r\n");
-          data = true;
-          tail = "\r\n";
-        } else if (line.rfind("RAW", 0) == 0) {
-          data = true;
-          tail = "\r\n";
-        } else if (line.rfind("QUIT", 0) == 0) {
-          Say(fd, "221 bye\r\n");
-          return;
-        } else Say(fd, "250 ok\r\n");
-        line.clear();
-      }
-    }
-  }
-};
-
 // 68 MB on the wire: a 50 MB attachment, base64 in lines of 76.
 const TRawMessage& LargeMessage() {
   static const TRawMessage message = [] {
@@ -231,8 +140,16 @@ const TRawMessage& LargeMessage() {
   return message;
 }
 
+// The sink both sides send the large message to: a process of its own that
+// throws the data away.
+vxBench::TSinkProcess& Sink() {
+  static TTestTempDir folder("vx-bench-smtp");
+  static vxBench::TSinkProcess sink(folder.Path());
+  return sink;
+}
+
 void BM_SendComposed(benchmark::State& state) {
-  static TSink sink;
+  vxBench::TSinkProcess& sink = Sink();
   const TRawMessage& message = LargeMessage();
   for (auto _ : state) {
     TSmtpClient client;
@@ -247,12 +164,21 @@ void BM_SendComposed(benchmark::State& state) {
 }
 BENCHMARK(BM_SendComposed)->Name("SendComposed68MB:ours")->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// The peer: the same bytes as they go out in DATA, sent by one send() loop
-// on a fresh connection to the same sink, waiting for its one reply.
+// Sends a command line and reads its one-line reply.
+bool Exchange(int fd, const std::string& line) {
+  if (!line.empty() && ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(line.size()))
+    return false;
+  char reply[512];
+  return ::recv(fd, reply, sizeof reply, 0) > 0;
+}
+
+// The peer: the same session (EHLO, MAIL, RCPT, DATA) on a fresh connection
+// to the same sink, the bytes as they go out in DATA sent by one send() loop
+// from memory, then the reply and QUIT.
 void BM_RawSend(benchmark::State& state) {
-  static TSink sink;
+  vxBench::TSinkProcess& sink = Sink();
   const TRawMessage& message = LargeMessage();
-  const std::string wire = "RAW\r\n" + message.WireBytes() + ".\r\n";
+  const std::string wire = message.WireBytes() + ".\r\n";
   for (auto _ : state) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     // Set up as our connection is (no delay for small segments).
@@ -267,14 +193,18 @@ void BM_RawSend(benchmark::State& state) {
       ::close(fd);
       break;
     }
-    char reply[256];
-    ::recv(fd, reply, sizeof reply, 0);  // the greeting
+    Exchange(fd, "");  // the greeting
+    Exchange(fd, "EHLO bench.test\r\n");
+    Exchange(fd, "MAIL FROM:<sender@example.com> SIZE=" + std::to_string(wire.size() - 3) + "\r\n");
+    Exchange(fd, "RCPT TO:<to@example.com>\r\n");
+    Exchange(fd, "DATA\r\n");
     for (size_t sent = 0; sent < wire.size();) {
       const ssize_t n = ::send(fd, wire.data() + sent, wire.size() - sent, MSG_NOSIGNAL);
       if (n <= 0) break;
       sent += static_cast<size_t>(n);
     }
-    ::recv(fd, reply, sizeof reply, 0);  // "250 queued"
+    Exchange(fd, "");  // the message's reply
+    Exchange(fd, "QUIT\r\n");
     ::close(fd);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(message.Body.size()));

@@ -78,6 +78,12 @@ void BM_StdReplace_Frequent(benchmark::State& state) {
 }
 BENCHMARK(BM_StdReplace_Frequent)->Name("ReplaceW_Frequent:std_loop");
 
+void BM_StdReplace_Longer(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(StdReplace(Text(), u" ", u"  "));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_StdReplace_Longer)->Name("ReplaceW_Longer:std_loop");
+
 void BM_StdReplace_Rare(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(StdReplace(Text(), u"ÄÖÜ", u"AOU"));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
@@ -193,6 +199,14 @@ void BM_ReplaceW_Frequent(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
 }
 BENCHMARK(BM_ReplaceW_Frequent)->Name("ReplaceW_Frequent:ours");
+
+// The same blanks, each made two: the replacement is longer than the text
+// it replaces.
+void BM_ReplaceW_Longer(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(TvxStrings::ReplaceW(Text(), u" ", u"  "));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Text().size() * 2));
+}
+BENCHMARK(BM_ReplaceW_Longer)->Name("ReplaceW_Longer:ours");
 
 // Once in each line of 74 characters.
 void BM_ReplaceW_Rare(benchmark::State& state) {

@@ -2,6 +2,9 @@
 // separator and replacing every occurrence.
 #include "core/vxStringsReplace.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <exception>
 #include <string_view>
 
@@ -31,34 +34,91 @@ size_t CountReplaceable(std::basic_string_view<Ch> text, std::basic_string_view<
   return count;
 }
 
-// One replacement pass: the occurrences of search are found in haystack (the
-// text itself, or a case-folded copy of the same length), and the result is
-// content with each of them replaced. count is CountReplaceable(haystack,
-// search), so the result is allocated once at its final length.
-template <class Ch>
-std::basic_string<Ch> ReplacePass(std::basic_string_view<Ch> content, std::basic_string_view<Ch> haystack,
-                                  std::basic_string_view<Ch> search, std::basic_string_view<Ch> replace,
-                                  size_t count) {
-  std::basic_string<Ch> result;
-  result.reserve(content.size() - count * search.size() + count * replace.size());
-  size_t done = 0;
-  for (size_t p = haystack.find(search); p != haystack.npos; p = haystack.find(search, done)) {
-    result.append(content.substr(done, p - done));
-    result.append(replace);
-    done = p + search.size();
+// The first occurrence of search in text at or after from (npos when none);
+// search is not empty. The 8-bit text is searched as the library does.
+size_t FindFrom(std::string_view text, std::string_view search, size_t from) { return text.find(search, from); }
+
+// UTF-16 text: after a look at the next few units, the first code unit of
+// search is looked for with memchr on its low byte, which scans whole
+// vectors where a loop over code units cannot; a byte found at an odd
+// offset, or in a unit that differs, is a false hit, after which a short
+// plain scan follows, so text full of false hits is still read at the speed
+// of that scan.
+size_t FindFrom(std::u16string_view text, std::u16string_view search, size_t from) {
+  const char16_t first = search.front();
+  const size_t last = text.size() < search.size() ? 0 : text.size() - search.size() + 1;  // past the last start
+  const bool single = search.size() == 1;
+  const auto matchesAt = [&](size_t i) {
+    return text[i] == first && (single || std::char_traits<char16_t>::compare(text.data() + i + 1, search.data() + 1,
+                                                                              search.size() - 1) == 0);
+  };
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char key =
+      static_cast<unsigned char>(std::endian::native == std::endian::little ? first & 0xFF : first >> 8);
+  const size_t keyOffset = std::endian::native == std::endian::little ? 0 : 1;
+  size_t i = from;
+  // Matches close together are found by looking at the next units first;
+  // memchr pays off over longer stretches.
+  for (const size_t stop = std::min(last, i + 16); i < stop; ++i)
+    if (matchesAt(i)) return i;
+  while (i < last) {
+    const void* hit = std::memchr(bytes + 2 * i + keyOffset, key, 2 * (last - i) - 1);
+    if (!hit) return std::u16string_view::npos;
+    const size_t offset = static_cast<size_t>(static_cast<const unsigned char*>(hit) - bytes) - keyOffset;
+    if (offset % 2 == 0 && matchesAt(offset / 2)) return offset / 2;
+    // A false hit: the next units are looked at one by one.
+    i = offset / 2 + 1;
+    for (const size_t stop = std::min(last, i + 32); i < stop; ++i)
+      if (matchesAt(i)) return i;
   }
-  result.append(content.substr(done));
-  return result;
+  return std::u16string_view::npos;
 }
 
-// Replaces every occurrence found in haystack, or returns content itself
-// when there is none.
+// One replacement pass: the occurrences of search are found in haystack
+// (the text itself, or a case-folded copy of the same length), and the
+// result is content with each of them replaced; content itself when there
+// is none. One scan: the result grows as it is written.
 template <class Ch>
 std::basic_string<Ch> ReplaceFound(const std::basic_string<Ch>& content, std::basic_string_view<Ch> haystack,
                                    std::basic_string_view<Ch> search, std::basic_string_view<Ch> replace) {
-  const size_t count = CountReplaceable(haystack, search);
-  if (count == 0) return content;
-  return ReplacePass<Ch>(content, haystack, search, replace, count);
+  size_t p = FindFrom(haystack, search, 0);
+  if (p == haystack.npos) return content;
+  if (search.size() == 1 && replace.size() == 1) {
+    // One unit for another: a select per unit, which runs on whole vectors.
+    std::basic_string<Ch> result = content;
+    const Ch from = search.front(), to = replace.front();
+    Ch* const out = result.data();
+    const Ch* const in = haystack.data();
+    for (size_t i = p; i < result.size(); ++i) out[i] = in[i] == from ? to : out[i];
+    return result;
+  }
+  const Ch* const text = content.data();
+  // Written through a pointer into room made beforehand (no check per
+  // piece); a longer replacement makes more room when it runs out.
+  std::basic_string<Ch> result;
+  result.resize(replace.size() > search.size() ? content.size() + content.size() / 8 + replace.size() : content.size());
+  Ch* out = result.data();
+  size_t done = 0;
+  do {
+    const size_t piece = p - done;
+    size_t room = result.size() - static_cast<size_t>(out - result.data());
+    if (piece + replace.size() > room) {
+      const size_t written = static_cast<size_t>(out - result.data());
+      result.resize(std::max(result.size() * 2, written + piece + replace.size() + (content.size() - p)));
+      out = result.data() + written;
+    }
+    std::char_traits<Ch>::copy(out, text + done, piece);
+    out += piece;
+    for (const Ch c : replace) *out++ = c;
+    done = p + search.size();
+    p = FindFrom(haystack, search, done);
+  } while (p != haystack.npos);
+  const size_t rest = content.size() - done;
+  const size_t written = static_cast<size_t>(out - result.data());
+  if (written + rest > result.size()) result.resize(written + rest);
+  std::char_traits<Ch>::copy(result.data() + written, text + done, rest);
+  result.resize(written + rest);
+  return result;
 }
 
 // Hands every piece of source between occurrences of splitAt, and the piece
@@ -151,7 +211,7 @@ std::string FastReplaceA(const std::string& SourceStr, const std::string& FromSt
   std::string text = SourceStr;
   size_t count = CountReplaceable<char>(text, FromStr);
   while (count > 0) {
-    std::string next = ReplacePass<char>(text, text, FromStr, ToStr, count);
+    std::string next = ReplaceFound<char>(text, text, FromStr, ToStr);
     const size_t nextCount = CountReplaceable<char>(next, FromStr);
     // A shrinking text must reach its end. A pair of equal length does too:
     // each pass changes the text first at the first differing character of

@@ -13,6 +13,7 @@
 #include "platform/base/vxRuntime.h"
 #include "platform/files/vxFileHandle.h"
 #include "platform/files/vxFileSystem.h"
+#include "platform/files/vxStream.h"
 #include "platform/time/vxDateUtils.h"
 
 namespace {
@@ -143,7 +144,7 @@ ustring TvxMailTools::PackAttachments() {
   return archive;
 }
 
-TRawMessage TvxMailTools::ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
+TComposedMail TvxMailTools::ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
                                          const ustring& BCCs, const ustring& Subject, const ustring& Body,
                                          const ustring& MessageId) const {
   TMimeMessage mail;
@@ -169,22 +170,29 @@ TRawMessage TvxMailTools::ComposeMessage(const ustring& FromAddress, const ustri
     part.Inline = a.Embedded;
     mail.Parts.push_back(std::move(part));
   }
-  TRawMessage raw = mail.Compose();
-  NameTheSender(raw, SenderName);
-  return raw;
+  TComposedMail composed = mail.ComposeMail();
+  NameTheSender(composed.Header, SenderName);
+  return composed;
 }
 
-ustring TvxMailTools::SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId) {
+ustring TvxMailTools::SaveFailedMail(const TComposedMail& Mail, const ustring& MessageId) {
   SavePath = TvxFiles::CheckPathExt(SavePath);
   TvxFiles::CreatePath(SavePath, true);
-  const std::string bytes = Mail.ToBytes();
   const ustring wanted = SavePath + TvxFiles::ConvertToFileName(MessageId) + u".eml";
   // Written whole under a name nobody took meanwhile, never over a file;
-  // readable by its owner alone, as the document it carries.
+  // readable by its owner alone, as the document it carries. The bytes are
+  // made again from the composed mail, as they were for the wire; an
+  // attachment that changed since fails the copy (the writer drops it).
   for (int attempt = 0; attempt < 100; ++attempt) {
     const ustring name = TvxFiles::GetFreeFileName(wanted, 99999999, u"-", false, false);
     vxFileSystem::TAtomicFileWriter writer(name);
-    if (!writer.Valid() || !writer.Write(bytes) || !writer.SetMode(0600)) return {};
+    if (!writer.Valid()) return {};
+    TBufferedMailSink sink([&writer, &name](std::string_view bytes) {
+      if (!writer.Write(bytes)) throw EWriteError(u"cannot write " + name);
+    });
+    Mail.WriteTo(sink, /*WithoutBcc=*/false);
+    sink.Flush();
+    if (!writer.SetMode(0600)) return {};
     if (writer.Commit(false)) return name;
     if (errno != EEXIST) return {};
   }
@@ -202,7 +210,9 @@ bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const u
     const ustring messageId = u"vxMAPI" + vxRuntime::FormatDateTime(u"yyyymmddhhnnsszzz", vxRuntime::Now()) +
                               TvxTools::CreateId().WideStr();
     if (ZipAttachments) archive = PackAttachments();
-    const TRawMessage mail = ComposeMessage(Sender, Recipients, CCs, BCCs, Subject, Body, messageId);
+    // Made as it is sent (the attachments read block by block), and made
+    // again the same way for the copy of a mail that failed.
+    const TComposedMail mail = ComposeMessage(Sender, Recipients, CCs, BCCs, Subject, Body, messageId);
 
     TSmtpClient& client = *SMTP;
     client.Login = !Authentication ? TSmtpLogin::None : UseSASL ? TSmtpLogin::SaslLogin : TSmtpLogin::AuthLogin;

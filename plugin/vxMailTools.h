@@ -4,6 +4,10 @@
 // packed into one zip archive), delivers it over SMTP with optional login
 // and STARTTLS, and relays ready-made ".eml" files byte for byte.
 //
+// The mail is made as it is sent: its attachments are read block by block
+// into the send buffer, never held whole, and a copy of a failed mail is
+// made the same way into its file.
+//
 // A zip archive is made in a folder private to the send (below the
 // temporary folder) and removed with it when the send ends.
 //
@@ -103,9 +107,11 @@ class TvxMailTools {
 
   // The zip archive of the attachments, in WorkFolder (empty: none was made).
   ustring PackAttachments();
-  TRawMessage ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
-                             const ustring& BCCs, const ustring& Subject, const ustring& Body,
-                             const ustring& MessageId) const;
-  // The path of the copy written; empty when it could not be written.
-  ustring SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId);
+  TComposedMail ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
+                               const ustring& BCCs, const ustring& Subject, const ustring& Body,
+                               const ustring& MessageId) const;
+  // The path of the copy written, the bytes the wire carried plus the Bcc
+  // field; empty when it could not be written. Raises when an attachment's
+  // file changed since composing.
+  ustring SaveFailedMail(const TComposedMail& Mail, const ustring& MessageId);
 };

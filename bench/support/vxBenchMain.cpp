@@ -3,7 +3,10 @@
 // "Group:ours" is measured against every "Group:peer" of the same group (any
 // side name but "ours"), and the ratios of their real and CPU times are
 // printed, so each figure comes from one run on one machine. A "/threads:N"
-// suffix is left out of the group.
+// suffix is left out of the group. A side whose work is not this thread's
+// (another process, or a thread that mostly waits) reports its own CPU time,
+// seconds per iteration, in the counter "side_cpu_s", which then stands for
+// its CPU time.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -35,7 +38,10 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       const std::string side = name.substr(colon + 1, slash == std::string::npos ? std::string::npos : slash - colon - 1);
       const std::string group = name.substr(0, colon) + (slash == std::string::npos ? "" : name.substr(slash));
       TTimes& times = FTimes[group][side];
-      if (median || !times.Median) times = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(), median};
+      double cpu = run.GetAdjustedCPUTime();
+      const auto own = run.counters.find("side_cpu_s");
+      if (own != run.counters.end()) cpu = own->second.value * benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (median || !times.Median) times = {run.GetAdjustedRealTime(), cpu, median};
     }
   }
 
@@ -48,7 +54,8 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       for (const auto& [side, times] : sides) {
         if (side == "ours" || times.Real <= 0 || times.Cpu <= 0) continue;
         if (!title) {
-          std::printf("\nRatios (our time / the peer's, real and CPU of this thread; below 1 is faster than the peer;\n"
+          std::printf("\nRatios (our time / the peer's, real and CPU (this thread's, or the side's own where it reports\n"
+                      "side_cpu_s); below 1 is faster than the peer;\n"
                       "the median of the repetitions when there are some):\n");
           title = true;
         }

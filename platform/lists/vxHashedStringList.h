@@ -2,9 +2,12 @@
 // through a hash index instead of a linear scan.
 //
 // The index maps each item's key (upper-cased by vxCaseMap unless the list is
-// case-sensitive) to the lowest index holding it. Every change of the list
-// marks the index stale (the change notice comes before each change), and the
-// next lookup rebuilds it, so lookups after a change are always right.
+// case-sensitive) to the lowest index holding it. It covers the first items
+// of the list and is brought up to date at the next lookup: an item appended
+// at the end is only added to it then, and every other change (the change
+// notice comes before each) drops it, so the lookup after such a change
+// rebuilds it. Lookups after a change are always right, and adding and
+// looking up in turn costs each step only its own item.
 #pragma once
 
 #include <cstdint>
@@ -21,14 +24,21 @@ class THashedStringList : public TStringList {
   // base does.
   int32_t IndexOf(view_type S) const override;
 
+  int32_t Add(string_type S) override;
+  int32_t AddObject(string_type S, TObject* AObject) override;
+  void InsertObject(int32_t Index, string_type S, TObject* AObject) override;
+
  protected:
   void NotifyChanging() override;
 
  private:
   ustring KeyOf(view_type S) const;
-  void RebuildIndex() const;
+  // Runs Change (an insertion) with the index kept when the item goes at the end.
+  template <class F>
+  auto Appending(bool AtEnd, F&& Change);
 
   mutable std::unordered_map<ustring, int32_t> FIndex;
-  mutable bool FIndexValid = false;
+  mutable int32_t FIndexed = 0;  // the items the index covers: 0 .. FIndexed-1
   mutable bool FIndexCaseSensitive = false;  // the mode the index was built in
+  bool FAppending = false;  // the next change notice is for an item added at the end
 };

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -34,6 +36,29 @@ void WriteWholeFile(const ustring& fileName, const std::string& content) {
   file.WriteBuffer(content);
   file.Commit();
 }
+
+// Input bytes of one block of Base64 lines: 2048 lines.
+constexpr size_t kLinesBlock = Base64LinePieceBytes(2048);
+
+// A sink into a string of the final length, made beforehand.
+class TStringSink : public TMailSink {
+ public:
+  explicit TStringSink(std::string& Out) : FOut(Out) {}
+  void Write(std::string_view Bytes) override {
+    std::memcpy(Room(Bytes.size()), Bytes.data(), Bytes.size());
+    Commit(Bytes.size());
+  }
+  char* Room(size_t Size) override {
+    if (FUsed + Size > FOut.size()) throw EWriteError("the mail is longer than announced");
+    return FOut.data() + FUsed;
+  }
+  void Commit(size_t Size) override { FUsed += Size; }
+  size_t Used() const { return FUsed; }
+
+ private:
+  std::string& FOut;
+  size_t FUsed = 0;
+};
 
 // ------------------------------------------------------------ composing
 
@@ -125,7 +150,9 @@ std::string ComposeTextPart(std::u16string_view contentType, std::u16string_view
   return part;
 }
 
-std::string ComposeAttachmentPart(const TMimePart& p) {
+// The header of an attachment's part, up to the empty line; its Base64
+// lines follow.
+std::string AttachmentPartHeader(const TMimePart& p) {
   std::string type = CleanContentType(p.ContentType, "application/octet-stream");
   const ustring name = p.Name.empty() ? p.FileName : p.Name;
   if (!name.empty()) type += "; " + FormatParameter("name", name);
@@ -136,12 +163,7 @@ std::string ComposeAttachmentPart(const TMimePart& p) {
   part += FoldField("Content-Disposition", disposition) + "\r\n";
   if (!p.ContentId.empty()) part += FoldField("Content-ID", AngleId(p.ContentId)) + "\r\n";
   part += "\r\n";
-  part += Base64EncodeLines(p.SourceFile.empty() ? p.Data : ReadWholeFile(p.SourceFile));
   return part;
-}
-
-std::string ComposePart(const TMimePart& p) {
-  return p.Kind == TMimePartKind::Text ? ComposeTextPart(p.ContentType, p.Text) : ComposeAttachmentPart(p);
 }
 
 const char* PriorityNumber(TMailPriority priority) {
@@ -360,6 +382,172 @@ std::vector<std::string> TRawMessage::EnvelopeRecipients() const {
   return result;
 }
 
+// ------------------------------------------------------------ composed mails
+
+TBufferedMailSink::TBufferedMailSink(std::function<void(std::string_view)> Output, size_t BufferSize)
+    : FOutput(std::move(Output)), FBuffer(BufferSize) {}
+
+void TBufferedMailSink::Write(std::string_view Bytes) {
+  if (Bytes.size() >= FBuffer.size()) {
+    Flush();
+    FOutput(Bytes);
+    return;
+  }
+  std::memcpy(Room(Bytes.size()), Bytes.data(), Bytes.size());
+  Commit(Bytes.size());
+}
+
+char* TBufferedMailSink::Room(size_t Size) {
+  if (FUsed + Size > FBuffer.size()) Flush();
+  if (Size > FBuffer.size()) FBuffer.resize(Size);
+  return FBuffer.data() + FUsed;
+}
+
+void TBufferedMailSink::Commit(size_t Size) { FUsed += Size; }
+
+void TBufferedMailSink::Flush() {
+  if (FUsed == 0) return;
+  FOutput(std::string_view(FBuffer.data(), FUsed));
+  FUsed = 0;
+}
+
+// A text, or Base64 lines of Data or of the open File of Size bytes.
+struct TComposedMail::TPiece {
+  std::string Text;
+  bool Lines = false;
+  std::string Data;
+  std::unique_ptr<TFileStream> File;
+  ustring FileName;
+  uint64_t Size = 0;  // the bytes the lines encode
+
+  uint64_t Length() const { return Lines ? Base64LinesLength(Size) : Text.size(); }
+};
+
+TComposedMail::TComposedMail() = default;
+TComposedMail::~TComposedMail() = default;
+TComposedMail::TComposedMail(TComposedMail&&) noexcept = default;
+TComposedMail& TComposedMail::operator=(TComposedMail&&) noexcept = default;
+
+void TComposedMail::AddText(std::string_view Text) {
+  if (FPieces.empty() || FPieces.back().Lines) FPieces.emplace_back();
+  FPieces.back().Text += Text;
+}
+
+void TComposedMail::AddData(std::string Data) {
+  TPiece& piece = FPieces.emplace_back();
+  piece.Lines = true;
+  piece.Size = Data.size();
+  piece.Data = std::move(Data);
+}
+
+void TComposedMail::AddFile(const ustring& FileName) {
+  auto file = std::make_unique<TFileStream>(FileName, fmOpenRead);
+  const int64_t size = file->Size();
+  TPiece& piece = FPieces.emplace_back();
+  piece.Lines = true;
+  piece.Size = static_cast<uint64_t>(std::max<int64_t>(size, 0));
+  piece.File = std::move(file);
+  piece.FileName = FileName;
+}
+
+std::vector<TComposedMail::TPieceShape> TComposedMail::BodyShape() const {
+  std::vector<TPieceShape> shape;
+  for (const TPiece& p : FPieces) {
+    if (p.Lines) {
+      if (p.Size > 0) shape.push_back({std::string_view(), p.Length()});
+    } else if (!p.Text.empty()) {
+      shape.push_back({p.Text, 0});
+    }
+  }
+  return shape;
+}
+
+uint64_t TComposedMail::BodySize() const {
+  uint64_t size = 0;
+  for (const TPiece& p : FPieces) size += p.Length();
+  return size;
+}
+
+void TComposedMail::WriteBody(TMailSink& Sink) const {
+  // The file's bytes of one block (not cleared: each is read before use).
+  std::unique_ptr<char[]> block;
+  size_t blockSize = 0;
+  for (const TPiece& p : FPieces) {
+    if (!p.Lines) {
+      if (!p.Text.empty()) Sink.Write(p.Text);
+      continue;
+    }
+    const auto encode = [&Sink](std::string_view bytes) {
+      const size_t length = Base64LinesLength(bytes.size());
+      char* out = Sink.Room(length);
+      Base64EncodeLinesTo(out, bytes);
+      Sink.Commit(length);
+    };
+    if (!p.File) {
+      const std::string_view data = p.Data;
+      for (size_t at = 0; at < data.size(); at += kLinesBlock) encode(data.substr(at, kLinesBlock));
+      continue;
+    }
+    // The file block by block, exactly the size it had when composed.
+    const auto changed = [&p] {
+      return EReadError(u"the file " + p.FileName + u" changed while the mail was being written");
+    };
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(p.Size, kLinesBlock));
+    if (blockSize < wanted) {
+      block = std::make_unique_for_overwrite<char[]>(wanted);
+      blockSize = wanted;
+    }
+    p.File->Seek(0, soBeginning);
+    for (uint64_t left = p.Size; left > 0;) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kLinesBlock));
+      size_t got = 0;
+      while (got < want) {
+        const int64_t n = p.File->Read(block.get() + got, static_cast<int64_t>(want - got));
+        if (n <= 0) throw changed();
+        got += static_cast<size_t>(n);
+      }
+      encode(std::string_view(block.get(), got));
+      left -= got;
+    }
+    char more;
+    if (p.File->Read(&more, 1) != 0) throw changed();
+  }
+}
+
+void TComposedMail::WriteTo(TMailSink& Sink, bool WithoutBcc) const {
+  Sink.Write(WithoutBcc ? Header.WireHeader() : Header.ToBytes());
+  WriteBody(Sink);
+}
+
+std::string TComposedMail::ToBytes() const {
+  const std::string header = Header.ToBytes();
+  std::string out(header.size() + BodySize(), '\0');
+  TStringSink sink(out);
+  sink.Write(header);
+  WriteBody(sink);
+  out.resize(sink.Used());
+  return out;
+}
+
+TRawMessage TComposedMail::ToRawMessage() const {
+  TRawMessage raw = Header;
+  raw.Body.resize(BodySize());
+  TStringSink sink(raw.Body);
+  WriteBody(sink);
+  raw.Body.resize(sink.Used());
+  return raw;
+}
+
+void TComposedMail::SaveToFile(const ustring& FileName) const {
+  TAtomicFileStream file(FileName);
+  TBufferedMailSink sink([&file](std::string_view bytes) {
+    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  });
+  WriteTo(sink, /*WithoutBcc=*/false);
+  sink.Flush();
+  file.Commit();
+}
+
 // ------------------------------------------------------------ parts
 
 TMimePart TMimePart::TextPart(ustring contentType, ustring text) {
@@ -392,8 +580,9 @@ TMimePart TMimePart::AttachmentData(ustring contentType, std::string data, ustri
 
 // ------------------------------------------------------------ messages
 
-TRawMessage TMimeMessage::Compose() const {
-  TRawMessage m;
+TComposedMail TMimeMessage::ComposeMail() const {
+  TComposedMail mail;
+  TRawMessage& m = mail.Header;
   const TMailAddress from = vxMailAddress::Normalise(From);
   const TMailAddress sender = vxMailAddress::Normalise(Sender);
   if (!from.Address.empty()) AddField(m, "From", FormatAddress(from));
@@ -429,8 +618,8 @@ TRawMessage TMimeMessage::Compose() const {
     const ustring textType = type.rfind("text/", 0) == 0 ? Utf8ToWide(type) : u"text/plain";
     const TRawMessage single = TRawMessage::FromBytes(ComposeTextPart(textType, Body));
     m.HeaderFields.insert(m.HeaderFields.end(), single.HeaderFields.begin(), single.HeaderFields.end());
-    m.Body = single.Body;
-    return m;
+    mail.AddText(single.Body);
+    return mail;
   }
 
   std::string type = CleanContentType(ContentType, "multipart/mixed");
@@ -442,16 +631,26 @@ TRawMessage TMimeMessage::Compose() const {
     typeValue += "; " + FormatParameter("type", Utf8ToWide(CleanContentType(parts.front()->ContentType, "text/plain")));
   typeValue += "; " + FormatParameter("boundary", Utf8ToWide(boundary));
   AddField(m, "Content-Type", typeValue);
-  m.Body = "This is a multi-part message in MIME format.\r\n";
+  mail.AddText("This is a multi-part message in MIME format.\r\n");
   for (const TMimePart* p : parts) {
-    m.Body += "\r\n--" + boundary + "\r\n";
-    m.Body += ComposePart(*p);
+    mail.AddText("\r\n--" + boundary + "\r\n");
+    if (p->Kind == TMimePartKind::Text) {
+      mail.AddText(ComposeTextPart(p->ContentType, p->Text));
+      continue;
+    }
+    mail.AddText(AttachmentPartHeader(*p));
+    if (p->SourceFile.empty())
+      mail.AddData(p->Data);
+    else
+      mail.AddFile(p->SourceFile);
   }
-  m.Body += "\r\n--" + boundary + "--\r\n";
-  return m;
+  mail.AddText("\r\n--" + boundary + "--\r\n");
+  return mail;
 }
 
-void TMimeMessage::SaveToFile(const ustring& fileName) const { Compose().SaveToFile(fileName); }
+TRawMessage TMimeMessage::Compose() const { return ComposeMail().ToRawMessage(); }
+
+void TMimeMessage::SaveToFile(const ustring& fileName) const { ComposeMail().SaveToFile(fileName); }
 
 TMimeMessage TMimeMessage::Parse(const TRawMessage& raw) {
   TMimeMessage m;

@@ -1,11 +1,15 @@
 // Internet mail messages.
 //
 // TMimeMessage is a message to compose: addresses, subject, priority, text
-// parts and attachments. Compose() turns it into TRawMessage, the message
-// as bytes: header fields kept as they stand and the body. A raw message is
-// what ".eml" files hold; it is loaded and saved without re-encoding, so a
-// file comes back byte for byte, and its envelope (sender and recipients) is
-// read from its own header fields.
+// parts and attachments. ComposeMail() turns it into TComposedMail: the
+// header fields and a body that is written out piece by piece into a sink
+// (a socket's send buffer, a file), its attachments read and encoded block
+// by block as they go, so that a mail of any size takes little memory; its
+// length is known before it is written. Compose() gives the same bytes as
+// TRawMessage, the message held in memory: header fields kept as they stand
+// and the body. A raw message is what ".eml" files hold; it is loaded and
+// saved without re-encoding, so a file comes back byte for byte, and its
+// envelope (sender and recipients) is read from its own header fields.
 //
 // What the composer writes:
 // - From, Sender (only when it differs from From), Reply-To, To, Cc, Bcc,
@@ -26,6 +30,8 @@
 //   refused with EMailAddressError rather than changed or written.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +86,85 @@ class TRawMessage {
   std::vector<std::string> EnvelopeRecipients() const;
 };
 
+// Where a composed mail is written, piece by piece.
+class TMailSink {
+ public:
+  virtual ~TMailSink() = default;
+  // Bytes as they stand.
+  virtual void Write(std::string_view Bytes) = 0;
+  // Room for Size bytes of whole lines that need nothing done to them on
+  // the way (CR LF line ends, 7-bit, none opening with "."), valid until
+  // Commit(Size) takes them once the caller has filled them.
+  virtual char* Room(size_t Size) = 0;
+  virtual void Commit(size_t Size) = 0;
+};
+
+// A sink that gathers what is written in a buffer of its own and hands it
+// on in large pieces to Output (which raises when it fails). Flush hands
+// on the rest; the destructor does not.
+class TBufferedMailSink : public TMailSink {
+ public:
+  explicit TBufferedMailSink(std::function<void(std::string_view)> Output, size_t BufferSize = 256 * 1024);
+  void Write(std::string_view Bytes) override;
+  char* Room(size_t Size) override;
+  void Commit(size_t Size) override;
+  void Flush();
+
+ private:
+  std::function<void(std::string_view)> FOutput;
+  std::vector<char> FBuffer;
+  size_t FUsed = 0;
+};
+
+class TFileStream;
+
+// A composed message: its header fields (Header, whose Body stays empty)
+// and its body, as texts and the Base64 lines of attachments. The source
+// files of attachments are opened when composing and read each time the
+// mail is written; a file that no longer has the size it had then fails the
+// writing with EReadError rather than giving a mail other than the one
+// announced. Written by one writer at a time.
+class TComposedMail {
+ public:
+  TRawMessage Header;
+
+  TComposedMail();
+  ~TComposedMail();
+  TComposedMail(TComposedMail&&) noexcept;
+  TComposedMail& operator=(TComposedMail&&) noexcept;
+
+  // The pieces of the body, in order: a text as it stands, or (Text empty)
+  // LinesSize bytes of Base64 lines, which need nothing done to them on the
+  // way (see TMailSink::Room).
+  struct TPieceShape {
+    std::string_view Text;
+    uint64_t LinesSize = 0;
+  };
+  std::vector<TPieceShape> BodyShape() const;
+  uint64_t BodySize() const;
+
+  void WriteBody(TMailSink& Sink) const;
+  // The header fields (less the Bcc fields with WithoutBcc), the separator
+  // and the body.
+  void WriteTo(TMailSink& Sink, bool WithoutBcc) const;
+
+  // The whole message in memory, Bcc included.
+  TRawMessage ToRawMessage() const;
+  std::string ToBytes() const;
+  // Writes the file whole or not at all (TAtomicFileStream).
+  void SaveToFile(const ustring& FileName) const;
+
+ private:
+  friend class TMimeMessage;
+  struct TPiece;
+  std::vector<TPiece> FPieces;
+
+  void AddText(std::string_view Text);
+  void AddData(std::string Data);
+  // Raises EFOpenError when the file cannot be opened.
+  void AddFile(const ustring& FileName);
+};
+
 enum class TMimePartKind { Text, Attachment };
 
 struct TMimePart {
@@ -115,9 +200,11 @@ class TMimeMessage {
   ustring Body;
   std::vector<TMimePart> Parts;
 
-  // The message as bytes, Bcc field included. Raises EFOpenError (an
+  // The message to be written, Bcc field included. Raises EFOpenError (an
   // EOSError) when an attachment's source file cannot be opened, and
   // EMailAddressError for an address it cannot write.
+  TComposedMail ComposeMail() const;
+  // The same message held in memory as bytes.
   TRawMessage Compose() const;
   void SaveToFile(const ustring& fileName) const;
 

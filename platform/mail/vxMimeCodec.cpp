@@ -84,6 +84,15 @@ std::string Base64EncodeLines(std::string_view data) {
   return vxBase64Codec::EncodeLines(data, kBase64LineLength, /*TrailingBreak=*/true);
 }
 
+size_t Base64LinesLength(uint64_t Size) {
+  return vxBase64Codec::EncodedLinesLength(static_cast<size_t>(Size), kBase64LineLength, /*TrailingBreak=*/true);
+}
+
+char* Base64EncodeLinesTo(char* Out, std::string_view data) {
+  static_assert(vxBase64Codec::LineBytes(kBase64LineLength) == Base64LinePieceBytes(1));
+  return vxBase64Codec::EncodeLinesTo(Out, data, kBase64LineLength, /*TrailingBreak=*/true);
+}
+
 std::string Base64Decode(std::string_view text) { return vxBase64Codec::Decode(text, /*StopAtPadding=*/true); }
 
 // ---------------------------------------------------------------- line breaks

@@ -5,6 +5,7 @@
 // decoders keep what they cannot read.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -18,6 +19,13 @@ namespace vxMimeCodec {
 std::string Base64Encode(std::string_view data);
 // Base64 in lines of 76 characters, each ended by CR LF (MIME bodies).
 std::string Base64EncodeLines(std::string_view data);
+// The same lines made in pieces: their length for Size bytes, and the lines
+// of data written to Out (room for Base64LinesLength(data.size())), which
+// returns the end. Pieces of Base64LinePieceBytes(n) bytes, all but the
+// last, give one after the other the lines of the whole.
+size_t Base64LinesLength(uint64_t Size);
+char* Base64EncodeLinesTo(char* Out, std::string_view data);
+constexpr size_t Base64LinePieceBytes(size_t Lines) { return Lines * 57; }
 // Decodes Base64, skipping line breaks and any character outside the
 // alphabet; stops at the padding.
 std::string Base64Decode(std::string_view text);

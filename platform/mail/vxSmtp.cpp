@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -89,14 +91,18 @@ inline TPairFlags PairFlags(const unsigned char* p, size_t n, unsigned char& hig
 // What DATA will carry, learnt in one read-only pass before MAIL FROM: the
 // size once line ends are CR LF, whether any byte has its high bit set, and
 // whether the bytes can go out as they stand (no line end to mend, no dot to
-// double). The pieces are one message, one after the other.
+// double). The spans are one message, one after the other: texts, which are
+// looked at, and Base64 lines made later, whose shape is known (CR LF line
+// ends, 7-bit, no line opening with ".").
 struct TDataShape {
   size_t NormalisedSize = 0;
   bool EightBit = false;
   bool AsTheyStand = false;
 };
 
-TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
+using TDataSpan = TSmtpDataSpan;
+
+TDataShape ShapeOf(const std::vector<TDataSpan>& spans) {
   size_t size = 0, lone = 0;
   bool dot = false;
   unsigned char high = 0;
@@ -107,10 +113,17 @@ TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
     lone += (a == '\r') != (b == '\n');
     dot = dot || ((a == '\r' || a == '\n') && b == '.');
   };
-  for (const std::string_view piece : pieces) {
-    if (piece.empty()) continue;
-    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
-    const size_t n = piece.size();
+  for (const TDataSpan& span : spans) {
+    if (span.Text.empty()) {
+      if (span.Lines == 0) continue;
+      // A letter of the alphabet first, CR LF last.
+      size += static_cast<size_t>(span.Lines);
+      pair(previous, 'A');
+      previous = '\n';
+      continue;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(span.Text.data());
+    const size_t n = span.Text.size();
     size += n;
     pair(previous, p[0]);
     // The pairs inside the piece, a block at a time.
@@ -131,11 +144,33 @@ TDataShape ShapeOf(const std::vector<std::string_view>& pieces) {
 // CR LF line ends, a "." doubled at the start of a line, a final line end
 // and the "." line that ends the data. Stretches that need no change go to
 // the socket straight from the caller's bytes when they are large, else
-// through a buffer; every write but the last is large.
-class TDataWriter {
+// through a buffer; every write but the last is large. Base64 lines are
+// made by the composer straight into that buffer (Room, Commit).
+class TDataWriter : public TMailSink {
  public:
-  TDataWriter(TTcpConnection& Connection, int IdleTimeoutMs) : FConnection(Connection), FTimeoutMs(IdleTimeoutMs) {
-    FBuffer.reserve(kChunk);
+  // Size: what the data will come to, so that a small message takes a
+  // small buffer.
+  TDataWriter(TTcpConnection& Connection, int IdleTimeoutMs, bool AsTheyStand, size_t Size)
+      : FConnection(Connection), FTimeoutMs(IdleTimeoutMs), FAsTheyStand(AsTheyStand) {
+    Allocate(std::clamp<size_t>(Size + 5, 4096, kChunk));
+  }
+
+  void Write(std::string_view Bytes) override {
+    if (FAsTheyStand) FeedAsItStands(Bytes);
+    else Feed(Bytes);
+  }
+
+  char* Room(size_t Size) override {
+    if (FUsed + Size > FSize) Flush();
+    if (Size > FSize) Allocate(Size);
+    return FBuffer.get() + FUsed;
+  }
+
+  void Commit(size_t Size) override {
+    if (Size == 0) return;
+    FUsed += Size;
+    FLineStart = FBuffer[FUsed - 1] == '\n';
+    FPendingCr = false;
   }
 
   // Bytes that need no change (ShapeOf found nothing to mend): sent as they are.
@@ -210,31 +245,44 @@ class TDataWriter {
   void Emit(const char* first, const char* last) { Emit(std::string_view(first, static_cast<size_t>(last - first))); }
 
   void Emit(std::string_view piece) {
-    if (FBuffer.size() + piece.size() <= kChunk) {
-      FBuffer.append(piece);
+    const size_t room = FSize - FUsed;
+    if (piece.size() <= room) {
+      std::memcpy(FBuffer.get() + FUsed, piece.data(), piece.size());
+      FUsed += piece.size();
       return;
     }
     // The buffer is filled up and sent, whole chunks of the rest go out
     // straight from the caller's bytes, and what is left starts the next
     // buffer: no small write in between.
-    const size_t fill = kChunk - FBuffer.size();
-    FBuffer.append(piece.substr(0, fill));
+    std::memcpy(FBuffer.get() + FUsed, piece.data(), room);
+    FUsed += room;
     Flush();
-    piece.remove_prefix(fill);
-    const size_t straight = piece.size() - piece.size() % kChunk;
+    piece.remove_prefix(room);
+    const size_t straight = piece.size() - piece.size() % FSize;
     if (straight > 0) FConnection.WriteUntilAnswered(piece.substr(0, straight), FTimeoutMs);
-    FBuffer.append(piece.substr(straight));
+    piece.remove_prefix(straight);
+    std::memcpy(FBuffer.get(), piece.data(), piece.size());
+    FUsed = piece.size();
   }
 
   void Flush() {
-    if (FBuffer.empty()) return;
-    FConnection.WriteUntilAnswered(FBuffer, FTimeoutMs);
-    FBuffer.clear();
+    if (FUsed == 0) return;
+    FConnection.WriteUntilAnswered(std::string_view(FBuffer.get(), FUsed), FTimeoutMs);
+    FUsed = 0;
+  }
+
+  // An empty buffer of Size bytes (not cleared: every byte sent is written first).
+  void Allocate(size_t Size) {
+    FBuffer = std::make_unique_for_overwrite<char[]>(Size);
+    FSize = Size;
   }
 
   TTcpConnection& FConnection;
   const int FTimeoutMs;
-  std::string FBuffer;
+  const bool FAsTheyStand;
+  std::unique_ptr<char[]> FBuffer;
+  size_t FSize = 0;
+  size_t FUsed = 0;
   bool FLineStart = true;
   bool FPendingCr = false;
 };
@@ -319,7 +367,10 @@ std::string TSmtpClient::EffectiveHeloName() const {
     if (!printable) throw ESmtpError(("invalid name for EHLO: '" + HeloName + "'").c_str());
     return HeloName;
   }
-  const std::string name = vxHostName::FullyQualifiedHostName();
+  // Resolved once per load of the library: the name does not change under a
+  // running host, and resolving it can take a round trip to a name server.
+  static const std::string machineName = vxHostName::FullyQualifiedHostName();
+  const std::string& name = machineName;
   if (IsDomainName(name)) return name;
   // No usable name: the address literal of our end of the connection.
   const std::string address = FConnection.LocalAddress();
@@ -435,22 +486,38 @@ void TSmtpClient::RecoverFromRefusal() noexcept {
   }
 }
 
-void TSmtpClient::SendMessage(const TMimeMessage& message) { SendMessage(message.Compose()); }
+void TSmtpClient::SendMessage(const TMimeMessage& message) { SendMessage(message.ComposeMail()); }
 
 // The header goes out from a copy of its own, the body straight from the
 // message: no second copy of a large message.
 void TSmtpClient::SendMessage(const TRawMessage& message) {
   const std::string header = message.WireHeader();
-  SendPieces(message.EnvelopeSender(), message.EnvelopeRecipients(), {header, message.Body});
+  SendSpans(message.EnvelopeSender(), message.EnvelopeRecipients(), {{header}, {message.Body}},
+            [&](TMailSink& data) {
+              data.Write(header);
+              data.Write(message.Body);
+            });
+}
+
+// The body is made as it is sent: Base64 lines straight into the send
+// buffer, their length known beforehand.
+void TSmtpClient::SendMessage(const TComposedMail& message) {
+  const std::string header = message.Header.WireHeader();
+  std::vector<TDataSpan> spans = {{header}};
+  for (const TComposedMail::TPieceShape& piece : message.BodyShape()) spans.push_back({piece.Text, piece.LinesSize});
+  SendSpans(message.Header.EnvelopeSender(), message.Header.EnvelopeRecipients(), spans, [&](TMailSink& data) {
+    data.Write(header);
+    message.WriteBody(data);
+  });
 }
 
 void TSmtpClient::SendData(const std::string& sender, const std::vector<std::string>& recipients,
                            const std::string& data) {
-  SendPieces(sender, recipients, {data});
+  SendSpans(sender, recipients, {{data}}, [&](TMailSink& sink) { sink.Write(data); });
 }
 
-void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::string>& recipients,
-                             const std::vector<std::string_view>& pieces) {
+void TSmtpClient::SendSpans(const std::string& sender, const std::vector<std::string>& recipients,
+                            const std::vector<TDataSpan>& spans, const std::function<void(TMailSink&)>& writeData) {
   if (!Connected()) throw ESmtpError("cannot send: not connected to a server");
   if (sender.empty()) throw ESmtpError("the message has no sender address");
   if (recipients.empty()) throw ESmtpError("the message has no recipients");
@@ -458,7 +525,7 @@ void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::s
   for (const std::string& r : recipients) CheckAddress(r);
   Authenticate();
 
-  const TDataShape shape = ShapeOf(pieces);
+  const TDataShape shape = ShapeOf(spans);
   if (FCapabilities.Size > 0 && shape.NormalisedSize > FCapabilities.Size)
     throw ESmtpError(("the message of " + std::to_string(shape.NormalisedSize) + " bytes exceeds the limit of " +
                       std::to_string(FCapabilities.Size) + " bytes of " + FConnection.PeerName())
@@ -496,13 +563,23 @@ void TSmtpClient::SendPieces(const std::string& sender, const std::vector<std::s
     }
     Expect(Command("DATA"), 354, "DATA refused");
     try {
-      TDataWriter writer(FConnection, Timeouts.ReplyMs);
-      for (const std::string_view piece : pieces) {
-        if (shape.AsTheyStand) writer.FeedAsItStands(piece);
-        else writer.Feed(piece);
+      TDataWriter writer(FConnection, Timeouts.ReplyMs, shape.AsTheyStand, shape.NormalisedSize);
+      try {
+        writeData(writer);
+      } catch (const ESocketError&) {
+        throw;
+      } catch (const ETlsError&) {
+        throw;
+      } catch (...) {
+        // The data could not be made (a file gone short): the message is cut
+        // off mid-way, and the session with it, at once.
+        FBroken = true;
+        FConnection.Close();
+        throw;
       }
       writer.Finish();
     } catch (const Exception&) {
+      if (!FConnection.IsOpen()) throw;
       FBroken = true;
       // A server that answers early (554, then closes or stops reading) has
       // said why: its reply is the error to report, when it can be read.

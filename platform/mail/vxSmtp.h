@@ -2,8 +2,8 @@
 // and pipelining.
 //
 // A session: Connect() reads the 220 greeting and sends EHLO with HeloName
-// (the machine's fully qualified name unless set; HELO when EHLO is
-// refused), then, as Tls asks, STARTTLS and EHLO again; Authenticate() logs
+// (unless set, the machine's fully qualified name, resolved once per load of
+// the library; HELO when EHLO is refused), then, as Tls asks, STARTTLS and EHLO again; Authenticate() logs
 // in as Login asks; SendMessage() sends one message; Disconnect() sends QUIT
 // whenever the connection still works, and the destructor disconnects.
 // After a failure on the wire (a time-out, a dropped connection, a
@@ -54,6 +54,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -105,6 +106,13 @@ struct TSmtpCapabilities {
   bool OffersAuth(const std::string& mechanism) const;
 };
 
+// A stretch of the data a send carries, as the client learns its shape
+// before sending: a text, or (Text empty) that many bytes of Base64 lines.
+struct TSmtpDataSpan {
+  std::string_view Text;
+  uint64_t Lines = 0;
+};
+
 class TSmtpClient {
  public:
   std::string Host = "localhost";
@@ -125,8 +133,11 @@ class TSmtpClient {
   void Connect();
   void Authenticate();
   // Sends a message as it stands (Bcc fields left out), to the envelope its
-  // header fields give.
+  // header fields give. A composed message's body is made as it is sent;
+  // when that fails (EReadError: an attachment's file changed), the session
+  // ends at once, the message cut off, and the failure goes on.
   void SendMessage(const TRawMessage& message);
+  void SendMessage(const TComposedMail& message);
   void SendMessage(const TMimeMessage& message);
   // Sends data (a whole message) to an explicit envelope.
   void SendData(const std::string& sender, const std::vector<std::string>& recipients, const std::string& data);
@@ -147,9 +158,10 @@ class TSmtpClient {
   bool FBroken = false;  // the connection failed; QUIT would be pointless
 
   void Hello();
-  // SendData for a message given as pieces that follow one another.
-  void SendPieces(const std::string& sender, const std::vector<std::string>& recipients,
-                  const std::vector<std::string_view>& pieces);
+  // SendData for a message whose shape Spans gives and which WriteData
+  // writes.
+  void SendSpans(const std::string& sender, const std::vector<std::string>& recipients,
+                 const std::vector<TSmtpDataSpan>& spans, const std::function<void(TMailSink&)>& writeData);
   std::string EffectiveHeloName() const;
   void SendLine(const std::string& line);
   TSmtpReply ReadReply(int timeoutMs);

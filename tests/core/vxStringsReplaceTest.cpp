@@ -101,6 +101,48 @@ TEST(StringsReplace, ReplaceWIgnoringCase) {
   }
 }
 
+// Long texts, where the search skips ahead: units that share a byte with
+// the searched one ('†' is 20 20, '€' 20 AC, ' ' 00 20), matches far apart,
+// at both ends, and close together; each result is checked against a plain
+// find-and-append loop.
+TEST(StringsReplace, ReplaceWOnLongTexts) {
+  const auto plain = [](const ustring& text, const ustring& from, const ustring& to) {
+    ustring out;
+    size_t start = 0;
+    for (size_t p = text.find(from); p != ustring::npos; p = text.find(from, start)) {
+      out.append(text, start, p - start);
+      out.append(to);
+      start = p + from.size();
+    }
+    return out.append(text, start);
+  };
+  const auto repeat = [](const ustring& piece, size_t times) {
+    ustring text;
+    for (size_t i = 0; i < times; ++i) text += piece;
+    return text;
+  };
+  struct Case {
+    ustring content, search, replace;
+  };
+  const Case cases[] = {
+      {repeat(u"†", 500) + u" " + repeat(u"†", 500) + u" ", u" ", u"_"},
+      {repeat(u"†", 500) + u" " + repeat(u"†", 500) + u" ", u" ", u"<>"},
+      {repeat(u"€", 300) + u" x " + repeat(u"€ ", 40), u" x", u""},
+      {u" " + repeat(u"abcdefghijklmnopqrstuvwxyz", 100) + u" ", u" ", u"\r\n"},
+      {repeat(u"ab", 1000) + u"a", u"ab", u"b"},
+      {repeat(u"x", 999) + u"ÄÖÜ", u"ÄÖÜ", u"AOU"},
+      {repeat(u"ÄÖ", 999), u"ÖÄ", u"-"},
+      {repeat(u"\u0120\u2001", 700) + u"\u2001\u0120", u"\u2001\u0120", u"!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Show(c.search) + " " + Show(c.replace) + " in " + std::to_string(c.content.size()) + " units");
+    EXPECT_EQ(ReplaceW(c.content, c.search, c.replace), plain(c.content, c.search, c.replace));
+    EXPECT_EQ(ReplaceW(c.content, c.search, c.replace, true), plain(c.content, c.search, c.replace));
+  }
+  // Ignoring case, one unit for another over a long text.
+  EXPECT_EQ(ReplaceW(repeat(u"xXyY", 300), u"x", u"z", true), repeat(u"zzyY", 300));
+}
+
 TEST(StringsReplace, ReplaceA) {
   struct Case {
     std::string content, search, replace;

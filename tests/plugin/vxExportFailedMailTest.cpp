@@ -19,6 +19,7 @@
 #include "plugin/vxExportCommands.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxSmtpTestServer.h"
+#include "support/vxTcpRelay.h"
 #include "support/vxTestTempDir.h"
 #include "tests/plugin/vxExportLibrary.h"
 #include "tests/plugin/vxPythonMailReader.h"
@@ -193,6 +194,40 @@ TEST_F(ExportFailedMail, NotKeptThenTheFilesStay) {
     EXPECT_EQ(answer.BufferUtf8().rfind("send mail exception (send mail exception (", 0), 0u) << answer.BufferUtf8();
     EXPECT_EQ(TTestTempDir::ReadBytes(file), "%PDF");
     EXPECT_TRUE(!fs::exists(elsewhere) || fs::is_empty(elsewhere));
+    EXPECT_EQ(Temp.Listing(), "");
+  }
+}
+
+// The mail is made as it is sent, its attachments read as it goes: a
+// document's file that changes between the composing (which took its size)
+// and the writing fails the export with a clear error. Nothing arrives, no
+// cut-off mail is kept, and the document's files stay.
+TEST_F(ExportFailedMail, FileChangedWhileSendingFailsAndLosesNothing) {
+  struct TCase {
+    const char* Name;
+    std::string Changed;
+  };
+  const TCase cases[] = {
+      {"shorter", "%PDF short"},
+      {"longer", std::string(400 * 1024, 'b')},
+  };
+  TSmtpTestServer server;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string scan = MakeFile("scan.pdf", std::string(300 * 1024, 'a'));
+    const std::string note = MakeFile("note.txt", "note");
+    // The client has connected (the mail is composed) but has not sent a
+    // byte of it yet.
+    const TTcpRelay relay(server.Port(), [&] { TTestTempDir::WriteBytes(scan, c.Changed); });
+    const auto answer = Export(Config(relay.Port(), "<RECIPIENT=to@example.com>"), {"BODY=see attached"},
+                               {note, scan});
+    EXPECT_EQ(answer.Result, -1);
+    EXPECT_NE(answer.BufferUtf8().find("scan.pdf changed while the mail was being written"), std::string::npos)
+        << answer.BufferUtf8();
+    EXPECT_EQ(TTestTempDir::ReadBytes(scan), c.Changed);
+    EXPECT_EQ(TTestTempDir::ReadBytes(note), "note");
+    EXPECT_TRUE(Kept().empty());
+    EXPECT_TRUE(server.Messages().empty());
     EXPECT_EQ(Temp.Listing(), "");
   }
 }

@@ -9,6 +9,7 @@
 
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"
+#include "platform/files/vxStream.h"
 
 namespace {
 
@@ -386,6 +387,34 @@ TEST(MimeMessage, AttachmentFromFileAndNonAsciiNames) {
 
   m.Parts[1].SourceFile = W(folder.Path / "gone.bin");
   EXPECT_THROW(m.Compose(), EOSError);
+}
+
+// The attachment's file is read when the mail is written, as often as it is
+// written; a file that is shorter or longer by then fails the writing, and a
+// file replaced by another name is still the one opened when composing.
+TEST(MimeMessage, AttachmentFileReadWhenWritten) {
+  TTempFolder folder;
+  const std::string content(200'000, 'x');
+  WriteFile(folder.Path / "data.bin", content);
+  TMimeMessage m;
+  m.From = {u"", u"a@x"};
+  m.To = {{u"", u"b@x"}};
+  m.Parts.push_back(TMimePart::AttachmentFile(u"application/octet-stream", W(folder.Path / "data.bin"), u"d.bin"));
+  const TComposedMail mail = m.ComposeMail();
+  const std::string first = mail.ToBytes();
+  EXPECT_EQ(mail.ToBytes(), first);
+  EXPECT_EQ(TMimeMessage::Parse(TRawMessage::FromBytes(first)).Parts.at(0).Data, content);
+
+  for (const std::string& changed : {content.substr(1), content + "y"}) {
+    WriteFile(folder.Path / "data.bin", changed);
+    EXPECT_THROW(mail.ToBytes(), EReadError);
+    EXPECT_THROW(mail.SaveToFile(W(folder.Path / "m.eml")), EReadError);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path / "m.eml"));  // no partial file
+  }
+  WriteFile(folder.Path / "data.bin", content);
+  std::filesystem::rename(folder.Path / "data.bin", folder.Path / "moved.bin");
+  WriteFile(folder.Path / "data.bin", "another file");
+  EXPECT_EQ(mail.ToBytes(), first);
 }
 
 TEST(MimeMessage, ForeignMessagesRead) {

@@ -3,9 +3,11 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include "platform/files/vxStream.h"
 #include "platform/mail/vxMimeCodec.h"
 #include "platform/mail/vxSmtp.h"
 #include "support/vxChildProcess.h"
+#include "support/vxTestTempDir.h"
 #include "tests/platform/mail/vxScriptedSmtpServer.h"
 
 namespace {
@@ -611,4 +613,102 @@ TEST(SmtpWire, EhloFallsBackToTheAddressLiteral) {
   }
   EXPECT_EQ(server.Received(), (TLines{"EHLO [127.0.0.1]", "QUIT"}));
   EXPECT_EQ(output.Text, "sent");
+}
+
+// The machine's name for EHLO is taken once per load of the library: a
+// session after the host name changed still greets with the first one. In
+// a child with a UTS namespace of its own and numeric host names, so no
+// resolver is asked.
+TEST(SmtpWire, EhloNameIsTakenOncePerLoad) {
+  TScriptedSmtpServer first, second;
+  for (TScriptedSmtpServer* server : {&first, &second}) {
+    server->Say(kGreeting).Read().Say("250 fake.test").Read().Say("221 bye");
+    server->Start();
+  }
+  const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
+    if (unshare(CLONE_NEWUTS) != 0) return std::string("skip");
+    for (auto [server, name] : {std::pair{&first, "192.0.2.1"}, std::pair{&second, "192.0.2.2"}}) {
+      if (sethostname(name, std::char_traits<char>::length(name)) != 0) return std::string("skip");
+      TSmtpClient client;
+      Configure(client, *server);
+      client.HeloName.clear();
+      client.Connect();
+      client.Disconnect();
+    }
+    return std::string("sent");
+  });
+  if (output.Text == "skip") {
+    for (TScriptedSmtpServer* server : {&first, &second}) {
+      TSmtpClient client;
+      Configure(client, *server);
+      client.Connect();
+      client.Disconnect();
+    }
+    GTEST_SKIP() << "no UTS namespace of our own (needs root)";
+  }
+  EXPECT_EQ(output.Text, "sent");
+  EXPECT_EQ(first.Received(), (TLines{"EHLO 192.0.2.1", "QUIT"}));
+  EXPECT_EQ(second.Received(), (TLines{"EHLO 192.0.2.1", "QUIT"}));
+}
+
+// A composed mail is made as it is sent: its Base64 lines straight into the
+// send buffer. The wire must carry its bytes as the plain rules send them
+// (a text part with a line opening with "." and one without), SIZE must be
+// its length, and the Bcc field must stay home.
+TEST(SmtpWire, ComposedMailMadeAsItIsSent) {
+  TTestTempDir folder("vx-smtp-composed");
+  std::string content;
+  for (size_t i = 0; i < 700 * 1024; ++i) content.push_back(static_cast<char>(i * 131 + i / 977));
+  TTestTempDir::WriteBytes(folder.File("big.bin"), content);
+  for (const std::u16string body : {u"plain text\r\n", u"a line\r\n.a line opening with a dot\r\n"}) {
+    TMimeMessage m;
+    m.From = {u"", u"a@x"};
+    m.To = {{u"", u"b@x"}};
+    m.Bcc = {{u"", u"hidden@x"}};
+    m.Body = body;
+    m.Parts.push_back(TMimePart::AttachmentFile(u"application/octet-stream", folder.WideFile("big.bin"), u"big.bin"));
+    m.Parts.push_back(TMimePart::AttachmentData(u"text/plain", "small data", u"small.txt"));
+    const TComposedMail mail = m.ComposeMail();
+    TScriptedSmtpServer server;
+    server.Say(kGreeting).Read().Say("250-fake.test\n250 SIZE").Read().Say("250 ok").Read().Say("250 ok").Read().Say("250 ok")
+        .Read().Say("354 go ahead").ReadData().Say("250 queued").Read().Say("221 bye");
+    server.Start();
+    {
+      TSmtpClient client;
+      Configure(client, server);
+      client.Connect();
+      client.SendMessage(mail);
+      client.Disconnect();
+    }
+    const std::string expected = mail.Header.WireHeader() + TRawMessage::FromBytes(mail.ToBytes()).Body;
+    EXPECT_EQ(server.RawData(), DataAsSent(expected));
+    EXPECT_EQ(server.Received().at(1), "MAIL FROM:<a@x> SIZE=" + std::to_string(expected.size()));
+    EXPECT_EQ(expected.find("hidden@x"), std::string::npos);
+  }
+}
+
+// An attachment's file that changed between composing and sending cuts the
+// message off and ends the session at once, with the reading error; the
+// server never sees the end of the data.
+TEST(SmtpWire, ComposedMailWhoseFileChangedEndsTheSession) {
+  TTestTempDir folder("vx-smtp-changed");
+  TTestTempDir::WriteBytes(folder.File("f.bin"), std::string(500 * 1024, 'a'));
+  TMimeMessage m;
+  m.From = {u"", u"a@x"};
+  m.To = {{u"", u"b@x"}};
+  m.Parts.push_back(TMimePart::AttachmentFile(u"application/octet-stream", folder.WideFile("f.bin"), u"f.bin"));
+  const TComposedMail mail = m.ComposeMail();
+  TTestTempDir::WriteBytes(folder.File("f.bin"), std::string(100, 'a'));
+  TScriptedSmtpServer server;
+  server.Say(kGreeting).Read().Say("250 fake.test").Read().Say("250 ok").Read().Say("250 ok")
+      .Read().Say("354 go ahead").ReadData().Say("250 queued");
+  server.Start();
+  TSmtpClient client;
+  Configure(client, server);
+  client.Connect();
+  EXPECT_THROW(client.SendMessage(mail), EReadError);
+  EXPECT_FALSE(client.Connected());
+  client.Disconnect();
+  const std::vector<std::string> received = server.Received();
+  EXPECT_NE(received.back(), ".");
 }
