@@ -81,6 +81,28 @@ ustring GetTransactionStatement(const ustring& TransactionId, TvxDatabaseType Da
         return u"ROLLBACK";
     }
   }
+  // The two databases that run here: PostgreSQL refuses a name after
+  // BEGIN TRANSACTION, and SQLite would only ignore it.
+  if (DatabaseType == vxDBT_PostgreSQL) {
+    switch (TransactionType) {
+      case vxTT_Begin:
+        return u"START TRANSACTION";
+      case vxTT_Commit:
+        return u"COMMIT";
+      case vxTT_RollBack:
+        return u"ROLLBACK";
+    }
+  }
+  if (DatabaseType == vxDBT_SQLite) {
+    switch (TransactionType) {
+      case vxTT_Begin:
+        return u"BEGIN TRANSACTION";
+      case vxTT_Commit:
+        return u"COMMIT TRANSACTION";
+      case vxTT_RollBack:
+        return u"ROLLBACK TRANSACTION";
+    }
+  }
   if (DatabaseType == vxDBT_Oracle) {
     switch (TransactionType) {
       case vxTT_Begin:

@@ -16,6 +16,8 @@ namespace TvxSQL {
 // the executable's name without folder and extension, upper-cased; cut to 32.
 ustring CreateTransactionId();
 
+// By database type; SQLite and PostgreSQL get statements without the
+// identifier, which their servers accept.
 ustring GetTransactionStatement(const ustring& TransactionId, TvxDatabaseType DatabaseType,
                                 TvxTransactionType TransactionType);
 

@@ -5,11 +5,19 @@
 # postgres user (initdb refuses root). "start" always succeeds: it writes either
 # "port=N" and "dir=D" or "error=TEXT" into INFO, so the tests can skip with the
 # reason instead of failing as a whole.
-# Usage: scripts/pg_server.sh start INFO | stop INFO
+# "halt" stops the server (ending its sessions) but keeps its folder and port, "resume" starts it
+# again there (for tests of a server that goes away and comes back).
+# Usage: scripts/pg_server.sh start INFO | stop INFO | halt INFO | resume INFO
 set -uo pipefail
 info="$2"
 as_pg() { if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi; }
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+# Starts the server of folder $1 on port $2; fails when it does not come up.
+pg_start() {
+  as_pg "$bin/pg_ctl" -D "$1/data" -l "$1/server.log" -w -t 60 \
+    -o "-c listen_addresses=127.0.0.1 -p $2 -k $1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+    start >/dev/null 2>&1
+}
 
 case "$1" in
   start)
@@ -26,9 +34,7 @@ case "$1" in
       rm -rf "$dir"
       exit 0
     fi
-    if ! as_pg "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
-        start >/dev/null 2>&1; then
+    if ! pg_start "$dir" "$port"; then
       echo "error=the server did not start: $(tail -n 3 "$dir/server.log" | tr '\n' ' ')" >"$info"
       rm -rf "$dir"
       exit 0
@@ -43,8 +49,19 @@ case "$1" in
     fi
     rm -f "$info"
     ;;
+  halt)
+    dir=$(sed -n 's/^dir=//p' "$info" 2>/dev/null)
+    [ -n "$dir" ] && [ -n "$bin" ] || exit 1
+    as_pg "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 30 stop >/dev/null 2>&1
+    ;;
+  resume)
+    dir=$(sed -n 's/^dir=//p' "$info" 2>/dev/null)
+    port=$(sed -n 's/^port=//p' "$info" 2>/dev/null)
+    [ -n "$dir" ] && [ -n "$port" ] && [ -n "$bin" ] || exit 1
+    pg_start "$dir" "$port"
+    ;;
   *)
-    echo "usage: $0 start INFO | stop INFO" >&2
+    echo "usage: $0 start INFO | stop INFO | halt INFO | resume INFO" >&2
     exit 2
     ;;
 esac

@@ -2,7 +2,8 @@
 // does, then prints how our code compares with its peers. A benchmark named
 // "Group:ours" is measured against every "Group:peer" of the same group (any
 // side name but "ours"), and the ratios of their real and CPU times are
-// printed, so each figure comes from one run on one machine.
+// printed, so each figure comes from one run on one machine. A "/threads:N"
+// suffix is left out of the group.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -22,6 +23,11 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (run.run_type != Run::RT_Iteration && !median) continue;
       std::string name = run.run_name.str();
+      // The number of threads is no part of the group: a run on 8 threads is
+      // compared with its peer on one (the time of an iteration is then the
+      // wall time over the iterations of all threads).
+      const size_t threads = name.find("/threads:");
+      if (threads != std::string::npos) name.erase(threads);
       // "Group:side/args..." gives the group "Group/args..." and the side.
       const size_t colon = name.find(':');
       if (colon == std::string::npos) continue;

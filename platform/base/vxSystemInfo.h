@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 #include "platform/base/vxBase.h"
@@ -29,6 +30,10 @@ std::string HomeFolder();
 
 // Milliseconds since the system started, wrapping after about 49.7 days.
 uint32_t GetTickCount();
+// The same kind of count from the clock the kernel keeps at its own tick
+// (a few milliseconds apart, without time spent suspended), read without
+// asking the hardware: for callers that look at the time very often.
+uint32_t GetCoarseTickCount();
 
 // Processors online.
 int GetProcessorCount();
@@ -38,6 +43,10 @@ pid_t GetCurrentProcessId();
 
 // The resident set size of a process in bytes; 0 when it cannot be read.
 uint64_t GetResidentSetSize(pid_t pid);
+// The resident pages of a /proc/PID/statm text ("total resident ..."); 0
+// when it is no such text. The reader of GetResidentSetSize, apart so that
+// any text can be given to it.
+uint64_t ResidentPagesOfStatm(std::string_view Statm);
 
 // The machine's hardware name as the kernel reports it (uname: "x86_64",
 // "aarch64", "i686", ...).

@@ -138,6 +138,17 @@ std::vector<TParameterMark> ScanParameters(const ustring& Sql) {
   return marks;
 }
 
+bool SameParameterName(const ustring& Name, const ustring& UpperName) {
+  if (Name.size() != UpperName.size()) return vxCaseMap::Upper(Name) == UpperName;
+  for (size_t i = 0; i < Name.size(); ++i) {
+    char16_t c = Name[i];
+    if (c > 0x7F) return vxCaseMap::Upper(Name) == UpperName;
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    if (c != UpperName[i]) return false;
+  }
+  return true;
+}
+
 ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names) {
   Names.clear();
   ustring text;
@@ -219,6 +230,12 @@ bool StorageTextToDateTime(std::string_view Text, TDateTime& Value) {
   // What follows may only be a zone ("+01", "Z").
   if (at < Text.size() && Text[at] != '+' && Text[at] != '-' && Text[at] != 'Z') return false;
   return vxRuntime::TryEncodeDateTime(y, mo, d, h, mi, s, ms, Value);
+}
+
+std::string StorableText(const ustring& Text) {
+  if (FindLoneSurrogate(Text) != ustring::npos)
+    throw EDatabaseError("the text holds an unpaired surrogate, which the database cannot store");
+  return WideToUtf8(Text);
 }
 
 Variant ConvertForKind(const Variant& Value, TFieldKind Kind) {

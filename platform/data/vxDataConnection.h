@@ -64,6 +64,10 @@ struct TParameterMark {
 // identifiers, comments and "::" casts are skipped.
 std::vector<TParameterMark> ScanParameters(const ustring& Sql);
 
+// Whether a parameter's Name is UpperName (a name NumberParameters gave),
+// compared without regard to case.
+bool SameParameterName(const ustring& Name, const ustring& UpperName);
+
 // Sql with every ":NAME" written as Mark + its number (one number per
 // distinct name, from 1); Names gets the upper-cased names in number order.
 ustring NumberParameters(const ustring& Sql, char16_t Mark, std::vector<ustring>& Names);
@@ -74,6 +78,10 @@ std::string DateTimeToStorageText(TDateTime Value);
 // Reads "YYYY-MM-DD[ HH:MM[:SS[.fff...]]]" (a "T" may stand for the blank, a
 // zone suffix is ignored); false for anything else.
 bool StorageTextToDateTime(std::string_view Text, TDateTime& Value);
+
+// Text as the UTF-8 both databases store; EDatabaseError for a text holding an
+// unpaired surrogate, which no UTF-8 column can hold (never replaced silently).
+std::string StorableText(const ustring& Text);
 
 // Converts Value to what a column of Kind holds (text to number, number to
 // date...); EConvertError when it cannot. Null and Empty stay Null.

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -302,65 +303,27 @@ class TPostgreSQLConnection final : public TDataConnection {
     return Variant(Utf8ToWide(text));
   }
 
-  int64_t Run(const ustring& Sql, const TDataParams& Params, int32_t TimeoutSeconds, TDataResult* Result) {
-    if (!FConn) throw EDatabaseError("the database connection is not open");
-    std::vector<ustring> names;
-    ustring text = NumberParameters(Sql, u'$', names);
-    text = RewriteLimit(text);
-
-    std::vector<std::optional<std::string>> values(names.size());
-    std::vector<Oid> types(names.size(), 0);
-    for (size_t i = 0; i < names.size(); ++i) {
-      for (const auto& p : Params) {
-        if (vxCaseMap::Upper(p.Name) != names[i]) continue;
-        const Variant& v = p.Value.Deref();
-        const TVarType type = v.VarType() & varTypeMask;
-        if (v.IsArray()) {
-          values[i] = HexBytea(v.Bytes());
-          types[i] = kBytea;
-        } else if (v.IsNull() || v.IsEmpty()) {
-          values[i].reset();
-        } else if (type == varBoolean) {
-          values[i] = v.AsBoolean() ? "true" : "false";
-          types[i] = kBool;
-        } else if (type == varDate) {
-          values[i] = DateTimeToStorageText(v.AsDateTime());
-        } else if (type == varDouble || type == varSingle || type == varCurrency) {
-          // The shortest text that reads back as the same double.
-          char buffer[32];
-          const auto r = std::to_chars(buffer, buffer + sizeof buffer, v.AsDouble());
-          values[i] = std::string(buffer, r.ptr);
-        } else {
-          values[i] = WideToUtf8(v.AsString());
-        }
-      }
-    }
-    std::vector<const char*> pointers;
-    for (const auto& v : values) pointers.push_back(v ? v->c_str() : nullptr);
-
-    std::optional<Clock::time_point> deadline;
-    if (TimeoutSeconds > 0) deadline = Clock::now() + std::chrono::seconds(TimeoutSeconds);
-
-    const std::string utf8 = WideToUtf8(text);
-    const bool sent = names.empty() ? PQsendQuery(FConn, utf8.c_str())
-                                    : PQsendQueryParams(FConn, utf8.c_str(), static_cast<int>(names.size()),
-                                                        types.data(), pointers.data(), nullptr, nullptr, 0);
-    if (!sent) Fail("cannot send the statement");
-    // Send what the non-blocking connection still holds.
+  // Sends what the non-blocking connection still holds.
+  void Flush(const std::optional<Clock::time_point>& Deadline) {
     for (;;) {
       const int rc = PQflush(FConn);
-      if (rc == 0) break;
+      if (rc == 0) return;
       if (rc < 0) Fail("cannot send the statement");
-      if (!WaitFor(POLLOUT, deadline)) {
+      if (!WaitFor(POLLOUT, Deadline)) {
         Close();  // half a statement on the wire: the session is unusable
         throw EDatabaseError("command time-out expired");
       }
     }
-    TResult last;
+  }
+
+  // Takes every result of what was sent; the number of rows changed, and the
+  // last result that carries rows (or the describe result) in Last. A failed
+  // statement raises with the server's text once all results are taken.
+  int64_t Collect(const std::optional<Clock::time_point>& Deadline, TResult& Last) {
     int64_t changed = 0;
     for (;;) {
       while (PQisBusy(FConn)) {
-        if (!WaitFor(POLLIN, deadline)) {
+        if (!WaitFor(POLLIN, Deadline)) {
           Cancel();
           while (TResult r{PQgetResult(FConn)}) {
           }
@@ -381,9 +344,123 @@ class TPostgreSQLConnection final : public TDataConnection {
       if (tuples && *tuples) {
         if (const auto v = ReadInteger(Utf8ToWide(tuples))) changed = *v;
       }
-      if (status == PGRES_TUPLES_OK) last = std::move(r);
+      if (status == PGRES_TUPLES_OK || PQnparams(r.get()) > 0) Last = std::move(r);
     }
-    if (last) {
+    return changed;
+  }
+
+  // The types the server gives the parameters of Sql (prepared unnamed, so
+  // the statement can be run from it next).
+  std::vector<Oid> ParameterTypes(const std::string& Sql, const std::vector<Oid>& Given,
+                                  const std::optional<Clock::time_point>& Deadline) {
+    TResult last;
+    if (!PQsendPrepare(FConn, "", Sql.c_str(), static_cast<int>(Given.size()), Given.data()))
+      Fail("cannot send the statement");
+    Flush(Deadline);
+    Collect(Deadline, last);
+    if (!PQsendDescribePrepared(FConn, "")) Fail("cannot send the statement");
+    Flush(Deadline);
+    last.reset();
+    Collect(Deadline, last);
+    std::vector<Oid> types(Given.size(), 0);
+    for (size_t i = 0; last && i < types.size() && static_cast<int>(i) < PQnparams(last.get()); ++i)
+      types[i] = PQparamtype(last.get(), static_cast<int>(i));
+    return types;
+  }
+
+  // Whether a value's form depends on the parameter's type on the server:
+  // text holding a NUL (which no text column holds) or a backslash (which a
+  // binary column reads as an escape), and 8-bit text beyond ASCII (its
+  // bytes for a binary column, its characters for any other).
+  static bool DependsOnType(const Variant& Value) {
+    const TVarType type = Value.VarType() & varTypeMask;
+    if (type == varString) {
+      for (const unsigned char c : Value.AsAnsiString())
+        if (c == 0 || c == '\\' || c >= 0x80) return true;
+      return false;
+    }
+    if (type == varUString || type == varOleStr) {
+      const ustring text = Value.AsString();
+      return text.find(u'\0') != ustring::npos || text.find(u'\\') != ustring::npos;
+    }
+    return false;
+  }
+
+  int64_t Run(const ustring& Sql, const TDataParams& Params, int32_t TimeoutSeconds, TDataResult* Result) {
+    if (!FConn) throw EDatabaseError("the database connection is not open");
+    std::vector<ustring> names;
+    ustring text = NumberParameters(Sql, u'$', names);
+    text = RewriteLimit(text);
+
+    std::vector<std::optional<std::string>> values(names.size());
+    std::vector<Oid> types(names.size(), 0);
+    std::vector<const Variant*> typed(names.size(), nullptr);
+    for (size_t i = 0; i < names.size(); ++i) {
+      for (const auto& p : Params) {
+        if (!SameParameterName(p.Name, names[i])) continue;
+        const Variant& v = p.Value.Deref();
+        const TVarType type = v.VarType() & varTypeMask;
+        typed[i] = nullptr;
+        if (v.IsArray()) {
+          values[i] = HexBytea(v.Bytes());
+          types[i] = kBytea;
+        } else if (v.IsNull() || v.IsEmpty()) {
+          values[i].reset();
+        } else if (type == varBoolean) {
+          values[i] = v.AsBoolean() ? "true" : "false";
+          types[i] = kBool;
+        } else if (type == varDate) {
+          values[i] = DateTimeToStorageText(v.AsDateTime());
+        } else if (type == varDouble || type == varSingle || type == varCurrency) {
+          // The shortest text that reads back as the same double.
+          char buffer[32];
+          const auto r = std::to_chars(buffer, buffer + sizeof buffer, v.AsDouble());
+          values[i] = std::string(buffer, r.ptr);
+        } else if (DependsOnType(v)) {
+          typed[i] = &v;
+        } else {
+          values[i] = StorableText(v.AsString());
+        }
+      }
+    }
+
+    std::optional<Clock::time_point> deadline;
+    if (TimeoutSeconds > 0) deadline = Clock::now() + std::chrono::seconds(TimeoutSeconds);
+
+    const std::string utf8 = WideToUtf8(text);
+    const bool prepared = std::any_of(typed.begin(), typed.end(), [](const Variant* v) { return v != nullptr; });
+    if (prepared) {
+      const std::vector<Oid> server = ParameterTypes(utf8, types, deadline);
+      for (size_t i = 0; i < names.size(); ++i) {
+        if (!typed[i]) continue;
+        const Variant& v = *typed[i];
+        const bool eightBit = (v.VarType() & varTypeMask) == varString;
+        if (server[i] == kBytea) {
+          values[i] = HexBytea(eightBit ? v.AsAnsiString() : StorableText(v.AsString()));
+        } else {
+          values[i] = StorableText(v.AsString());
+          if (values[i]->find('\0') != std::string::npos)
+            throw EDatabaseError(u"the text of parameter " + names[i] +
+                                 u" holds a NUL character, which the database cannot store");
+        }
+      }
+    }
+    std::vector<const char*> pointers;
+    for (const auto& v : values) pointers.push_back(v ? v->c_str() : nullptr);
+
+    bool sent;
+    if (prepared)
+      sent = PQsendQueryPrepared(FConn, "", static_cast<int>(names.size()), pointers.data(), nullptr, nullptr, 0);
+    else if (names.empty())
+      sent = PQsendQuery(FConn, utf8.c_str());
+    else
+      sent = PQsendQueryParams(FConn, utf8.c_str(), static_cast<int>(names.size()), types.data(), pointers.data(),
+                               nullptr, nullptr, 0);
+    if (!sent) Fail("cannot send the statement");
+    Flush(deadline);
+    TResult last;
+    const int64_t changed = Collect(deadline, last);
+    if (last && PQresultStatus(last.get()) == PGRES_TUPLES_OK) {
       const int columns = PQnfields(last.get());
       for (int c = 0; c < columns; ++c)
         Result->Columns.push_back({Utf8ToWide(PQfname(last.get(), c)), KindOfType(PQftype(last.get(), c))});

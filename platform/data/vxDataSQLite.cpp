@@ -1,11 +1,14 @@
 // The SQLite backend of the data layer: a database file named by "Data Source",
-// parameters bound by position after the ":NAME" scan, dates stored as text,
+// parameters bound by position after the ":NAME" scan, the prepared forms of
+// the last 32 single statements kept for their texts, dates stored as text,
 // command time-outs through the progress handler, and a VERSION() function so
 // that the statements written for server databases run here too.
 #include <sqlite3.h>
 
 #include <chrono>
 #include <limits>
+#include <list>
+#include <unordered_map>
 #include <optional>
 
 #include "platform/base/vxCodePage.h"
@@ -74,6 +77,8 @@ class TSQLiteConnection final : public TDataConnection {
   }
 
   void Close() override {
+    FKept.clear();
+    FUse.clear();  // the statements go before the database they belong to
     if (FDb) sqlite3_close_v2(FDb);
     FDb = nullptr;
   }
@@ -145,7 +150,7 @@ class TSQLiteConnection final : public TDataConnection {
                ? sqlite3_bind_double(Statement, Index, static_cast<double>(u))
                : sqlite3_bind_int64(Statement, Index, static_cast<int64_t>(u));
     } else {
-      const std::string text = WideToUtf8(v.AsString());
+      const std::string text = StorableText(v.AsString());
       rc = sqlite3_bind_text64(Statement, Index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     if (rc != SQLITE_OK) Fail("cannot bind a parameter");
@@ -184,14 +189,107 @@ class TSQLiteConnection final : public TDataConnection {
     }
   }
 
-  // Runs every statement of Sql in turn; the rows of the last one that has
-  // columns go to Result. The number of rows changed.
+  // A prepared statement kept for its text: the parameter names by number
+  // and the result's columns (made anew when SQLite prepares it again after a
+  // change of the schema).
+  struct TPrepared {
+    TStatement Statement;
+    std::vector<ustring> Names;
+    std::vector<TDataColumn> Columns;
+    int Reprepared = -1;
+  };
+  static constexpr size_t CachedStatements = 32;
+
+  // Resets a statement when its run ends, whatever the outcome, so it holds
+  // no read or write lock of the file while it waits in the cache.
+  struct TResetter {
+    sqlite3_stmt* Statement;
+    ~TResetter() {
+      sqlite3_reset(Statement);
+      sqlite3_clear_bindings(Statement);
+    }
+  };
+
+  void Describe(TPrepared& Prepared) {
+    sqlite3_stmt* raw = Prepared.Statement.get();
+    const int reprepared = sqlite3_stmt_status(raw, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (reprepared == Prepared.Reprepared) return;
+    Prepared.Reprepared = reprepared;
+    Prepared.Columns.clear();
+    for (int c = 0; c < sqlite3_column_count(raw); ++c)
+      Prepared.Columns.push_back(
+          {Utf8ToWide(sqlite3_column_name(raw, c)), KindOfDeclaredType(sqlite3_column_decltype(raw, c))});
+  }
+
+  // Binds, steps and reads one prepared statement; the rows changed.
+  int64_t Step(TPrepared& Prepared, const TDataParams& Params, TDataResult* Result) {
+    sqlite3_stmt* raw = Prepared.Statement.get();
+    TResetter reset{raw};
+    // "?N" is parameter N; a name without a given value binds NULL.
+    for (int i = 1; i <= sqlite3_bind_parameter_count(raw); ++i) {
+      const Variant* value = nullptr;
+      if (static_cast<size_t>(i) <= Prepared.Names.size())
+        for (const auto& p : Params)
+          if (SameParameterName(p.Name, Prepared.Names[static_cast<size_t>(i) - 1])) value = &p.Value;
+      Bind(raw, i, value ? *value : Variant::Null());
+    }
+    Describe(Prepared);
+    const size_t columns = Prepared.Columns.size();
+    std::vector<std::vector<Variant>> rows;
+    for (;;) {
+      const int rc = sqlite3_step(raw);
+      if (rc == SQLITE_DONE) break;
+      if (rc != SQLITE_ROW) {
+        if ((rc & 0xFF) == SQLITE_INTERRUPT && FDeadline) throw EDatabaseError("command time-out expired");
+        Fail("the statement failed");
+      }
+      // A statement prepared again may have columns of its own now.
+      if (static_cast<size_t>(sqlite3_column_count(raw)) != columns) Fail("the statement's columns changed");
+      std::vector<Variant> row;
+      row.reserve(columns);
+      for (size_t c = 0; c < columns; ++c) row.push_back(Read(raw, static_cast<int>(c), Prepared.Columns[c].Kind));
+      rows.push_back(std::move(row));
+    }
+    if (columns > 0) {
+      Result->Columns = Prepared.Columns;
+      Result->Rows = std::move(rows);
+    }
+    return sqlite3_changes64(FDb);
+  }
+
+  // The kept statement of Sql, prepared now when it is not kept; nullptr when
+  // Sql holds more than one statement (those run one by one, unkept).
+  TPrepared* Kept(const ustring& Sql) {
+    const auto found = FKept.find(Sql);
+    if (found != FKept.end()) {
+      FUse.splice(FUse.begin(), FUse, found->second);
+      return &found->second->second;
+    }
+    std::vector<ustring> names;
+    const std::string utf8 = WideToUtf8(NumberParameters(Sql, u'?', names));
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(FDb, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &raw, &tail) !=
+        SQLITE_OK)
+      Fail("cannot prepare the statement");
+    TStatement statement(raw);
+    for (const char* rest = tail; rest && rest < utf8.c_str() + utf8.size(); ++rest)
+      if (*rest != ' ' && *rest != '\t' && *rest != '\r' && *rest != '\n' && *rest != ';') return nullptr;
+    if (!raw) return nullptr;  // only blanks or comments
+    if (FUse.size() >= CachedStatements) {
+      FKept.erase(FUse.back().first);
+      FUse.pop_back();
+    }
+    FUse.emplace_front(Sql, TPrepared{std::move(statement), std::move(names), {}, -1});
+    FKept.emplace(Sql, FUse.begin());
+    return &FUse.front().second;
+  }
+
+  // Runs Sql: a single statement from the kept ones, several one by one; the
+  // rows of the last statement that has columns go to Result. The number of
+  // rows changed.
   int64_t Run(const ustring& Sql, const TDataParams& Params, int32_t TimeoutSeconds, TDataResult* Result) {
     if (!FDb) throw EDatabaseError("the database connection is not open");
-    // ":NAME" becomes "?N"; one number per distinct name.
-    std::vector<ustring> names;
-    const ustring text = NumberParameters(Sql, u'?', names);
-
     std::optional<Clock::time_point> deadline;
     if (TimeoutSeconds > 0) deadline = Clock::now() + std::chrono::seconds(TimeoutSeconds);
     FDeadline = deadline;
@@ -200,7 +298,10 @@ class TSQLiteConnection final : public TDataConnection {
       ~TClear() { D.reset(); }
     } clear{FDeadline};
 
-    const std::string utf8 = WideToUtf8(text);
+    if (TPrepared* kept = Kept(Sql)) return Step(*kept, Params, Result);
+
+    std::vector<ustring> names;
+    const std::string utf8 = WideToUtf8(NumberParameters(Sql, u'?', names));
     const char* tail = utf8.c_str();
     const char* end = utf8.c_str() + utf8.size();
     int64_t changed = 0;
@@ -209,36 +310,10 @@ class TSQLiteConnection final : public TDataConnection {
       const char* next = nullptr;
       if (sqlite3_prepare_v2(FDb, tail, static_cast<int>(end - tail), &raw, &next) != SQLITE_OK)
         Fail("cannot prepare the statement");
-      TStatement statement(raw);
       tail = next;
       if (!raw) continue;  // only blanks or comments were left
-      // "?N" is parameter N; a name without a given value binds NULL.
-      for (int i = 1; i <= sqlite3_bind_parameter_count(raw); ++i) {
-        Variant value = Variant::Null();
-        if (static_cast<size_t>(i) <= names.size())
-          for (const auto& p : Params)
-            if (vxCaseMap::Upper(p.Name) == names[static_cast<size_t>(i) - 1]) value = p.Value;
-        Bind(raw, i, value);
-      }
-      const int columns = sqlite3_column_count(raw);
-      TDataResult current;
-      for (int c = 0; c < columns; ++c)
-        current.Columns.push_back(
-            {Utf8ToWide(sqlite3_column_name(raw, c)), KindOfDeclaredType(sqlite3_column_decltype(raw, c))});
-      for (;;) {
-        const int rc = sqlite3_step(raw);
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW) {
-          if ((rc & 0xFF) == SQLITE_INTERRUPT && FDeadline) throw EDatabaseError("command time-out expired");
-          Fail("the statement failed");
-        }
-        std::vector<Variant> row;
-        row.reserve(static_cast<size_t>(columns));
-        for (int c = 0; c < columns; ++c) row.push_back(Read(raw, c, current.Columns[static_cast<size_t>(c)].Kind));
-        current.Rows.push_back(std::move(row));
-      }
-      changed = sqlite3_changes64(FDb);
-      if (columns > 0) *Result = std::move(current);
+      TPrepared one{TStatement(raw), names, {}, -1};
+      changed = Step(one, Params, Result);
     }
     return changed;
   }
@@ -246,6 +321,9 @@ class TSQLiteConnection final : public TDataConnection {
   ustring FFile;
   sqlite3* FDb = nullptr;
   std::optional<Clock::time_point> FDeadline;
+  // The kept statements, the most recently used first.
+  std::list<std::pair<ustring, TPrepared>> FUse;
+  std::unordered_map<ustring, std::list<std::pair<ustring, TPrepared>>::iterator> FKept;
 };
 
 }  // namespace

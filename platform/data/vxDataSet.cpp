@@ -8,7 +8,26 @@
 
 namespace {
 
-bool SameName(const ustring& A, const ustring& B) { return vxCaseMap::Upper(A) == vxCaseMap::Upper(B); }
+// Names compared without regard to case; plain ASCII names (nearly all) are
+// compared in place, others through the case map.
+bool SameName(const ustring& A, const ustring& B) {
+  if (A.size() == B.size()) {
+    bool ascii = true;
+    size_t i = 0;
+    for (; i < A.size(); ++i) {
+      char16_t a = A[i], b = B[i];
+      if (a > 0x7F || b > 0x7F) {
+        ascii = false;
+        break;
+      }
+      if (a >= u'a' && a <= u'z') a = static_cast<char16_t>(a - 32);
+      if (b >= u'a' && b <= u'z') b = static_cast<char16_t>(b - 32);
+      if (a != b) return false;
+    }
+    if (ascii) return true;
+  }
+  return vxCaseMap::Upper(A) == vxCaseMap::Upper(B);
+}
 
 ustring QuotedName(const ustring& Name) {
   ustring out = u"\"";
@@ -120,7 +139,15 @@ void TADOConnection::Open() {
 
 void TADOConnection::Close() { FSession.reset(); }
 
-ustring TADOConnection::Provider() const { return FSession ? FSession->ProviderName() : ustring(); }
+ustring TADOConnection::Provider() const {
+  if (FSession) return FSession->ProviderName();
+  // Not open (or lost): the provider the connection string names.
+  try {
+    return vxData::TDataConnection::Create(FConnectionString)->ProviderName();
+  } catch (const Exception&) {
+    return {};
+  }
+}
 
 ustring TADOConnection::Properties(const ustring& Name) {
   if (SameName(Name, u"Connection Status")) return FSession && FSession->Healthy() ? u"1" : u"0";
@@ -147,6 +174,7 @@ void TADOCommand::SetConnectionString(const ustring& Value) {
 }
 
 void TADOCommand::SetCommandText(const ustring& Value) {
+  if (Value == FCommandText && !Value.empty()) return;  // the parameters stay as they are
   FCommandText = Value;
   FParameters.ParseSQL(Value);
 }
@@ -204,6 +232,7 @@ void TADODataSet::SetConnectionString(const ustring& Value) {
 }
 
 void TADODataSet::SetCommandText(const ustring& Value) {
+  if (Value == FCommandText && !Value.empty()) return;  // the parameters stay as they are
   FCommandText = Value;
   FParameters.ParseSQL(Value);
 }

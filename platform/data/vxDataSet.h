@@ -23,7 +23,8 @@ class TParameter {
 };
 
 // The parameters of a command text, made from its ":NAME" marks when the text
-// is set; names are found without regard to case.
+// is set (setting the same text again keeps them and their values); names are
+// found without regard to case.
 class TParameters {
  public:
   void ParseSQL(const ustring& Sql);
@@ -56,7 +57,8 @@ class TADOConnection {
   void Open();
   void Close();
   bool Connected() const { return FSession && FSession->Connected(); }
-  // The name of the provider: "SQLite" or "PostgreSQL" (empty before Open).
+  // The name of the provider: "SQLite" or "PostgreSQL"; before Open the one
+  // the connection string names (empty when it names none that runs here).
   ustring Provider() const;
   // The provider's properties; "Connection Status" is "1" while the session
   // answers and "0" otherwise. Other names give the empty text.

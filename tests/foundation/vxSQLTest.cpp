@@ -56,6 +56,12 @@ TEST(TvxSQL, TransactionStatementsPerDatabaseType) {
       {vxDBT_MSSQL2008, vxTT_Commit, u"COMMIT TRANSACTION T1"},
       {vxDBT_DB2, vxTT_RollBack, u"ROLLBACK TRANSACTION T1"},
       {vxDBT_Unknown, vxTT_Begin, u"BEGIN TRANSACTION T1"},
+      {vxDBT_SQLite, vxTT_Begin, u"BEGIN TRANSACTION"},
+      {vxDBT_SQLite, vxTT_Commit, u"COMMIT TRANSACTION"},
+      {vxDBT_SQLite, vxTT_RollBack, u"ROLLBACK TRANSACTION"},
+      {vxDBT_PostgreSQL, vxTT_Begin, u"START TRANSACTION"},
+      {vxDBT_PostgreSQL, vxTT_Commit, u"COMMIT"},
+      {vxDBT_PostgreSQL, vxTT_RollBack, u"ROLLBACK"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TvxSQL::GetTransactionStatement(u"T1", c.Type, c.Kind), c.Expected) << WideToUtf8(c.Expected);
@@ -151,17 +157,36 @@ void CheckCatalogue(const ustring& ConnectionString, TvxDatabaseType Expected, c
   EXPECT_EQ(UpperStrW(columns.Get(1)), u"DOCID");
 }
 
-TEST(TvxSQL, ProbesAndCatalogueOnSQLite) {
-  TTestTempDir folder;
-  CheckCatalogue(u"Provider=SQLite;Data Source=" + folder.WideFile("db.sqlite"), vxDBT_SQLite, u"SQLITE");
+// The transaction statements of the database's type, run on one session:
+// a committed row stays, a rolled back one does not.
+void CheckTransactions(const ustring& ConnectionString, TvxDatabaseType Type) {
+  TADOConnection connection(ConnectionString);
+  connection.Execute(u"CREATE TABLE ta (A INTEGER)");
+  const ustring id = TvxSQL::CreateTransactionId();
+  connection.Execute(TvxSQL::GetTransactionStatement(id, Type, vxTT_Begin));
+  connection.Execute(u"INSERT INTO ta (A) VALUES (1)");
+  connection.Execute(TvxSQL::GetTransactionStatement(id, Type, vxTT_Commit));
+  connection.Execute(TvxSQL::GetTransactionStatement(id, Type, vxTT_Begin));
+  connection.Execute(u"INSERT INTO ta (A) VALUES (2)");
+  connection.Execute(TvxSQL::GetTransactionStatement(id, Type, vxTT_RollBack));
+  const vxData::TDataResult rows = connection.Session().Query(u"SELECT A FROM ta ORDER BY A", {}, 5);
+  ASSERT_EQ(rows.Rows.size(), 1u);
+  EXPECT_EQ(rows.Rows[0][0].AsInteger(), 1);
 }
 
-TEST(TvxSQL, ProbesAndCatalogueOnPostgreSQL) {
+TEST(TvxSQL, ProbesCatalogueAndTransactionsOnSQLite) {
+  TTestTempDir folder;
+  CheckCatalogue(u"Provider=SQLite;Data Source=" + folder.WideFile("db.sqlite"), vxDBT_SQLite, u"SQLITE");
+  CheckTransactions(u"Provider=SQLite;Data Source=" + folder.WideFile("db.sqlite"), vxDBT_SQLite);
+}
+
+TEST(TvxSQL, ProbesCatalogueAndTransactionsOnPostgreSQL) {
   std::string why;
   vxTest::TPostgresServer* server = vxTest::TPostgresServer::Shared(why);
   if (!server) GTEST_SKIP() << why;
   vxTest::TPostgresDatabase database(*server);
   CheckCatalogue(database.ConnectionString(), vxDBT_PostgreSQL, u"POSTGRESQL");
+  CheckTransactions(database.ConnectionString(), vxDBT_PostgreSQL);
 }
 
 TEST(TvxADODataSet, IsTheDataSetWithItsFields) {

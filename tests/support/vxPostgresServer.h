@@ -75,6 +75,48 @@ class TPostgresServer {
   std::string FOwnInfo;
 };
 
+// A PostgreSQL server of one test's own, which the test may halt and resume
+// (on the same port, with the same data); removed when the object goes.
+class TOwnPostgresServer {
+ public:
+  // Why is set (and the object unusable) when no server could be started.
+  explicit TOwnPostgresServer(std::string& Why) {
+    static std::atomic<int> counter{0};
+    FInfo = "/tmp/vx-pg-own." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+    Run("start");
+    std::ifstream in(FInfo);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind("port=", 0) == 0) FPort = line.substr(5);
+      if (line.rfind("error=", 0) == 0) Why = line.substr(6);
+    }
+    if (FPort.empty() && Why.empty()) Why = "the PostgreSQL server did not report its port";
+  }
+  ~TOwnPostgresServer() { Run("stop"); }
+  TOwnPostgresServer(const TOwnPostgresServer&) = delete;
+  TOwnPostgresServer& operator=(const TOwnPostgresServer&) = delete;
+
+  // Stops the server, ending every session; true when it went.
+  bool Halt() { return Run("halt"); }
+  // Starts it again; true when it answers.
+  bool Resume() { return Run("resume"); }
+  std::u16string ConnectionString(const std::string& Database = "postgres") const {
+    const std::string s = "Provider=PostgreSQL;Host=127.0.0.1;Port=" + FPort + ";Database=" + Database + ";User ID=postgres";
+    return std::u16string(s.begin(), s.end());
+  }
+
+ private:
+  bool Run(const char* Verb) {
+    const char* source = std::getenv("VX_SOURCE_DIR");
+    if (!source) throw std::runtime_error("VX_SOURCE_DIR is not set");
+    const std::string command = std::string(source) + "/scripts/pg_server.sh " + Verb + " " + FInfo + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
+
+  std::string FInfo;
+  std::string FPort;
+};
+
 // A fresh database on the server for one test, dropped when the test ends.
 class TPostgresDatabase {
  public:

@@ -214,6 +214,77 @@ TEST_P(DataSetTest, ParametersOfEveryTypeAndNullsBindAndCompare) {
   EXPECT_THROW(set.Parameters().ParamByName(u"NONE"), EDatabaseError);
 }
 
+// The bytes a value of a binary column holds: a byte array as it is, a text
+// (SQLite keeps what it was given) in the system code page.
+std::string StoredBytes(const Variant& Value) { return Value.IsArray() ? Value.Bytes() : Value.AsAnsiString(); }
+
+TEST_P(DataSetTest, ParametersAreNeverCutAtANulNorSentThroughTheCodePageIntoBinaryColumns) {
+  FConnection.Execute(u"CREATE TABLE raw (ID INTEGER, T VARCHAR(20), DATA " + FBlobType + u")");
+  TADOCommand insert;
+  insert.SetConnectionString(FConnectionString);
+  insert.SetCommandText(u"INSERT INTO raw (ID, DATA) VALUES (:ID, :DATA)");
+  const std::string bytes("\x80\xFF\x00\x01\\x", 6);
+  insert.Parameters().ParamByName(u"ID").Value = Variant(1);
+  insert.Parameters().ParamByName(u"DATA").Value = Variant(bytes);  // an 8-bit string
+  EXPECT_EQ(insert.Execute(), 1);
+  const ustring nul(u"a\0b", 3);
+  insert.Parameters().ParamByName(u"ID").Value = Variant(2);
+  insert.Parameters().ParamByName(u"DATA").Value = Variant(nul);
+  EXPECT_EQ(insert.Execute(), 1);
+
+  TADODataSet set;
+  Open(set, u"SELECT DATA FROM raw ORDER BY ID");
+  ASSERT_EQ(set.RecordCount(), 2);
+  EXPECT_EQ(StoredBytes(set.Fields(0).Value()), bytes);
+  set.Next();
+  EXPECT_EQ(StoredBytes(set.Fields(0).Value()), std::string("a\0b", 3));
+  if (GetParam() == Backend::PostgreSQL) {
+    set.Close();
+    set.SetCommandText(u"SELECT encode(DATA, 'hex') FROM raw WHERE ID = 1");
+    set.Open();
+    EXPECT_EQ(set.Fields(0).AsString(), u"80ff00015c78");
+  }
+
+  // A text column: SQLite keeps the NUL, PostgreSQL cannot hold one and says so.
+  TADOCommand text;
+  text.SetConnectionString(FConnectionString);
+  text.SetCommandText(u"INSERT INTO raw (ID, T) VALUES (3, :T)");
+  text.Parameters().ParamByName(u"T").Value = Variant(nul);
+  if (GetParam() == Backend::SQLite) {
+    EXPECT_EQ(text.Execute(), 1);
+    TADODataSet check;
+    Open(check, u"SELECT T FROM raw WHERE ID = 3");
+    EXPECT_EQ(check.Fields(0).AsString(), nul);
+  } else {
+    try {
+      text.Execute();
+      FAIL() << "a NUL went into a text column";
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(e.Message().find(u"NUL"), ustring::npos) << WideToUtf8(e.Message());
+    }
+    TADODataSet check;
+    Open(check, u"SELECT COUNT(*) FROM raw WHERE ID = 3");
+    EXPECT_EQ(check.Fields(0).AsInteger(), 0);
+  }
+}
+
+TEST_P(DataSetTest, ATextWithALoneSurrogateIsRefusedNotReplaced) {
+  FConnection.Execute(u"CREATE TABLE lone (T VARCHAR(20))");
+  TADOCommand insert;
+  insert.SetConnectionString(FConnectionString);
+  insert.SetCommandText(u"INSERT INTO lone (T) VALUES (:T)");
+  for (const ustring& text : {ustring(u"a") + char16_t(0xD800), ustring(1, char16_t(0xDC00)) + u"b"}) {
+    insert.Parameters().ParamByName(u"T").Value = Variant(text);
+    EXPECT_THROW(insert.Execute(), EDatabaseError);
+  }
+  insert.Parameters().ParamByName(u"T").Value = Variant(u"pair \U0001F600");
+  EXPECT_EQ(insert.Execute(), 1);
+  TADODataSet check;
+  Open(check, u"SELECT T FROM lone");
+  ASSERT_EQ(check.RecordCount(), 1);
+  EXPECT_EQ(check.Fields(0).AsString(), u"pair \U0001F600");
+}
+
 TEST_P(DataSetTest, AValueThatDoesNotFitFailsWhenAssignedAndWritesNothing) {
   CreateDocs();
   TADODataSet set;

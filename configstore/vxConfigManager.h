@@ -1,0 +1,305 @@
+// TvxConfigManager: the configuration store. A hierarchical tree of nodes
+// holding named, typed properties, kept in one table of a database (SQLite,
+// the embedded default, or PostgreSQL) and read and written by "/"-separated
+// keys. Keys resolve to node ids through a per-store cache; several processes
+// sharing one table keep their caches coherent through the change ticks of the
+// node "/varlo/Classes/Statuses". A watchdog thread checks the connection
+// every DbConCheckInterval seconds and renews it when it is down.
+//
+// Failures: no operation lets an Exception out unless RaiseExceptions is set;
+// each keeps the failure's text in Message, checks the connection and returns
+// its failure value (Guarded below). Exceptions of other classes pass.
+//
+// Locks: DatabaseLock (re-entrant) serialises every statement with the reading
+// of its rows; CacheLock, inside the key cache, guards its slots. CacheLock may
+// be taken while DatabaseLock is held, never the reverse: no cache routine
+// calls out of the cache while it holds its lock.
+//
+// The operations are split by topic over vxConfigManager*.cpp: connection and
+// watchdog, keys, change state and cache, node walk, values.
+#pragma once
+
+#include <atomic>
+#include <concepts>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "configstore/internal/vxConfigManagerTiming.h"
+#include "configstore/vxConfigManagerCache.h"
+#include "configstore/vxConfigManagerGuarded.h"
+#include "configstore/vxConfigManagerWatchdog.h"
+#include "core/vxTypes.h"
+#include "foundation/vxADO.h"
+#include "platform/base/vxBase.h"
+#include "platform/base/vxExceptions.h"
+#include "platform/base/vxShortString.h"
+#include "platform/values/vxVariant.h"
+
+// The two layouts of the table: V2 has the columns DIMENSION, CHANGEUSER and
+// CHANGEDATE, V1 (older tables) lacks them.
+enum TTableStructureType : uint8_t { TST_V1, TST_V2 };
+
+// Where a key stands relative to a pattern (CompareKeys).
+enum TvxKeyCompareResult : uint8_t {
+  vxKCR_NoMatch,
+  vxKCR_Identical,
+  vxKCR_OneLevelLower,
+  vxKCR_MoreThanOneLevelLower
+};
+
+// The type name of a stored property: at most 8 one-byte characters.
+using TDataTypeStr = TShortString<8>;
+
+struct TConfigKey {
+  ustring Key;
+  TIdType Id;
+  bool Active = false;
+};
+using TConfigKeys = std::vector<TConfigKey>;
+
+// A change flag and the tick count last written or seen for it.
+struct TDbChangeFlag {
+  ustring Flag;
+  uint32_t Ticks = 0;
+};
+using TDbChangeFlags = std::vector<TDbChangeFlag>;
+
+// Told the key of the node at hand by the list, export and import operations.
+using TProgressCallBackProc = std::function<void(const ustring& CurNode)>;
+
+class TvxConfigManager {
+ public:
+  // Opens the store on UserConStr (empty: the host's data-link file) and the
+  // table TableName. Never raises for a database problem: Message then holds
+  // the failure's text. k7Init also resolves the class nodes and reads the
+  // cache settings from the store (writing their defaults when missing).
+  TvxConfigManager(bool k7Init, const ustring& UserConStr, const ustring& TableName);
+  // Stops the watchdog (waiting for a check that runs), then frees the rest.
+  virtual ~TvxConfigManager();
+  TvxConfigManager(const TvxConfigManager&) = delete;
+  TvxConfigManager& operator=(const TvxConfigManager&) = delete;
+
+  // ---- Connection, layout and failure convention ---------------------------
+
+  // Checks the connection and renews it when it is down, and at every fifth
+  // check; true when it is usable afterwards.
+  bool CheckADOConnection();
+  // The connection's state, without renewing it.
+  bool IsConnected();
+  // TST_V2 when a query naming all eight columns runs, else TST_V1.
+  TTableStructureType GetTableStructureType();
+  // The change columns of the data set's row in edit or insert: the store's
+  // user and now (first form, with TrackChanges), or the given ones (second
+  // form, with TrackChanges or ForceTrackChanges and a user); only on TST_V2.
+  bool ExtendRecord(TADODataSet& ADODataSet);
+  bool ExtendRecord(TADODataSet& ADODataSet, const ustring& Username, TDateTime Date, bool ForceTrackChanges);
+  // Id with blanks and control characters at either end removed is empty.
+  static bool IsTIdStringEmpty(const TIdType& Id);
+  // Raises Exception(MyMessage) when RaiseExceptions is set.
+  void RaiseException(const ustring& MyMessage);
+  // The watchdog's callback: the connection check, its result ignored.
+  void WStringCheckCallBackProc();
+  // The statement that finds one child node row of :PARENTID with :DATATYPE,
+  // in the form of the database type; Exception "unsupported database type"
+  // for a type without one.
+  static ustring FirstRowStatement(TvxDatabaseType DatabaseType, const ustring& Table);
+
+  // ---- Keys (no database, no lock, never fail) ---------------------------------
+
+  // "/a/b" and "a/b/" give "a/b/"; "/" and "" give "".
+  static ustring PrepareKey(const ustring& Key);
+  // "a/b/" gives "/a/b".
+  static ustring Convert2VisKey(const ustring& Key);
+  // "/a/b/" gives "a/b".
+  static ustring Convert2NamedRelKey(const ustring& Key);
+  // "/" within a name as "%2F", and back (exactly "%2F").
+  static ustring EncodeKeyPart(const ustring& KeyPart);
+  static ustring DecodeKeyPart(const ustring& KeyPart);
+  // The parent's visible key: "/a/b/c" gives "/a/b", "/a" gives "".
+  static ustring GetNextLowerKey(const ustring& Key);
+  // Where Key2 stands relative to the pattern Key1 ("*" matches one name).
+  static TvxKeyCompareResult CompareKeys(const ustring& Key1, const ustring& Key2);
+  // Trimming of keys and names: white space and control characters at both ends.
+  static ustring TrimKey(const ustring& Text);
+
+  // ---- Change state -----------------------------------------------------------
+
+  // Announces a structural change to the other stores on the table (k7Init).
+  bool SetDatabaseChangeState();
+  // True when no other store changed the tree since the last look; otherwise
+  // resets the cache. Reads the table at most once per CacheCheckTime.
+  bool CheckDatabaseChangeState();
+  bool SetSpecificDatabaseChangeState(const ustring& Flag);
+  bool CheckSpecificDatabaseChangeState(const ustring& Flag);
+
+  // ---- Key cache ----------------------------------------------------------------
+
+  bool InitCache();
+  bool ResetCache();
+  // Key is a prepared key; with CheckState the change check runs first.
+  bool GetCacheKeyId(const ustring& Key, TIdType& KeyId, bool CheckState);
+  // The key (prepared form) cached for KeyId, after the change check.
+  bool GetCacheKeyById(const TIdType& KeyId, ustring& Key);
+  bool SetCacheKeyId(const ustring& Key, const TIdType& KeyId);
+  // Drops Key and every key below it.
+  bool RemoveKeyFromCache(const ustring& Key);
+  bool RemoveKeyIdFromCache(const TIdType& KeyId);
+
+  // ---- Node walk ------------------------------------------------------------------
+
+  // The id of Key's node; empty when a level is missing and Create is false,
+  // which otherwise makes the missing nodes. Retries a failing statement and
+  // raises Exception(Message) when it gives up, whatever RaiseExceptions says.
+  TIdType GetParentTreeId(const ustring& Key, bool Create, bool ForceLoad);
+  // The same without cache or retries; the last level made (or re-keyed, its
+  // rows below it following) with the id DefKeyId where possible.
+  TIdType GetParentTreeId(const ustring& Key, const TIdType& DefKeyId, bool Create);
+  // The visible key of the node (a property's id gives its node's key);
+  // empty for an unknown id.
+  ustring GetKeyNameByNodeId(const TIdType& NodeId);
+
+  // ---- Values --------------------------------------------------------------------------
+
+  // Writes the property VarName of Key's node (made when missing) in the
+  // typed text form with the value's type name; a value whose text and type
+  // are stored already is left as it is.
+  bool SetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Value);
+  // With KeepUserContent, a value that a user changed (CHANGEUSER set) stays.
+  template <std::same_as<bool> B>
+  bool SetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Value, B KeepUserContent) {
+    return SetConfigValueKeeping(Key, VarName, Value, KeepUserContent);
+  }
+  // With a type name of the caller's ("BOOL" is stored as "BOOLEAN"), the
+  // store's user and now as the change.
+  bool SetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Value, const TDataTypeStr& DataType);
+  bool SetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Value, const TDataTypeStr& DataType,
+                      bool KeepUserContent);
+  bool SetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Value, const TDataTypeStr& DataType,
+                      const ustring& User, TDateTime Date, bool ForceTrackChanges);
+  // The typed value, or Default when the node or the row is missing (Create
+  // then makes both); a Key without "/" is a node id.
+  Variant GetConfigValue(const ustring& Key, const ustring& VarName, const Variant& Default, bool Create);
+  Variant GetConfigValueById(const TIdType& Id, const Variant& Default, bool Raw);
+  bool ConfigValueExists(const ustring& Key, const ustring& VarName);
+  bool ConfigValueChangedByUser(const ustring& Key, const ustring& VarName);
+
+  // ---- Public fields (any thread may set them at any time) --------------------
+
+  TGuarded<ustring> Message;
+  const std::string Version = "5.4.0";
+  const ustring CfgTabName;
+  std::atomic<bool> BackupChanges{true};
+  // Counts only while the store is made; clamped to 0 .. MaxCacheSize.
+  std::atomic<int32_t> CacheSize{1000};
+  std::atomic<uint32_t> CacheLeaseTime{600000};  // ms
+  std::atomic<uint32_t> CacheCheckTime{5000};    // ms
+  std::atomic<bool> CacheEnabled{true};
+  std::atomic<bool> RaiseExceptions{false};
+  TGuarded<ustring> Username;
+  std::atomic<TTableStructureType> TableStructureType{TST_V1};
+  std::atomic<bool> TrackChanges{false};
+  TGuarded<TIdType> KId_ClassesStyleIcons;
+  TGuarded<TIdType> KId_ClassesContextHelpSys;
+  TGuarded<TIdType> KId_ClassesContextHelpCus;
+  TGuarded<TIdType> KId_ClassesStatus;
+  TGuarded<TIdType> KId_ClassesLocale;
+
+  // The most cache slots a store gets, whatever "ConfigCacheSize" says.
+  static constexpr int32_t MaxCacheSize = 100000;
+
+ private:
+  // ---- Fields, in the order of the store's description --------------------------
+  std::unique_ptr<TADOConnection> ADOConnection;
+  std::unique_ptr<TvxADODataSet> ADODataSet;
+  std::unique_ptr<TADOCommand> ADOCommand;
+  ustring ConnectionString;
+  bool k7Mode = false;
+  TConfigKeys ConfigKeys;
+  std::recursive_mutex DatabaseLock;
+  // CacheLock is the key cache's own (TConfigCache).
+  std::unique_ptr<THelperThread> HelperThread;
+  TConfigCache ConfigCache;
+  std::atomic<uint32_t> LastDbChangeTicks{0};
+  std::atomic<uint32_t> LastDbChangeTicksTest{0};
+  TDbChangeFlags DbChangeFlags;
+  std::mutex DbChangeFlagsLock;
+  int32_t MaxDbRetry = 2;
+  TvxDatabaseType DatabaseType = vxDBT_MSSQL;
+  std::atomic<int32_t> ADOConCheckCount{0};
+
+  // ---- Helpers ------------------------------------------------------------------
+  TConfigManagerTiming FTiming;
+  // Set all five class-node ids are known (they are only ever replaced).
+  std::atomic<bool> FClassNodeIdsLoaded{false};
+  // Closing: pauses of the connection check end at once.
+  std::mutex FClosingLock;
+  std::condition_variable FClosingWake;
+  bool FClosing = false;
+
+  uint32_t Ticks() const { return FTiming.Ticks(); }
+  // CheckDatabaseChangeState at the tick count Now.
+  bool CheckDatabaseChangeStateAt(uint32_t Now);
+  // Waits Pause, or less when the store closes; false when it closes.
+  bool PauseUnlessClosing(std::chrono::milliseconds Pause);
+  // CheckADOConnection, telling whether the connection was down (or could not
+  // be asked) before the check.
+  bool CheckConnection(bool& WasDown);
+  // Makes a connection with the settings of the store (time-outs from the
+  // registry) and opens it once; true when it is connected.
+  bool OpenConnection(TADOConnection& Connection, int32_t TimeoutSeconds);
+  // The status of the provider property "Connection Status": "1" up, "-1"
+  // when it cannot be read.
+  ustring ConnectionStatus();
+  ustring ProviderName();
+  // A registry value of "SOFTWARE\varlo\System\" (HKEY_LOCAL_MACHINE).
+  static int32_t RegistryInteger(const ustring& Name, int32_t Default);
+
+  void LoadClassNodeIds(bool Force);
+
+  // The store's failure convention around Work: on an Exception, Message
+  // takes its text, the connection is checked, RaiseException runs and the
+  // result is Failure. Other exceptions pass.
+  template <class TResult, class TWork>
+  TResult Guarded(TResult Failure, TWork Work);
+  void Failed(const Exception& Error);
+
+  bool SetConfigValueKeeping(const ustring& Key, const ustring& VarName, const Variant& Value, bool KeepUserContent);
+  // The node id a reading operation names: the walk's result for a key with
+  // "/", else the text itself as an id.
+  TIdType NodeIdOf(const ustring& Key, bool Create);
+  // Opens the data set on Sql with the parameters given as name/value pairs.
+  void OpenDataSet(const ustring& Sql, std::initializer_list<std::pair<const char16_t*, Variant>> Params);
+  // The condition on PARENTID for the first level (empty id) or below it.
+  static ustring ParentCondition(const TIdType& ParentId);
+  // Appends a node row below ParentId (empty: the first level) to the open
+  // data set; the new id.
+  TIdType AppendNode(const TIdType& ParentId, const ustring& Name, const TIdType& Id);
+  // Writes the property row Name below NodeId with DatabaseLock held: edits
+  // the row found (unless Unchanged, given, says its stored text and type may
+  // stay) or appends one; a row another writer appended meanwhile is edited
+  // instead. MarkChange fills the change columns.
+  using TUnchanged = std::function<bool(const ustring& StoredText, const ustring& StoredType)>;
+  void WriteProperty(const TIdType& NodeId, const ustring& Name, const ustring& TypeText, const ustring& Text,
+                     const TUnchanged& Unchanged, const std::function<void(TADODataSet&)>& MarkChange);
+  // Changes the id of a node row and of the rows below it, in one transaction.
+  void ReKeyNode(const TIdType& OldId, const TIdType& NewId);
+  // The text a value is stored as, and its type name.
+  static ustring StoredText(const Variant& Value);
+  static ustring StoredTypeName(const Variant& Value);
+  static ustring CutTypeName(const ustring& TypeName);
+};
+
+template <class TResult, class TWork>
+TResult TvxConfigManager::Guarded(TResult Failure, TWork Work) {
+  try {
+    return Work();
+  } catch (const Exception& e) {
+    Failed(e);
+    return Failure;
+  }
+}
