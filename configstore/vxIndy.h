@@ -63,7 +63,8 @@ bool IsClientFieldName(const std::string& Name);
 
 std::string HTTPGet(const ustring& AUrl, int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType);
 // The body is written to FileStream from its position; True when the
-// status passed. On an exception FileStream holds what arrived.
+// status passed. The body of a status outside 2xx is not written; when the
+// transfer fails midway, FileStream holds what arrived before.
 bool HTTPGet(const ustring& AUrl, TStream& FileStream, int32_t& ResponseCode, std::string& RawHeader,
              TvxHTTPHeaderType HeaderType);
 std::string HTTPGet(const ustring& AUrl, int32_t& ResponseCode);

@@ -32,11 +32,10 @@ std::string HeaderText(const THttpClientResponse& Response, TvxHTTPHeaderType He
 
 // One transfer: the response code and header text are handed back whether
 // the transfer raises or not; a status outside 2xx raises afterwards.
-void Transfer(const ustring& AUrl, THttpClientRequest& Request, int32_t& ResponseCode, std::string& RawHeader,
-              TvxHTTPHeaderType HeaderType, std::string* Body) {
+void Transfer(const ustring& AUrl, THttpClientRequest& Request, THttpClientResponse& response,
+              int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType, std::string* Body) {
   const std::unique_ptr<THttpClient> client = MakeClient(AUrl);
   Request.Url = WideToUtf8(AUrl);
-  THttpClientResponse response;
   const auto handBack = [&] {
     ResponseCode = response.StatusCode;
     if (HeaderType == vxHHT_Custom || HeaderType == vxHHT_Raw) RawHeader = HeaderText(response, HeaderType);
@@ -64,8 +63,9 @@ std::string Send(const char* Method, const ustring& AUrl, TStream& ContentStream
   request.BodySource = [&ContentStream](char* buffer, size_t size) {
     return static_cast<size_t>(ContentStream.Read(buffer, static_cast<int64_t>(std::min<size_t>(size, StreamChunk))));
   };
+  THttpClientResponse response;
   std::string body;
-  Transfer(AUrl, request, ResponseCode, RawHeader, HeaderType, &body);
+  Transfer(AUrl, request, response, ResponseCode, RawHeader, HeaderType, &body);
   return body;
 }
 
@@ -75,8 +75,9 @@ std::string Send(const char* Method, const ustring& AUrl, const std::string& Con
   request.Method = Method;
   if (!ContentType.empty()) request.Headers.push_back({"Content-Type", WideToUtf8(ContentType)});
   request.Body = ContentStr;
+  THttpClientResponse response;
   std::string body;
-  Transfer(AUrl, request, ResponseCode, RawHeader, HeaderType, &body);
+  Transfer(AUrl, request, response, ResponseCode, RawHeader, HeaderType, &body);
   return body;
 }
 
@@ -96,18 +97,23 @@ bool IsClientFieldName(const std::string& Name) {
 
 std::string HTTPGet(const ustring& AUrl, int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType) {
   THttpClientRequest request;
+  THttpClientResponse response;
   std::string body;
-  Transfer(AUrl, request, ResponseCode, RawHeader, HeaderType, &body);
+  Transfer(AUrl, request, response, ResponseCode, RawHeader, HeaderType, &body);
   return body;
 }
 
 bool HTTPGet(const ustring& AUrl, TStream& FileStream, int32_t& ResponseCode, std::string& RawHeader,
              TvxHTTPHeaderType HeaderType) {
+  // The body of a failing status is no download: it stays out of the file.
   THttpClientRequest request;
-  request.BodySink = [&FileStream](std::string_view piece) {
-    FileStream.WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
+  THttpClientResponse response;
+  request.BodySink = [&FileStream, &response](std::string_view piece) {
+    const size_t code = response.StatusLine.find(' ');
+    if (code != std::string::npos && response.StatusLine.compare(code + 1, 1, "2") == 0)
+      FileStream.WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
   };
-  Transfer(AUrl, request, ResponseCode, RawHeader, HeaderType, nullptr);
+  Transfer(AUrl, request, response, ResponseCode, RawHeader, HeaderType, nullptr);
   return true;
 }
 

@@ -195,6 +195,8 @@ TEST_P(IndyClientPeers, LargeBodiesStreamThroughFiles) {
   EXPECT_EQ(vxTest::RaisedMessage(
                 [&] { TvxIndy::HTTPGet(Utf8ToWide(peer.Url("/status/503")), empty, code, header, vxHHT_Raw); }),
             "HTTP response code 503 - Peer Reason 503");
+  EXPECT_EQ(empty.Size(), 0) << "an error page is no download";
+  EXPECT_EQ(code, 503);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndTls, IndyClientPeers, ::testing::Bool(),
