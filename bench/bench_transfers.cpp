@@ -3,7 +3,9 @@
 // same bytes to and from the same server:
 //   IndyDownload100MiB, NetDownload100MiB   GET of a file our server sends
 //                                            (TvxIndy into a file stream,
-//                                            TvxNet into memory);
+//                                            TvxNet into memory, also beside
+//                                            curl writing into memory and a
+//                                            plain loop filling a string);
 //   IndyUpload100MiB, NetUpload100MiB       PUT of a file to Python's
 //                                            http.server (TvxIndy from a file
 //                                            stream, TvxNet's chunked upload).
@@ -12,6 +14,7 @@
 // ("...10MiB:ours"), whose peak should match the 100 MiB one.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -137,6 +140,29 @@ void BM_NetDownload100(benchmark::State& state) {
 void BM_CurlDownload100(benchmark::State& state) {
   Measure(state, 100 * MiB, [] { return Curl({Setting().DownloadUrl(100 * MiB)}); });
 }
+// The plain loop under the in-memory form: 100 MiB of received pieces
+// appended to one string reserved for them (fresh memory is what costs).
+void BM_StringFill100(benchmark::State& state) {
+  Measure(state, 100 * MiB, [] {
+    const std::string piece(16 * 1024, 'x');
+    std::string body;
+    body.reserve(100 * MiB);
+    while (body.size() < 100 * MiB) body.append(piece);
+    benchmark::DoNotOptimize(body.data());
+    return body.size() == 100 * MiB;
+  });
+}
+// The body kept in memory as TvxNet keeps it: curl writing into a file of
+// the memory file system, which needs as many fresh pages.
+void BM_CurlDownloadToMemory100(benchmark::State& state) {
+  const std::string target = "/dev/shm/vxbench-transfers-" + std::to_string(::getpid());
+  Measure(state, 100 * MiB, [&] {
+    const bool done = vxTest::RunProgram({"/usr/bin/curl", "-sSf", "-o", target, Setting().DownloadUrl(100 * MiB)})
+                          .ExitStatus == 0;
+    ::unlink(target.c_str());
+    return done;
+  });
+}
 void BM_IndyUpload100(benchmark::State& state) { IndyUpload(state, 100 * MiB); }
 void BM_IndyUpload10(benchmark::State& state) { IndyUpload(state, 10 * MiB); }
 void BM_NetUpload100(benchmark::State& state) { NetUpload(state, 100 * MiB); }
@@ -153,6 +179,8 @@ VX_TRANSFER_BENCHMARK(BM_CurlDownload100, "IndyDownload100MiB:curl");
 VX_TRANSFER_BENCHMARK(BM_IndyDownload10, "IndyDownload10MiB:ours");
 VX_TRANSFER_BENCHMARK(BM_NetDownload100, "NetDownload100MiB:ours");
 VX_TRANSFER_BENCHMARK(BM_CurlDownload100, "NetDownload100MiB:curl");
+VX_TRANSFER_BENCHMARK(BM_CurlDownloadToMemory100, "NetDownload100MiB:curl_into_memory");
+VX_TRANSFER_BENCHMARK(BM_StringFill100, "NetDownload100MiB:string_fill");
 VX_TRANSFER_BENCHMARK(BM_IndyUpload100, "IndyUpload100MiB:ours");
 VX_TRANSFER_BENCHMARK(BM_CurlUpload100, "IndyUpload100MiB:curl");
 VX_TRANSFER_BENCHMARK(BM_IndyUpload10, "IndyUpload10MiB:ours");

@@ -23,6 +23,8 @@ using TCause = EHttpClientError::TCause;
 constexpr int32_t DefaultConnectTimeout = 5000;
 constexpr int32_t DefaultReadTimeout = 300000;
 constexpr int64_t SmallBody = 1024 * 1024;
+// What an announced length may reserve at once; a larger body grows as it comes.
+constexpr curl_off_t MaxReservedBody = 256 * 1024 * 1024;
 
 void GlobalInit() {
   static std::once_flag once;
@@ -181,10 +183,18 @@ struct THttpClient::TImpl {
     auto* self = static_cast<TImpl*>(user);
     const std::string_view piece(data, size * count);
     try {
-      if (self->Request->BodySink)
+      if (self->Request->BodySink) {
         self->Request->BodySink(piece);
-      else
-        self->Response->Body.append(piece);
+      } else {
+        std::string& body = self->Response->Body;
+        // A body of announced length is held in one block: growing it
+        // piece by piece would copy it and touch twice the memory.
+        curl_off_t announced = -1;
+        if (body.empty() && curl_easy_getinfo(self->Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+            announced > 0)
+          body.reserve(static_cast<size_t>(std::min<curl_off_t>(announced, MaxReservedBody)));
+        body.append(piece);
+      }
     } catch (...) {
       self->CallbackError = std::current_exception();
       return 0;
