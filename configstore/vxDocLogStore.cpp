@@ -9,13 +9,20 @@ namespace vxDocLogStore {
 void ReadSettings(TvxDocLogSettings& Settings) {
   const TvxDocLogSettings defaults;
   TvxConfigManager store(false, u"", vxConfigManagerSchema::DefaultTableName);
-  const auto value = [&store](const char16_t* Name, const Variant& Default) {
-    return store.GetConfigValue(SettingsNode, Name, Default, true);
+  // A store that cannot give a value gives none (Empty): the setting then
+  // stays as it is. Read as False and 0, it would switch the document log
+  // off for the console's life (the settings are not read again while
+  // nothing is written), losing every row after one outage of the store.
+  const auto read = [&store](const char16_t* Name, const Variant& Default, auto& Setting, auto Convert) {
+    const Variant value = store.GetConfigValue(SettingsNode, Name, Default, true);
+    if (!value.IsEmpty()) Setting = Convert(value);
   };
-  Settings.WriteDocLogDatabase = value(u"DocLogCreate", Variant(defaults.WriteDocLogDatabase)).AsBoolean();
-  Settings.WriteDocMetaDatabase = value(u"DocMetaCreate", Variant(defaults.WriteDocMetaDatabase)).AsBoolean();
-  Settings.DocLogRetention = value(u"DocLogRetention", Variant(defaults.DocLogRetention)).AsInteger();
-  Settings.DocLogLevel = value(u"DocLogLevel", Variant(defaults.DocLogLevel)).AsInteger();
+  const auto boolean = [](const Variant& v) { return v.AsBoolean(); };
+  const auto integer = [](const Variant& v) { return v.AsInteger(); };
+  read(u"DocLogCreate", Variant(defaults.WriteDocLogDatabase), Settings.WriteDocLogDatabase, boolean);
+  read(u"DocMetaCreate", Variant(defaults.WriteDocMetaDatabase), Settings.WriteDocMetaDatabase, boolean);
+  read(u"DocLogRetention", Variant(defaults.DocLogRetention), Settings.DocLogRetention, integer);
+  read(u"DocLogLevel", Variant(defaults.DocLogLevel), Settings.DocLogLevel, integer);
 }
 
 void Initialize() { vxDocLogSettings::SetReader(ReadSettings); }

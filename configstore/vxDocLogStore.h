@@ -11,9 +11,10 @@ namespace vxDocLogStore {
 // The node and its four properties.
 inline constexpr char16_t SettingsNode[] = u"/varlo/Software/Basics/Common";
 
-// Reads the four settings (a missing node or property is written with its
-// default; a store that cannot be reached gives the defaults). Raises an
-// Exception for a stored value that is no Boolean or integer.
+// Reads the four settings into Settings (a missing node or property is
+// written with its default; a setting the store cannot give, when it cannot
+// be reached, keeps the value Settings holds). Raises an Exception for a
+// stored value that is no Boolean or integer.
 void ReadSettings(TvxDocLogSettings& Settings);
 
 // The start-up step: registers ReadSettings with the console; and its end.

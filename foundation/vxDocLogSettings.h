@@ -18,8 +18,9 @@ struct TvxDocLogSettings {
 
 namespace vxDocLogSettings {
 
-// Fills Settings from the store; raises an Exception when a stored value
-// cannot be read as its setting.
+// Fills Settings from the store (what it cannot give keeps the value
+// Settings holds); raises an Exception when a stored value cannot be read
+// as its setting.
 using TReader = void (*)(TvxDocLogSettings& Settings);
 
 // Registers Reader (nullptr: none).

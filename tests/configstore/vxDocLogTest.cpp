@@ -79,8 +79,8 @@ TEST_P(DocLogTest, TheFirstRowWritesTheMissingSettingsAndTheRowsTexts) {
   auto store = OpenStore();
   EXPECT_EQ(store->GetConfigValue(Common, u"DocLogCreate", Variant(), false), Variant(true));
   EXPECT_EQ(store->GetConfigValue(Common, u"DocMetaCreate", Variant(), false), Variant(false));
-  EXPECT_EQ(store->GetConfigValue(Common, u"DocLogRetention", Variant(), false), Variant(30));
-  EXPECT_EQ(store->GetConfigValue(Common, u"DocLogLevel", Variant(), false), Variant(4));
+  EXPECT_EQ(store->GetConfigValue(Common, u"DocLogRetention", Variant(), false).AsInteger(), 30);
+  EXPECT_EQ(store->GetConfigValue(Common, u"DocLogLevel", Variant(), false).AsInteger(), 4);
 
   // Address and user as given, lower-cased.
   ASSERT_TRUE(FConsole->DocLog(u"INFO", u"x", TIdType("DOC-2"), TIdType(""), u"Host.Example", u"Clerk", u"", {},
@@ -171,8 +171,9 @@ TEST_P(DocLogTest, RetentionDeletesExactlyTheOldRowsAtTheFirstRowAndEveryThousan
   EXPECT_EQ(FConsole->DocLogCount, 1000u);
   EXPECT_EQ(Count(u"vx_log", u"DOCID = 'OLD2'"), 0) << "the 1000th row deletes";
   EXPECT_EQ(Count(u"vx_log"), 5);
-  if (GetParam() == TBackend::SQLite)  // every date in the one form the deletion compares with
+  if (GetParam() == TBackend::SQLite) {  // every date in the one form the deletion compares with
     EXPECT_EQ(Count(u"vx_log", u"typeof(CREATIONDATE) <> 'text'"), 0);
+  }
 }
 
 TEST_P(DocLogTest, RetentionZeroKeepsEveryRow) {
@@ -261,16 +262,18 @@ TEST_P(DocLogTest, AStoredSettingThatIsNoNumberFailsTheCallWithoutARow) {
   EXPECT_EQ(Count(u"vx_log"), 0);
 }
 
-TEST_P(DocLogTest, AStoreThatCannotBeReachedGivesTheDefaults) {
+TEST_P(DocLogTest, AStoreThatCannotBeReachedLeavesTheSettingsAsTheyAre) {
   // The data link names a database that cannot be opened; the console's own
-  // connection string still names the test's.
+  // connection string still names the test's. Read as False and 0 the
+  // settings would switch the log off for good.
   THostDataLink elsewhere(u"Provider=SQLite;Data Source=" + Database().Folder().WideFile("missing/dir/store.db"));
   FConsole->DocLogLevel = 1;
-  FConsole->DocLogRetention = 0;
   InsertLogRow(u"OLD", Now - 100);
-  ASSERT_TRUE(Log(vxLog_Debug));
-  EXPECT_EQ(FConsole->DocLogLevel, 4);
+  ASSERT_TRUE(Log(vxLog_Error));
+  EXPECT_TRUE(FConsole->WriteDocLogDatabase);
+  EXPECT_EQ(FConsole->DocLogLevel, 1);
   EXPECT_EQ(FConsole->DocLogRetention, 30);
+  EXPECT_EQ(Count(u"vx_log", u"DOCID = 'DOC1'"), 1);
   EXPECT_EQ(Count(u"vx_log", u"DOCID = 'OLD'"), 0);
 }
 
