@@ -79,6 +79,8 @@ struct TvxLogRecord {
   TvxMetaData MetaData;
 };
 
+class TADOConnection;
+
 class TvxConsoleTools {
  public:
   // The local date and time; tests put a clock of their own in.
@@ -172,8 +174,11 @@ class TvxConsoleTools {
   // row. True when the "vx_log" row was written and nothing failed after
   // it; a database failure gives False and changes nothing else. The
   // settings come from the configuration store until the first row is
-  // written (at every call while WriteDocMetaDatabase). Not for two
-  // threads of one console at once.
+  // written (at every call while WriteDocMetaDatabase). One connection to
+  // ConnectionString is kept between calls (opening one per call, with its
+  // SQLite write-ahead log set up and checkpointed each time, costs many
+  // times the row itself); a failure or another ConnectionString makes the
+  // next call open a new one. Not for two threads of one console at once.
   bool DocLog(const ustring& LogTypeStr, const ustring& Msg, const TIdType& DocId, const TIdType& StackId,
               const ustring& Address, const ustring& User, const ustring& Application, const TvxMetaData& MetaData,
               TvxLogInfoType LogType);
@@ -290,10 +295,14 @@ class TvxConsoleTools {
                       const TvxMetaData& MetaData);
   void DeleteOldDocLogRows();
   void WriteDocMetaRows(TvxLogInfoType LogType, const TIdType& DocId, const TvxMetaData& MetaData);
+  // The document log's connection to ConnectionString, opened when missing
+  // or made for another string.
+  TADOConnection& DocLogConnection();
   // Copies and empties the queue under LogLock.
   std::vector<TvxLogRecord> TakeLogQueue();
 
   TClock FClock;
+  std::unique_ptr<TADOConnection> FDocLogConnection;
 };
 
 // The log thread: a pass every 100 ms (sooner when the console ends), and

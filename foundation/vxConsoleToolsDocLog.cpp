@@ -21,11 +21,11 @@ constexpr std::u16string_view MetaPrefix = u"META_";
 // so the table is not scanned at every event.
 constexpr uint64_t RetentionInterval = 1000;
 
-// A statement or data set of one call, on its own connection without a
-// command time-out.
+// A statement or data set of one call, on the console's connection, without
+// a command time-out.
 template <class T>
-void Prepare(T& Statement, const ustring& ConnectionString, const ustring& Sql) {
-  Statement.SetConnectionString(ConnectionString);
+void Prepare(T& Statement, TADOConnection& Connection, const ustring& Sql) {
+  Statement.SetConnection(&Connection);
   Statement.CommandTimeout = 0;
   Statement.SetCommandText(Sql);
 }
@@ -42,11 +42,18 @@ void TvxConsoleTools::LoadDocLogSettings() {
   DocLogLevel = settings.DocLogLevel;
 }
 
+TADOConnection& TvxConsoleTools::DocLogConnection() {
+  const ustring wanted = ConnectionString;
+  if (!FDocLogConnection || FDocLogConnection->ConnectionString() != wanted)
+    FDocLogConnection = std::make_unique<TADOConnection>(wanted);
+  return *FDocLogConnection;
+}
+
 void TvxConsoleTools::WriteDocLogRow(const ustring& LogTypeStr, const ustring& Msg, const TIdType& DocId,
                                      const TIdType& StackId, const ustring& Address, const ustring& User,
                                      const ustring& Application, const TvxMetaData& MetaData) {
   TvxADODataSet set;
-  Prepare(set, ConnectionString, SelectLogRow);
+  Prepare(set, DocLogConnection(), SelectLogRow);
   set.Open();
   // PostgreSQL gives the names in lower case: the list holds them upper-cased.
   DocLogMetaFields.Clear();
@@ -89,7 +96,7 @@ void TvxConsoleTools::WriteDocLogRow(const ustring& LogTypeStr, const ustring& M
 
 void TvxConsoleTools::DeleteOldDocLogRows() {
   TADOCommand command;
-  Prepare(command, ConnectionString, DeleteOldLogRows);
+  Prepare(command, DocLogConnection(), DeleteOldLogRows);
   // As a date, so it is bound in the form CREATIONDATE was written in (a
   // number would compare below every text date on SQLite and delete nothing).
   command.Parameters().ParamByName(u"KILLDATE").Value = Variant::FromDate(LogNow() - DocLogRetention);
@@ -99,13 +106,13 @@ void TvxConsoleTools::DeleteOldDocLogRows() {
 void TvxConsoleTools::WriteDocMetaRows(TvxLogInfoType LogType, const TIdType& DocId, const TvxMetaData& MetaData) {
   if (LogType == vxLog_Modify || LogType == vxLog_Delete) {
     TADOCommand command;
-    Prepare(command, ConnectionString, DeleteMetaRows);
+    Prepare(command, DocLogConnection(), DeleteMetaRows);
     command.Parameters().ParamByName(u"DOCID").Value = Variant(DocId.WideStr());
     command.Execute();
   }
   if (LogType != vxLog_Create && LogType != vxLog_Modify) return;
   TvxADODataSet set;
-  Prepare(set, ConnectionString, SelectMetaRow);
+  Prepare(set, DocLogConnection(), SelectMetaRow);
   set.Open();
   for (const TvxMetaField& field : MetaData) {
     set.Append();
@@ -130,6 +137,8 @@ bool TvxConsoleTools::DocLog(const ustring& LogTypeStr, const ustring& Msg, cons
     }
     if (WriteDocMetaDatabase) WriteDocMetaRows(LogType, DocId, MetaData);
   } catch (const Exception&) {
+    // The connection may be what failed: the next call opens a new one.
+    FDocLogConnection.reset();
     return false;
   }
   return result;

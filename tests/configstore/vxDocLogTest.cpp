@@ -238,6 +238,11 @@ TEST_P(DocLogTest, DatabaseFailuresGiveFalseAndChangeNothingElse) {
   FConsole->ConnectionString = u"Provider=SQLite;Data Source=" + Database().Folder().WideFile("no/such/db");
   EXPECT_FALSE(Log(vxLog_Info));
   EXPECT_EQ(FConsole->Message.Get(), u"before");
+  // Once the database is back, so is the log.
+  FConsole->ConnectionString = Database().ConnectionString();
+  vxConfigManagerSchema::CreateDocLogTables(Database().ConnectionString());
+  EXPECT_TRUE(Log(vxLog_Create, u"DOC9"));
+  EXPECT_EQ(FConsole->DocLogCount, 2u);
 }
 
 TEST_P(DocLogTest, SettingsAreReadUntilTheFirstRowAndAtEveryCallWhileMetaRowsAreWritten) {
