@@ -30,7 +30,7 @@ void TConfigCache::Deactivate(uint32_t Index) {
   FFree.insert(Index);
 }
 
-bool TConfigCache::DropIfExpired(const ustring& Key, uint32_t Now, uint32_t Lease) {
+bool TConfigCache::DropIfExpired(std::u16string_view Key, uint32_t Now, uint32_t Lease) {
   const auto found = FByKey.find(Key);
   if (found == FByKey.end()) return false;
   if (Valid(FSlots[found->second], Now, Lease)) return true;
@@ -92,6 +92,31 @@ bool TConfigCache::FindById(const TIdType& KeyId, uint32_t Now, uint32_t Lease, 
 
 bool TConfigCache::Insert(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
   TReadMostlyLock::TExclusive hold(CacheLock);
+  return InsertLocked(Key, KeyId, Now, Lease);
+}
+
+size_t TConfigCache::InsertMany(const std::vector<std::pair<std::u16string_view, TIdType>>& Entries, uint32_t Now,
+                                uint32_t Lease) {
+  TReadMostlyLock::TExclusive hold(CacheLock);
+  size_t filled = 0;
+  for (const auto& [key, id] : Entries)
+    if (InsertLocked(key, id, Now, Lease)) ++filled;
+  return filled;
+}
+
+bool TConfigCache::HasKeyBelowId(const TIdType& KeyId) {
+  TReadMostlyLock::TShared hold(CacheLock);
+  const auto ids = FById.find(KeyId.View());
+  if (ids == FById.end()) return false;
+  const ustring& parent = FSlots[ids->second.front()].Key;
+  for (const auto& entry : FByKey) {
+    const ustring& key = entry.first;
+    if (key.size() > parent.size() && key.compare(0, parent.size(), parent) == 0) return true;
+  }
+  return false;
+}
+
+bool TConfigCache::InsertLocked(std::u16string_view Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
   if (DropIfExpired(Key, Now, Lease)) return false;
   if (FFree.empty()) return false;
   const uint32_t index = *FFree.begin();
@@ -101,7 +126,7 @@ bool TConfigCache::Insert(const ustring& Key, const TIdType& KeyId, uint32_t Now
   slot.KeyId = KeyId;
   slot.Ticks = Now;
   slot.Active = true;
-  FByKey.emplace(Key, index);
+  FByKey.emplace(slot.Key, index);
   auto& ids = FById[std::string(KeyId.View())];
   ids.insert(std::upper_bound(ids.begin(), ids.end(), index), index);
   return true;

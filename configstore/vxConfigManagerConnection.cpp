@@ -195,7 +195,12 @@ bool TvxConfigManager::ExtendRecord(TADODataSet& DataSet, const ustring& User, T
   return true;
 }
 
-bool TvxConfigManager::IsTIdStringEmpty(const TIdType& Id) { return TrimKey(Id.WideStr()).empty(); }
+bool TvxConfigManager::IsTIdStringEmpty(const TIdType& Id) {
+  // A printable ASCII character stays whatever is trimmed (the usual id).
+  for (const char c : Id.View())
+    if (c > ' ' && c < 0x7F) return false;
+  return TrimKey(Id.WideStr()).empty();
+}
 
 void TvxConfigManager::RaiseException(const ustring& MyMessage) {
   if (RaiseExceptions) throw Exception(MyMessage);

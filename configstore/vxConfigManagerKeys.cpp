@@ -47,6 +47,16 @@ ustring TvxConfigManager::TrimKey(const ustring& Text) {
   return Text.substr(b, e - b);
 }
 
+ustring TvxConfigManager::TrimKey(ustring&& Text) {
+  size_t e = Text.size();
+  while (e > 0 && IsKeyTrimChar(Text[e - 1])) --e;
+  Text.resize(e);
+  size_t b = 0;
+  while (b < e && IsKeyTrimChar(Text[b])) ++b;
+  Text.erase(0, b);
+  return std::move(Text);
+}
+
 ustring TvxConfigManager::PrepareKey(const ustring& Key) {
   // Trim, drop one leading "/", end with "/", trim again: in one copy (the
   // walk prepares every key it is given).

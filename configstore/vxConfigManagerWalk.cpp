@@ -5,16 +5,24 @@
 
 #include "configstore/vxConfigManager.h"
 #include "core/vxToolsSystem.h"
-#include "foundation/vxSQL.h"
 
 namespace {
 
 constexpr char16_t TreeType[] = u"TREE";
 constexpr int32_t MaxAttempts = 10;
 
-TIdType IdOf(const ustring& Text) { return TIdType(std::u16string_view(Text)); }
-
 }  // namespace
+
+TIdType TvxConfigManager::IdOfText(std::u16string_view Text) {
+  char bytes[TIdType::Capacity];
+  size_t count = 0;
+  for (const char16_t c : Text) {
+    if (c >= 0x80) return TIdType(Text);  // no id the store makes: through the code page
+    if (count == TIdType::Capacity) break;
+    bytes[count++] = static_cast<char>(c);
+  }
+  return TIdType(std::string_view(bytes, count));
+}
 
 ustring TvxConfigManager::ParentCondition(const TIdType& ParentId) {
   return ParentId.IsEmpty() ? u"(PARENTID = :PARENTID OR PARENTID IS NULL)" : u"PARENTID = :PARENTID";
@@ -65,7 +73,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, bool Create, bool 
                           u" AND DATATYPE = :DATATYPE",
                       {{u"KEYNAME", Variant(decoded)}, {u"PARENTID", Variant(id.WideStr())}, {u"DATATYPE", Variant(TreeType)}});
           if (!ADODataSet->Eof()) {
-            id = IdOf(ADODataSet->FieldByName(u"ID").AsString());
+            id = IdOfText(ADODataSet->FieldByName(u"ID").AsString());
           } else if (!Create) {
             id = TIdType();
             ADODataSet->Close();
@@ -94,13 +102,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, bool Create, bool 
 void TvxConfigManager::ReKeyNode(const TIdType& OldId, const TIdType& NewId) {
   // Other stores may hold the old id for the node's key.
   SetDatabaseChangeState();
-  const ustring transaction = TvxSQL::CreateTransactionId();
-  auto run = [&](TvxTransactionType Kind) {
-    ADOCommand->SetCommandText(TvxSQL::GetTransactionStatement(transaction, DatabaseType, Kind));
-    ADOCommand->Execute();
-  };
-  run(vxTT_Begin);
-  try {
+  InTransaction([&] {
     OpenDataSet(u"SELECT * FROM " + CfgTabName + u" WHERE ID = :ID", {{u"ID", Variant(OldId.WideStr())}});
     if (ADODataSet->Eof()) throw Exception(u"configuration node " + OldId.WideStr() + u" vanished");
     ADODataSet->Edit();
@@ -113,16 +115,7 @@ void TvxConfigManager::ReKeyNode(const TIdType& OldId, const TIdType& NewId) {
     ADOCommand->Parameters().ParamByName(u"NEWID").Value = Variant(NewId.WideStr());
     ADOCommand->Parameters().ParamByName(u"OLDID").Value = Variant(OldId.WideStr());
     ADOCommand->Execute();
-    run(vxTT_Commit);
-  } catch (const Exception&) {
-    ADODataSet->Close();
-    try {
-      run(vxTT_RollBack);
-    } catch (const Exception&) {
-      // The connection is gone: its transaction went with it.
-    }
-    throw;
-  }
+  });
 }
 
 TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, const TIdType& DefKeyId, bool Create) {
@@ -143,7 +136,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, const TIdType& Def
                       u" AND DATATYPE = :DATATYPE",
                   {{u"KEYNAME", Variant(decoded)}, {u"PARENTID", Variant(id.WideStr())}, {u"DATATYPE", Variant(TreeType)}});
       if (!ADODataSet->Eof()) {
-        id = IdOf(ADODataSet->FieldByName(u"ID").AsString());
+        id = IdOfText(ADODataSet->FieldByName(u"ID").AsString());
         ADODataSet->Close();
         if (Create && given && !(DefKeyId == id)) {
           try {
@@ -196,7 +189,7 @@ ustring TvxConfigManager::GetKeyNameByNodeId(const TIdType& NodeId) {
         const ustring parent = TrimKey(ADODataSet->FieldByName(u"PARENTID").AsString());
         ADODataSet->Close();
         if (parent.empty()) break;
-        current = IdOf(parent);
+        current = IdOfText(parent);
       }
     }
     // Only a node's own id belongs to its key: a property's id under its

@@ -139,7 +139,8 @@ std::vector<TParameterMark> ScanParameters(const ustring& Sql) {
 }
 
 bool SameParameterName(const ustring& Name, const ustring& UpperName) {
-  if (Name.size() != UpperName.size()) return vxCaseMap::Upper(Name) == UpperName;
+  // Upper-casing maps each code unit to one: names of other lengths differ.
+  if (Name.size() != UpperName.size()) return false;
   for (size_t i = 0; i < Name.size(); ++i) {
     char16_t c = Name[i];
     if (c > 0x7F) return vxCaseMap::Upper(Name) == UpperName;

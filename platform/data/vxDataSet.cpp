@@ -191,16 +191,19 @@ int64_t TADOCommand::Execute() {
 
 // --- TField ------------------------------------------------------------------
 
+const Variant& TField::Stored() const {
+  static const Variant null = Variant::Null();
+  const auto& values = FOwner->CurrentValues();
+  if (static_cast<size_t>(FIndex) >= values.size()) return null;
+  return values[static_cast<size_t>(FIndex)];
+}
+
 bool TField::IsNull() const {
-  const Variant v = Value();
+  const Variant& v = Stored();
   return v.IsNull() || v.IsEmpty();
 }
 
-Variant TField::Value() const {
-  const auto& values = FOwner->CurrentValues();
-  if (static_cast<size_t>(FIndex) >= values.size()) return Variant::Null();
-  return values[static_cast<size_t>(FIndex)];
-}
+Variant TField::Value() const { return Stored(); }
 
 void TField::SetValue(const Variant& Value) {
   Variant converted = vxData::ConvertForKind(Value, FColumn.Kind);
@@ -208,17 +211,17 @@ void TField::SetValue(const Variant& Value) {
 }
 
 ustring TField::AsString() const {
-  const Variant v = Value();
+  const Variant& v = Stored();
   if (v.IsNull() || v.IsEmpty()) return {};
   if (v.VarType() == varDate) return Utf8ToWide(vxData::DateTimeToStorageText(v.AsDateTime()));
   return v.AsString();
 }
-int32_t TField::AsInteger() const { return IsNull() ? 0 : Value().AsInteger(); }
-int64_t TField::AsLargeInt() const { return IsNull() ? 0 : Value().AsInt64(); }
-double TField::AsFloat() const { return IsNull() ? 0 : Value().AsDouble(); }
-bool TField::AsBoolean() const { return IsNull() ? false : Value().AsBoolean(); }
+int32_t TField::AsInteger() const { return IsNull() ? 0 : Stored().AsInteger(); }
+int64_t TField::AsLargeInt() const { return IsNull() ? 0 : Stored().AsInt64(); }
+double TField::AsFloat() const { return IsNull() ? 0 : Stored().AsDouble(); }
+bool TField::AsBoolean() const { return IsNull() ? false : Stored().AsBoolean(); }
 TDateTime TField::AsDateTime() const {
-  const Variant v = Value();
+  const Variant& v = Stored();
   if (v.IsNull() || v.IsEmpty()) return 0;
   return vxData::ConvertForKind(v, vxData::TFieldKind::DateTime).AsDateTime();
 }

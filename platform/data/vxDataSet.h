@@ -131,6 +131,9 @@ class TField {
   void SetAsDateTime(TDateTime Value) { SetValue(Variant::FromDate(Value)); }
 
  private:
+  // The value of the current row as the data set holds it (no copy).
+  const Variant& Stored() const;
+
   TADODataSet* FOwner;
   int32_t FIndex;
   vxData::TDataColumn FColumn;
