@@ -86,6 +86,12 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   return FPosition;
 }
 
+void TMemoryStream::SetSize(int64_t NewSize) {
+  if (NewSize < 0) throw EStreamError("stream size below zero");
+  FData.resize(static_cast<size_t>(NewSize), '\0');
+  FPosition = std::min(FPosition, NewSize);
+}
+
 // --- THandleStream ---------------------------------------------------------
 
 THandleStream::~THandleStream() = default;

@@ -64,6 +64,9 @@ class TMemoryStream : public TStream {
   int64_t Size() override { return static_cast<int64_t>(FData.size()); }
 
   const std::string& DataString() const { return FData; }
+  // Cuts the bytes to NewSize, or adds zero bytes up to it; a position
+  // beyond the new end moves back to it. A negative size raises EStreamError.
+  void SetSize(int64_t NewSize);
 
  private:
   std::string FData;

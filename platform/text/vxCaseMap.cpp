@@ -3,8 +3,11 @@
 #include "platform/text/vxCaseMap.h"
 
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
 
 #include <array>
+
+#include "platform/base/vxExceptions.h"
 
 namespace {
 
@@ -43,5 +46,25 @@ namespace vxCaseMap {
 
 ustring Upper(std::u16string_view text) { return MapUnits(text, Tables().upper); }
 ustring Lower(std::u16string_view text) { return MapUnits(text, Tables().lower); }
+
+ustring UpperFull(std::u16string_view text) {
+  if (text.empty()) return {};
+  // Upper-casing lengthens a text at most threefold; one retry covers a
+  // longer result all the same.
+  ustring result(text.size() + 16, u'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = u_strToUpper(result.data(), static_cast<int32_t>(result.size()), text.data(),
+                                        static_cast<int32_t>(text.size()), "", &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      result.assign(static_cast<size_t>(length), u'\0');
+      continue;
+    }
+    if (U_FAILURE(status)) throw Exception(std::string("case mapping failed: ") + u_errorName(status));
+    result.resize(static_cast<size_t>(length));
+    return result;
+  }
+  throw Exception("case mapping failed: the result did not fit");
+}
 
 }  // namespace vxCaseMap

@@ -30,6 +30,21 @@ TEST(MemoryStream, ReadWriteSeek) {
   EXPECT_THROW(s.Seek(-1, soBeginning), EStreamError);
 }
 
+TEST(MemoryStream, SetSizeCutsOrFillsAndKeepsThePositionInside) {
+  TMemoryStream s(std::string("hello"));
+  s.Seek(0, soEnd);
+  s.SetSize(2);
+  EXPECT_EQ(s.DataString(), "he");
+  EXPECT_EQ(s.Position(), 2);
+  s.SetSize(4);
+  EXPECT_EQ(s.DataString(), std::string("he\0\0", 4));
+  EXPECT_EQ(s.Position(), 2);
+  s.SetSize(0);
+  EXPECT_EQ(s.Size(), 0);
+  EXPECT_EQ(s.Position(), 0);
+  EXPECT_THROW(s.SetSize(-1), EStreamError);
+}
+
 TEST(FileStream, WritesAndReadsARealFile) {
   TTestTempDir dir;
   {

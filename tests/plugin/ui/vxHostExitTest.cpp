@@ -37,7 +37,7 @@ THostExit RunExitingHost(bool Configure) {
                                    dir.File("invoice.txt")};
   if (Configure) args.push_back("--configure");
   THostExit result;
-  result.Run = vxTest::RunProgram(args, std::chrono::seconds(90), true);
+  result.Run = vxTest::RunProgram(args, std::chrono::seconds(180), true);
   result.Delivered = server.Messages().size();
   return result;
 }

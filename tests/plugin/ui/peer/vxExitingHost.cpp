@@ -50,8 +50,9 @@ xcb_atom_t Atom(xcb_connection_t* Connection, const char* Name) {
   return atom;
 }
 
-// Asks every window shown on the display to close until Done (or thirty
-// seconds have passed).
+// Asks every window shown on the display to close until Done. No deadline of
+// its own: on a loaded machine the dialog may take long to appear, and the
+// test that runs this host bounds the whole run.
 void CloseShownWindows(const std::atomic<bool>& Done) {
   xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(connection) != 0) {
@@ -61,8 +62,7 @@ void CloseShownWindows(const std::atomic<bool>& Done) {
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
   const xcb_atom_t protocols = Atom(connection, "WM_PROTOCOLS");
   const xcb_atom_t deleteWindow = Atom(connection, "WM_DELETE_WINDOW");
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!Done && std::chrono::steady_clock::now() < until) {
+  while (!Done) {
     xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr);
     if (tree != nullptr) {
       const xcb_window_t* children = xcb_query_tree_children(tree);
