@@ -173,6 +173,8 @@ class TvxHTTPResponse {
   void SetHeader(const ustring& Item, const std::string& Value);
   void GetHeaderList(TStrings& List) const;
   void GetHeaderList(std::unique_ptr<TStrings>& List) const;
+  // The header dictionary, keyed by the upper-cased names.
+  const THeaders& Headers() const { return FHeader; }
 
   int32_t Code() const { return FCode; }
   void SetCode(int32_t Value) { FCode = Value; }

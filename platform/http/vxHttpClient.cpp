@@ -18,6 +18,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 using TKind = EHttpClientError::TKind;
+using TCause = EHttpClientError::TCause;
 
 constexpr int32_t DefaultConnectTimeout = 5000;
 constexpr int32_t DefaultReadTimeout = 300000;
@@ -75,6 +76,52 @@ TKind KindOf(CURLcode code) {
       return TKind::Aborted;
     default:
       return TKind::Protocol;
+  }
+}
+
+TCause CauseOf(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return TCause::NameNotResolved;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_INTERFACE_FAILED:
+      return TCause::CannotConnect;
+    case CURLE_OPERATION_TIMEDOUT:
+      return TCause::Timeout;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+      return TCause::Certificate;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CRL_BADFILE:
+      return TCause::TlsHandshake;
+    case CURLE_URL_MALFORMAT:
+      return TCause::InvalidUrl;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return TCause::UnsupportedScheme;
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_WRITE_ERROR:
+    case CURLE_READ_ERROR:
+      return TCause::Aborted;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+      return TCause::ConnectionClosed;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_BAD_CONTENT_ENCODING:
+      return TCause::InvalidResponse;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return TCause::TooManyRedirects;
+    default:
+      return TCause::Other;
   }
 }
 
@@ -233,7 +280,7 @@ struct THttpClient::TImpl {
     Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     Set(CURLOPT_PROTOCOLS_STR, "http,https");
     Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    Set(CURLOPT_PROXY, "");
+    if (!Options.ProxyFromEnvironment) Set(CURLOPT_PROXY, "");
     Set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout()));
     Set(CURLOPT_FOLLOWLOCATION, Options.HandleRedirects ? 1L : 0L);
     Set(CURLOPT_MAXREDIRS, static_cast<long>(Options.RedirectMaximum));
@@ -293,7 +340,9 @@ struct THttpClient::TImpl {
     // A small body goes at once: waiting for "100 Continue" would cost a
     // round trip (and a second with servers that never send it).
     const int64_t size = request.BodySource ? request.BodySize : static_cast<int64_t>(request.Body ? request.Body->size() : 0);
-    if (body && size >= 0 && size < SmallBody && !vxHttpFields::Find(request.Headers, "Expect")) Append(fields, "Expect:");
+    if (body && (!Options.ExpectContinue || (size >= 0 && size < SmallBody)) &&
+        !vxHttpFields::Find(request.Headers, "Expect"))
+      Append(fields, "Expect:");
     if (fields) Set(CURLOPT_HTTPHEADER, fields.get());
     return fields;
   }
@@ -325,10 +374,12 @@ struct THttpClient::TImpl {
     if (code == CURLE_OK) return;
     const std::string where = request.Method + " " + request.Url + ": ";
     if (TimedOut)
-      throw EHttpClientError(TKind::Timeout, where + "no data for " + vxNumberText::IntText(ReadTimeout()) + " ms");
-    if (Stopped) throw EHttpClientError(TKind::Aborted, where + "stopped by the caller");
-    if (!TlsFailure.empty()) throw EHttpClientError(TKind::Tls, where + TlsFailure);
-    throw EHttpClientError(KindOf(code), where + (ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(code)));
+      throw EHttpClientError(TKind::Timeout, where + "no data for " + vxNumberText::IntText(ReadTimeout()) + " ms",
+                             TCause::Timeout);
+    if (Stopped) throw EHttpClientError(TKind::Aborted, where + "stopped by the caller", TCause::Aborted);
+    if (!TlsFailure.empty()) throw EHttpClientError(TKind::Tls, where + TlsFailure, TCause::TlsHandshake);
+    throw EHttpClientError(KindOf(code), where + (ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(code)),
+                           CauseOf(code));
   }
 };
 

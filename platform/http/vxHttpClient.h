@@ -26,7 +26,7 @@
 #include "platform/http/vxTlsSettings.h"
 
 // A transfer that failed before a complete response arrived: Kind tells
-// why. The text is libcurl's description with the URL.
+// why, Cause more closely. The text is libcurl's description with the URL.
 class EHttpClientError : public Exception {
  public:
   enum class TKind {
@@ -36,9 +36,25 @@ class EHttpClientError : public Exception {
     Aborted,   // the caller's body source, sink or progress callback stopped it
     Protocol,  // anything else: a malformed response, a reset connection, ...
   };
-  EHttpClientError(TKind Kind, const std::string& Utf8Message) : Exception(Utf8Message), Kind(Kind) {}
+  enum class TCause {
+    NameNotResolved,
+    CannotConnect,
+    Timeout,
+    TlsHandshake,
+    Certificate,      // the peer's certificate is not trusted or does not fit
+    InvalidUrl,
+    UnsupportedScheme,
+    Aborted,
+    ConnectionClosed,  // the peer closed or reset before the response was whole
+    InvalidResponse,
+    TooManyRedirects,
+    Other,
+  };
+  EHttpClientError(TKind Kind, const std::string& Utf8Message, TCause Cause = TCause::Other)
+      : Exception(Utf8Message), Kind(Kind), Cause(Cause) {}
   const char* ClassName() const noexcept override { return "EHttpClientError"; }
   TKind Kind;
+  TCause Cause;
 };
 
 struct THttpClientOptions {
@@ -59,6 +75,12 @@ struct THttpClientOptions {
   std::optional<TTlsSettings> Tls;
   // Sent as User-Agent when not empty.
   std::string UserAgent;
+  // Take the proxy from the environment (http_proxy, https_proxy, no_proxy,
+  // as libcurl reads them) instead of going direct.
+  bool ProxyFromEnvironment = false;
+  // False: a body never waits for "100 Continue" ("Expect" is not sent);
+  // true: only bodies of 1 MiB or more do.
+  bool ExpectContinue = true;
 };
 
 struct THttpClientRequest {

@@ -135,4 +135,6 @@ void CheckSettings(const TTlsSettings& Settings, TTlsSide Side) {
   ConfigureContext(context.get(), Settings, Side);
 }
 
+bool InitializeLibrary() { return OPENSSL_init_ssl(0, nullptr) == 1; }
+
 }  // namespace vxTlsSettings

@@ -80,4 +80,9 @@ void ConfigureContext(ssl_ctx_st* Context, const TTlsSettings& Settings, TTlsSid
 // before any connection is made. Raises as ConfigureContext does.
 void CheckSettings(const TTlsSettings& Settings, TTlsSide Side);
 
+// Runs the TLS library's initialisation (again); True when it succeeds.
+// OpenSSL 3 sets itself up once per process and keeps nothing that could
+// be unloaded and loaded afresh, so running it again changes nothing.
+bool InitializeLibrary();
+
 }  // namespace vxTlsSettings

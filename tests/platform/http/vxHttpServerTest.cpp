@@ -373,6 +373,29 @@ TEST(HttpServer, TlsGarbageAndPlainTextOnTheTlsPortEndOnlyThatConnection) {
   EXPECT_EQ(client.Perform(request).StatusCode, 207);
 }
 
+// Whether the server's end of the IPv4 connection from ClientPort to
+// ServerPort is still established, as the kernel's socket table says.
+bool ServerSideEstablished(uint16_t ServerPort, uint16_t ClientPort) {
+  const auto hexAt = [](const std::string& text, size_t from, size_t count) {
+    unsigned value = 0;
+    for (size_t i = from; i < from + count && i < text.size(); ++i) {
+      const char c = text[i];
+      value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    return value;
+  };
+  std::ifstream table("/proc/net/tcp");
+  std::string line;
+  std::getline(table, line);  // the titles
+  while (std::getline(table, line)) {
+    // "  N: 0100007F:PORT 0100007F:PORT ST ..."
+    const size_t local = line.find(':') + 2;
+    if (hexAt(line, local + 9, 4) == ServerPort && hexAt(line, local + 23, 4) == ClientPort)
+      return hexAt(line, local + 28, 2) == 0x01;
+  }
+  return false;
+}
+
 TEST(HttpServer, ClientsGoingAwayMidResponse) {
   const std::string big(32 * 1024 * 1024, 'z');
   THttpServerOptions options = Loopback();
@@ -390,11 +413,17 @@ TEST(HttpServer, ClientsGoingAwayMidResponse) {
     reader.Reset();
   }
   {
-    // Never reads: the write time-out ends the connection.
+    // Never reads: the write time-out ends the connection. The client reads
+    // only once the server's side has left the established state, so a
+    // slow machine cannot make the client's reading rescue the connection;
+    // the long deadlines only guard against a server that never gives up.
     TRawSocket sleeper(server.Port());
     sleeper.Send("GET /big HTTP/1.1\r\n\r\n");
-    std::this_thread::sleep_for(1500ms);
-    sleeper.Receive(5s);
+    const auto giveUp = std::chrono::steady_clock::now() + 60s;
+    while (ServerSideEstablished(server.Port(), sleeper.LocalPort()) && std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(ServerSideEstablished(server.Port(), sleeper.LocalPort()));
+    sleeper.Receive(60s);
     EXPECT_TRUE(sleeper.Closed);
   }
   // Our client giving up in its sink.

@@ -94,6 +94,15 @@ class TRawSocket {
     Close();
   }
 
+  // The socket's own port.
+  uint16_t LocalPort() const {
+    sockaddr_storage a{};
+    socklen_t length = sizeof a;
+    if (::getsockname(FFd, reinterpret_cast<sockaddr*>(&a), &length) != 0) return 0;
+    return ntohs(a.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(a).sin6_port
+                                         : reinterpret_cast<const sockaddr_in&>(a).sin_port);
+  }
+
   bool Closed = false;
 
  private:
