@@ -15,9 +15,16 @@ namespace {
 
 constexpr int64_t StreamChunk = 64 * 1024;
 
-std::unique_ptr<THttpClient> MakeClient(const ustring& AUrl) {
+std::unique_ptr<THttpClient> MakeClient(const ustring& AUrl, const TvxHTTPTransferSettings* Settings) {
   if (!GlobalClassFactory) throw Exception("no HTTP client can be made: the class factory is not there");
-  return GlobalClassFactory->CreateHttpClient(AUrl);
+  std::unique_ptr<THttpClient> client = GlobalClassFactory->CreateHttpClient(AUrl);
+  if (Settings == nullptr) return client;
+  THttpClientOptions options = client->Options();
+  options.HandleRedirects = Settings->HandleRedirects;
+  options.RedirectMaximum = Settings->RedirectMaximum;
+  options.ConnectTimeout = Settings->ConnectTimeout;
+  options.ReadTimeout = Settings->ReadTimeout;
+  return std::make_unique<THttpClient>(std::move(options));
 }
 
 std::string HeaderText(const THttpClientResponse& Response, TvxHTTPHeaderType HeaderType) {
@@ -33,12 +40,14 @@ std::string HeaderText(const THttpClientResponse& Response, TvxHTTPHeaderType He
 // One transfer: the response code and header text are handed back whether
 // the transfer raises or not; a status outside 2xx raises afterwards.
 void Transfer(const ustring& AUrl, THttpClientRequest& Request, int32_t& ResponseCode, std::string& RawHeader,
-              TvxHTTPHeaderType HeaderType, std::string* Body) {
-  const std::unique_ptr<THttpClient> client = MakeClient(AUrl);
+              TvxHTTPHeaderType HeaderType, std::string* Body, const TvxHTTPTransferSettings* Settings = nullptr,
+              std::string* StatusText = nullptr) {
+  const std::unique_ptr<THttpClient> client = MakeClient(AUrl, Settings);
   Request.Url = WideToUtf8(AUrl);
   THttpClientResponse response;
   const auto handBack = [&] {
     ResponseCode = response.StatusCode;
+    if (StatusText != nullptr) *StatusText = response.StatusLine;
     if (HeaderType == vxHHT_Custom || HeaderType == vxHHT_Raw) RawHeader = HeaderText(response, HeaderType);
   };
   try {
@@ -140,6 +149,17 @@ std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const us
                     int32_t& ResponseCode) {
   std::string header;
   return HTTPPut(AUrl, ContentStr, ContentType, ResponseCode, header, vxHHT_Raw);
+}
+
+std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const ustring& ContentType,
+                    const TvxHTTPTransferSettings& Settings, int32_t& ResponseCode, std::string& StatusText) {
+  THttpClientRequest request;
+  request.Method = "PUT";
+  if (!ContentType.empty()) request.Headers.push_back({"Content-Type", WideToUtf8(ContentType)});
+  request.Body = ContentStr;
+  std::string body, header;
+  Transfer(AUrl, request, ResponseCode, header, vxHHT_Raw, &body, &Settings, &StatusText);
+  return body;
 }
 
 std::string HTTPPost(const ustring& AUrl, TStream& ContentStream, const ustring& ContentType, int32_t& ResponseCode,

@@ -1,5 +1,6 @@
 // The engine's XML mail: the mail as an XML configuration string, put to
 // the family's enterprise service over HTTP.
+#include "configstore/vxIndy.h"
 #include "foundation/vxConfigTools.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/http/vxHttpClient.h"
@@ -21,28 +22,15 @@ const char16_t* PriorityText(TvxMsgPriority Priority) {
   return u"Normal";
 }
 
-struct TPutAnswer {
-  int32_t StatusCode = 0;
-  std::string StatusLine;  // "HTTP/1.1 201 Created"
-};
-
-// One PUT of Document to Url: redirects followed (at most 5), 5 s to
-// connect, 10 s without data; the answer's body is not kept.
-TPutAnswer PutDocument(const ustring& Url, const std::string& Document) {
-  THttpClientOptions options;
-  options.HandleRedirects = true;
-  options.RedirectMaximum = 5;
-  options.ConnectTimeout = 5000;
-  options.ReadTimeout = 10000;
-  THttpClient client(std::move(options));
-  THttpClientRequest request;
-  request.Method = "PUT";
-  request.Url = WideToUtf8(Url);
-  request.Headers.push_back({"Content-Type", "text/xml; charset=utf-8"});
-  request.Body = Document;
-  request.BodySink = [](std::string_view) {};
-  const THttpClientResponse response = client.Perform(request);
-  return {response.StatusCode, response.StatusLine};
+// The client of the XML mail: redirects followed (at most 5), 5 s to
+// connect, 10 s without data.
+TvxIndy::TvxHTTPTransferSettings XmlMailClient() {
+  TvxIndy::TvxHTTPTransferSettings settings;
+  settings.HandleRedirects = true;
+  settings.RedirectMaximum = 5;
+  settings.ConnectTimeout = 5000;
+  settings.ReadTimeout = 10000;
+  return settings;
 }
 
 }  // namespace
@@ -62,8 +50,20 @@ std::string TvxMailTools::CreateXMLMail(const ustring& Recipients, const ustring
 bool TvxMailTools::SendXMLMail(const ustring& Recipients, const ustring& CCs, const ustring& BCCs,
                                const ustring& Subject, const ustring& Body) {
   try {
-    const TPutAnswer answer = PutDocument(vxEnterpriseUrl, CreateXMLMail(Recipients, CCs, BCCs, Subject, Body));
-    if (answer.StatusCode != 201) throw Exception(u"http put exception (" + Utf8ToWide(answer.StatusLine) + u")");
+    // The answer's body is not used. Every status but 201 fails alike,
+    // whether the transfer raised for it (outside 2xx) or not; a transfer
+    // that failed otherwise tells its own reason.
+    const std::string document = CreateXMLMail(Recipients, CCs, BCCs, Subject, Body);
+    int32_t code = 0;
+    std::string status;
+    try {
+      TvxIndy::HTTPPut(vxEnterpriseUrl, document, u"text/xml; charset=utf-8", XmlMailClient(), code, status);
+    } catch (const EHttpClientError&) {
+      throw;
+    } catch (const Exception&) {
+      if (code == 0 || code == 201) throw;
+    }
+    if (code != 201) throw Exception(u"http put exception (" + Utf8ToWide(status) + u")");
     Message.clear();
     return true;
   } catch (const std::exception& e) {

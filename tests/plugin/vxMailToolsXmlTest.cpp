@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "configstore/vxClassFactory.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/http/vxHttpServer.h"
 #include "plugin/vxMailTools.h"
 #include "support/vxRunProgram.h"
+#include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
 
 namespace {
@@ -104,6 +106,20 @@ class EnterpriseService {
   std::unique_ptr<THttpServer> FServer;
 };
 
+// The process's class factory, as the library's start-up makes it, on a
+// registry of the test's own; the transfers take their clients from it.
+class MailToolsXmlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GlobalClassFactory, nullptr);
+    vxGlobalClassFactory::Initialize();
+  }
+  void TearDown() override { vxGlobalClassFactory::Finalize(); }
+
+  TTestTempDir FRegistryFolder{"vxxmlreg"};
+  vxTest::TScopedEnv FRegistry{"VARLO_REGISTRY", FRegistryFolder.File("registry")};
+};
+
 TvxMailTools& Filled(TvxMailTools& Mail) {
   Mail.Sender = u"clerk@example.com";
   Mail.SenderName = u"Accounts \u00C4";
@@ -111,7 +127,7 @@ TvxMailTools& Filled(TvxMailTools& Mail) {
   return Mail;
 }
 
-TEST(MailToolsXmlTest, TheDocumentHoldsTheEntriesInOrder) {
+TEST(MailToolsXmlDocumentTest, TheDocumentHoldsTheEntriesInOrder) {
   TvxMailTools mail;
   const std::string document =
       Filled(mail).CreateXMLMail(u"a@example.com,b@example.com", u"c@example.com", u"", u"Subject <&>",
@@ -133,7 +149,7 @@ TEST(MailToolsXmlTest, TheDocumentHoldsTheEntriesInOrder) {
   }
 }
 
-TEST(MailToolsXmlTest, OnlyCreatedCountsAsSuccess) {
+TEST_F(MailToolsXmlTest, OnlyCreatedCountsAsSuccess) {
   EnterpriseService service;
   TvxMailTools mail;
   Filled(mail).vxEnterpriseUrl = service.Url("/mail/201");
@@ -153,6 +169,7 @@ TEST(MailToolsXmlTest, OnlyCreatedCountsAsSuccess) {
   } failures[] = {
       {200, u"send xml mail exception (http put exception (HTTP/1.1 200 OK))"},
       {204, u"send xml mail exception (http put exception (HTTP/1.1 204 No Content))"},
+      {307, u"send xml mail exception (http put exception (HTTP/1.1 307 Temporary Redirect))"},
       {404, u"send xml mail exception (http put exception (HTTP/1.1 404 Not Found))"},
       {500, u"send xml mail exception (http put exception (HTTP/1.1 500 Internal Server Error))"},
   };
@@ -163,7 +180,7 @@ TEST(MailToolsXmlTest, OnlyCreatedCountsAsSuccess) {
   }
 }
 
-TEST(MailToolsXmlTest, FiveRedirectsAreFollowedAndASixthIsNot) {
+TEST_F(MailToolsXmlTest, FiveRedirectsAreFollowedAndASixthIsNot) {
   EnterpriseService service;
   TvxMailTools mail;
   // "/hop/4" and its four followers redirect: five redirects in all.
@@ -186,7 +203,7 @@ TEST(MailToolsXmlTest, FiveRedirectsAreFollowedAndASixthIsNot) {
   EXPECT_EQ(seen.back().Path, "/hop/0");
 }
 
-TEST(MailToolsXmlTest, NoServiceAndASilentServiceFail) {
+TEST_F(MailToolsXmlTest, NoServiceAndASilentServiceFail) {
   TvxMailTools mail;
   const struct {
     const char* Name;
@@ -198,6 +215,14 @@ TEST(MailToolsXmlTest, NoServiceAndASilentServiceFail) {
     EXPECT_FALSE(mail.SendMail(u"a@example.com", u"", u"", u"S", u"B", vxMT_VXENTERPRISE));
     EXPECT_EQ(mail.Message.rfind(u"send xml mail exception (", 0), 0u) << WideToUtf8(mail.Message);
   }
+
+  // Without the process's class factory no client can be made.
+  vxGlobalClassFactory::Finalize();
+  mail.vxEnterpriseUrl = u"http://127.0.0.1:1/";
+  EXPECT_FALSE(mail.SendMail(u"a@example.com", u"", u"", u"S", u"B", vxMT_VXENTERPRISE));
+  EXPECT_EQ(mail.Message,
+            u"send xml mail exception (no HTTP client can be made: the class factory is not there)");
+  vxGlobalClassFactory::Initialize();
 
   // The read time-out ends the wait for an answer that never comes.
   EnterpriseService service;
