@@ -40,6 +40,7 @@
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxShortString.h"
 #include "platform/lists/vxStringList.h"
+#include "platform/text/vxFormatSettings.h"
 #include "platform/values/vxVariant.h"
 
 // The two layouts of the table: V2 has the columns DIMENSION, CHANGEUSER and
@@ -355,6 +356,35 @@ class TvxConfigManager {
   // when MaxHits > 0.
   bool Search(const ustring& Value, int32_t MaxHits, TSearchResults& Results);
 
+  // ---- Services, cluster and instance state ----------------------------------------
+  // The family's services below "/varlo/Software/varlo enterprise daemon/Services",
+  // one node a service, matched by the file name of its "ServicePath" (or by
+  // port); the cluster node is TvxVarlo::GetClusterNode. No lock of their own.
+
+  // The format settings of the locale, overridden by the locale node's eight
+  // values (each missing one written with the locale's).
+  TFormatSettings GetK7FormatSettings();
+  // Writes Token and the process id, and with InstancePort > 0 (unless URLs
+  // are kept by hand) the port and the instance's URL, into the instance
+  // node of every service whose executable is ours or whose "RootPort" +
+  // InstanceId is InstancePort; true when one was written.
+  bool PublishInstanceToken(const TIdType& Token, int32_t InstanceId, int32_t InstancePort);
+  // Marks our own service's instance ready; true when it was found.
+  bool PublishReadyState(int32_t InstanceId);
+  // Clears the ready flags of the instances of every active service on
+  // ClusterNode (node 0 first takes the service's instance count); true.
+  bool ResetReadyStates(int32_t ClusterNode);
+  // The instances on ClusterNode that published a token and are not ready.
+  int32_t CheckReadyStates(int32_t ClusterNode);
+  // Asks the main daemon to tell this instance of ChangeEvent; true when it
+  // answered 200. Never raises: a failure's text goes to Message.
+  bool RegisterServiceToChangeEvent(const ustring& ChangeEvent, const ustring& InstanceToken);
+  // The URL of a service's instance (with a final "/", the main daemon's as
+  // stored), else the default port's on localhost, else empty.
+  ustring GetServiceUrl(TvxEnterpriseService Service, int32_t ClusterNode, int32_t InstanceId);
+  // The token of a service's instance, or empty.
+  ustring GetServiceToken(TvxEnterpriseService Service, int32_t ClusterNode, int32_t InstanceId);
+
   // ---- Public fields (any thread may set them at any time) --------------------
 
   TGuarded<ustring> Message;
@@ -427,6 +457,19 @@ class TvxConfigManager {
   static int32_t RegistryInteger(const ustring& Name, int32_t Default);
 
   void LoadClassNodeIds(bool Force);
+
+  // The service nodes (false when they cannot be listed), the lower-cased
+  // file name of this process's executable and of a node's "ServicePath".
+  bool ServiceNodes(TConfigNodes& Nodes);
+  static ustring OwnExecutable();
+  ustring ServiceExecutable(const TConfigNode& Node);
+  // The name of the first service node whose executable is Executable;
+  // empty when none is.
+  ustring FindServiceByExecutable(const ustring& Executable);
+  // Calls Instance(instance node key) for each instance of each active
+  // service on ClusterNode (ResetReadyStates and CheckReadyStates).
+  void ForEachClusterInstance(int32_t ClusterNode, bool PrepareNodeZero,
+                              const std::function<void(const ustring& InstanceKey)>& Instance);
 
   // The store's failure convention around Work: on an Exception, Message
   // takes its text, the connection is checked, RaiseException runs and the

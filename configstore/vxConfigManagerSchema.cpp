@@ -39,4 +39,14 @@ void CreateTable(const ustring& ConnectionString, TTableStructureType Layout, co
   connection.Execute(TableDefinition(connection.Session().Provider(), Layout, TableName));
 }
 
+ustring DocLogDefinition(vxData::TDataProvider Provider) {
+  return Provider == vxData::TDataProvider::SQLite ? Sql_sqlite_doclog : Sql_postgresql_doclog;
+}
+
+void CreateDocLogTables(const ustring& ConnectionString) {
+  TADOConnection connection(ConnectionString);
+  connection.Open();
+  connection.Execute(DocLogDefinition(connection.Session().Provider()));
+}
+
 }  // namespace vxConfigManagerSchema

@@ -1,6 +1,7 @@
 // The table definitions of the configuration store: both layouts for SQLite
 // and PostgreSQL, kept as SQL files in configstore/sql/ and built into the
-// library. The store itself never creates its table; the companion program
+// library; beside them those of the document log's tables "vx_log" and
+// "vx_meta" (written by the logging console, which never creates them). The store itself never creates its table; the companion program
 // vxstore and the tests do, through CreateTable.
 #pragma once
 
@@ -25,5 +26,13 @@ ustring TableDefinition(vxData::TDataProvider Provider, TTableStructureType Layo
 // no table behind. Raises Exception (EDatabaseError from the database, for a
 // table that exists already too).
 void CreateTable(const ustring& ConnectionString, TTableStructureType Layout, const ustring& TableName);
+
+// The statements that make "vx_log" and "vx_meta" on the database Provider.
+ustring DocLogDefinition(vxData::TDataProvider Provider);
+
+// Makes both tables on the database of ConnectionString, in one transaction.
+// Raises Exception (EDatabaseError from the database, for tables that exist
+// already too).
+void CreateDocLogTables(const ustring& ConnectionString);
 
 }  // namespace vxConfigManagerSchema

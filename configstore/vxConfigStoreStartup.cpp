@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "configstore/vxClassFactory.h"
+#include "configstore/vxDocLogStore.h"
 #include "foundation/vxFoundationStartup.h"
 
 namespace vxConfigStoreStartup {
@@ -12,6 +13,7 @@ namespace vxConfigStoreStartup {
 std::span<const vxStartup::TStartupStep> ConfigStoreSteps() {
   static constexpr vxStartup::TStartupStep steps[] = {
       {"vxNet", vxGlobalClassFactory::Initialize, vxGlobalClassFactory::Finalize},
+      {"vxDocLog", vxDocLogStore::Initialize, vxDocLogStore::Finalize},
   };
   return steps;
 }

@@ -16,6 +16,7 @@
 #include "core/vxFiles.h"
 #include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
+#include "foundation/vxADO.h"
 #include "foundation/vxVarlo.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxRuntime.h"

@@ -4,8 +4,10 @@
 // queues the entries for its log thread, which writes them into daily log
 // files, sends them to syslog (RFC 3164 over UDP), raises SNMP traps for
 // errors, warnings and critical entries and echoes them in colour on the
-// console. The class also reads log files back, and offers the start
-// parameters, console and named-mutex operations of the server processes.
+// console. It records what happened to each document in the database
+// tables "vx_log" and "vx_meta" (DocLog). The class also reads log files
+// back, and offers the start parameters, console and named-mutex
+// operations of the server processes.
 //
 // Threads: any thread may call Log and change the settings at any time;
 // settings and counters are atomics or guarded values, the queue and the
@@ -76,6 +78,8 @@ struct TvxLogRecord {
   ustring Application;
   TvxMetaData MetaData;
 };
+
+class TADOConnection;
 
 class TvxConsoleTools {
  public:
@@ -160,6 +164,30 @@ class TvxConsoleTools {
   ustring GetLogFileName() const;
   int32_t FindLogFileNumber() const;
 
+  // ---- document log ----
+
+  // Writes one "vx_log" row on ConnectionString (WriteDocLogDatabase) and,
+  // with WriteDocMetaDatabase, the document's "vx_meta" rows by the kind
+  // LogType (Create adds them, Modify replaces them, Delete removes them).
+  // Metadata goes to the "META_" + upper-cased ExtField column where the
+  // table has one; a value such a column refuses is left out, never the
+  // row. True when the "vx_log" row was written and nothing failed after
+  // it; a database failure gives False and changes nothing else. The
+  // settings come from the configuration store until the first row is
+  // written (at every call while WriteDocMetaDatabase). One connection to
+  // ConnectionString is kept between calls (opening one per call, with its
+  // SQLite write-ahead log set up and checkpointed each time, costs many
+  // times the row itself); a failure or another ConnectionString makes the
+  // next call open a new one. Not for two threads of one console at once.
+  bool DocLog(const ustring& LogTypeStr, const ustring& Msg, const TIdType& DocId, const TIdType& StackId,
+              const ustring& Address, const ustring& User, const ustring& Application, const TvxMetaData& MetaData,
+              TvxLogInfoType LogType);
+  // The same with the kind's text, when the kind passes DocLogLevel; a kind
+  // that does not pass writes nothing and gives True.
+  bool DocLog(TvxLogInfoType LogType, const ustring& Msg, const TIdType& DocId, const TIdType& StackId,
+              const ustring& Address, const ustring& User, const ustring& Application,
+              const TvxMetaData& MetaData);
+
   // ---- start parameters, console and named mutexes ----
 
   // This process's arguments, program first; tests put a source of their
@@ -218,6 +246,13 @@ class TvxConsoleTools {
   std::atomic<int32_t> LogLevel{4};
   std::atomic<uint64_t> LogCount{0};
   std::atomic<uint64_t> DocLogCount{0};
+  // The document log's settings (see DocLog) and the "META_" columns of
+  // "vx_log", upper-cased, as the latest row found them.
+  std::atomic<bool> WriteDocLogDatabase{true};
+  std::atomic<bool> WriteDocMetaDatabase{false};
+  TStringList DocLogMetaFields;
+  std::atomic<int32_t> DocLogRetention{30};  // days; 0 or less keeps rows
+  std::atomic<int32_t> DocLogLevel{4};
   TvxGuardedValue<ustring> LogFile;
   std::atomic<bool> LogToFile{true};
   TvxGuardedValue<ustring> ActiveLogFile;
@@ -252,10 +287,22 @@ class TvxConsoleTools {
  private:
   friend class TvxLogThread;
   TDateTime LocalNow() const;
+  // Reads the document log's settings from the store while they are due.
+  void LoadDocLogSettings();
+  // The parts of DocLog's text form.
+  void WriteDocLogRow(const ustring& LogTypeStr, const ustring& Msg, const TIdType& DocId, const TIdType& StackId,
+                      const ustring& Address, const ustring& User, const ustring& Application,
+                      const TvxMetaData& MetaData);
+  void DeleteOldDocLogRows();
+  void WriteDocMetaRows(TvxLogInfoType LogType, const TIdType& DocId, const TvxMetaData& MetaData);
+  // The document log's connection to ConnectionString, opened when missing
+  // or made for another string.
+  TADOConnection& DocLogConnection();
   // Copies and empties the queue under LogLock.
   std::vector<TvxLogRecord> TakeLogQueue();
 
   TClock FClock;
+  std::unique_ptr<TADOConnection> FDocLogConnection;
 };
 
 // The log thread: a pass every 100 ms (sooner when the console ends), and

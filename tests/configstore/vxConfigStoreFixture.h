@@ -127,6 +127,26 @@ inline void SetSystemValue(const ustring& Name, int32_t Value) {
     throw std::runtime_error("cannot write the registry value");
 }
 
+// An installation of the test's own whose data-link file names a database:
+// what the store opens when it is given no connection string of its own.
+class THostDataLink {
+ public:
+  explicit THostDataLink(const ustring& ConnectionString) {
+    std::filesystem::create_directories(FHost.Path() / "sys" / "cfg");
+    // UTF-16 with its byte order mark, as the platform writes them.
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : u"[oledb]\r\n" + ConnectionString + u"\r\n") {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+    TTestTempDir::WriteBytes(FHost.File("sys/cfg/vxsyscfg.udl"), bytes);
+  }
+
+ private:
+  TTestTempDir FHost{"vxhostlink"};
+  vxTest::TScopedEnv FSystem{"VARLOSYS", FHost.File("sys") + "/"};
+};
+
 // Each case once on SQLite and once on PostgreSQL, with the store's table
 // (layout V2) made and a registry of the test's own.
 class StoreTest : public ::testing::TestWithParam<TBackend> {
