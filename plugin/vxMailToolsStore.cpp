@@ -37,7 +37,7 @@ bool TvxMailTools::LoadK7SMTPConfig() {
     Username = value(u"User", Variant(u"")).AsString();
     // Kept in the stored-password form.
     Password = AnsiToWide(TvxCipher::DecodeLogon(WideToAnsi(value(u"Password", Variant(u"")).AsString())));
-    // vxEnterpriseUrl = store.GetServiceUrl(vxES_Daemon, 0, 0);
+    vxEnterpriseUrl = store.GetServiceUrl(vxES_Daemon, 0, 0);
     return value(u"Active", Variant(true)).AsBoolean();
   } catch (const std::exception& e) {
     Message = u"loading k7 smtp config exception (" + FailureText(e) + u")";

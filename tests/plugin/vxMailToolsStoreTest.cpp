@@ -1,7 +1,8 @@
 // The engine's shared SMTP settings from the configuration store of an
 // installed host (its data link naming a store on SQLite or PostgreSQL):
 // the defaults of a node that is missing, the stored values, a host that is
-// not installed, a store that fails and a value of the wrong kind.
+// not installed, a store that fails and a value of the wrong kind; the
+// main daemon's URL as the enterprise service's.
 #include <gtest/gtest.h>
 
 #include "core/vxRegistry.h"
@@ -52,6 +53,7 @@ TEST_P(MailToolsStore, AMissingNodeGivesTheDefaultsAndIsMade) {
   EXPECT_FALSE(mail.Authentication);
   EXPECT_EQ(mail.Username, u"");
   EXPECT_EQ(mail.Password, u"");
+  EXPECT_EQ(mail.vxEnterpriseUrl, u"http://localhost:4040");
   EXPECT_FALSE(TvxConfigManager::IsTIdStringEmpty(OpenStore()->GetParentTreeId(kNode, false, false)));
 }
 
@@ -66,6 +68,8 @@ TEST_P(MailToolsStore, StoredSettingsFillTheFieldsAndActiveIsTheResult) {
     ASSERT_TRUE(store->SetConfigValue(kNode, u"User", Variant(u"clerk")));
     ASSERT_TRUE(store->SetConfigValue(kNode, u"Password", Variant(AnsiToWide(TvxCipher::EncodeLogon("s\xE9" "cret")))));
     ASSERT_TRUE(store->SetConfigValue(kNode, u"Active", Variant(false)));
+    ASSERT_TRUE(store->SetConfigValue(u"/varlo/Software/varlo enterprise daemon/Cluster/Node 0", u"InstanceUrl",
+                                      Variant(u"https://daemon.example.com:4443/base")));
   }
   TvxMailTools mail;
   mail.Message = u"kept";
@@ -78,6 +82,7 @@ TEST_P(MailToolsStore, StoredSettingsFillTheFieldsAndActiveIsTheResult) {
   EXPECT_TRUE(mail.Authentication);
   EXPECT_EQ(mail.Username, u"clerk");
   EXPECT_EQ(mail.Password, u"s\u00E9cret");
+  EXPECT_EQ(mail.vxEnterpriseUrl, u"https://daemon.example.com:4443/base");
 
   ASSERT_TRUE(OpenStore()->SetConfigValue(kNode, u"Active", Variant(true)));
   EXPECT_TRUE(mail.LoadK7SMTPConfig());
