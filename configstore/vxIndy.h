@@ -79,6 +79,21 @@ std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const us
                     int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType);
 std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const ustring& ContentType,
                     int32_t& ResponseCode);
+
+// The redirect and time-out settings of a caller that sets its own for a
+// transfer instead of the factory's; TLS, binding and cookies stay the
+// factory's.
+struct TvxHTTPTransferSettings {
+  bool HandleRedirects = false;
+  int32_t RedirectMaximum = 0;
+  int32_t ConnectTimeout = 5000;  // ms
+  int32_t ReadTimeout = 300000;   // ms
+};
+// HTTPPut of ContentStr with Settings; StatusText receives the response's
+// status line ("HTTP/1.1 201 Created"), also when the call raises.
+std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const ustring& ContentType,
+                    const TvxHTTPTransferSettings& Settings, int32_t& ResponseCode, std::string& StatusText);
+
 std::string HTTPPost(const ustring& AUrl, TStream& ContentStream, const ustring& ContentType, int32_t& ResponseCode,
                      std::string& RawHeader, TvxHTTPHeaderType HeaderType);
 std::string HTTPPost(const ustring& AUrl, TStream& ContentStream, const ustring& ContentType, int32_t& ResponseCode);

@@ -15,9 +15,16 @@ namespace {
 
 constexpr int64_t StreamChunk = 64 * 1024;
 
-std::unique_ptr<THttpClient> MakeClient(const ustring& AUrl) {
+std::unique_ptr<THttpClient> MakeClient(const ustring& AUrl, const TvxHTTPTransferSettings* Settings) {
   if (!GlobalClassFactory) throw Exception("no HTTP client can be made: the class factory is not there");
-  return GlobalClassFactory->CreateHttpClient(AUrl);
+  std::unique_ptr<THttpClient> client = GlobalClassFactory->CreateHttpClient(AUrl);
+  if (Settings == nullptr) return client;
+  THttpClientOptions options = client->Options();
+  options.HandleRedirects = Settings->HandleRedirects;
+  options.RedirectMaximum = Settings->RedirectMaximum;
+  options.ConnectTimeout = Settings->ConnectTimeout;
+  options.ReadTimeout = Settings->ReadTimeout;
+  return std::make_unique<THttpClient>(std::move(options));
 }
 
 std::string HeaderText(const THttpClientResponse& Response, TvxHTTPHeaderType HeaderType) {
@@ -33,11 +40,13 @@ std::string HeaderText(const THttpClientResponse& Response, TvxHTTPHeaderType He
 // One transfer: the response code and header text are handed back whether
 // the transfer raises or not; a status outside 2xx raises afterwards.
 void Transfer(const ustring& AUrl, THttpClientRequest& Request, THttpClientResponse& response,
-              int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType, std::string* Body) {
-  const std::unique_ptr<THttpClient> client = MakeClient(AUrl);
+              int32_t& ResponseCode, std::string& RawHeader, TvxHTTPHeaderType HeaderType, std::string* Body,
+              const TvxHTTPTransferSettings* Settings = nullptr, std::string* StatusText = nullptr) {
+  const std::unique_ptr<THttpClient> client = MakeClient(AUrl, Settings);
   Request.Url = WideToUtf8(AUrl);
   const auto handBack = [&] {
     ResponseCode = response.StatusCode;
+    if (StatusText != nullptr) *StatusText = response.StatusLine;
     if (HeaderType == vxHHT_Custom || HeaderType == vxHHT_Raw) RawHeader = HeaderText(response, HeaderType);
   };
   try {
@@ -146,6 +155,18 @@ std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const us
                     int32_t& ResponseCode) {
   std::string header;
   return HTTPPut(AUrl, ContentStr, ContentType, ResponseCode, header, vxHHT_Raw);
+}
+
+std::string HTTPPut(const ustring& AUrl, const std::string& ContentStr, const ustring& ContentType,
+                    const TvxHTTPTransferSettings& Settings, int32_t& ResponseCode, std::string& StatusText) {
+  THttpClientRequest request;
+  request.Method = "PUT";
+  if (!ContentType.empty()) request.Headers.push_back({"Content-Type", WideToUtf8(ContentType)});
+  request.Body = ContentStr;
+  std::string body, header;
+  THttpClientResponse response;
+  Transfer(AUrl, request, response, ResponseCode, header, vxHHT_Raw, &body, &Settings, &StatusText);
+  return body;
 }
 
 std::string HTTPPost(const ustring& AUrl, TStream& ContentStream, const ustring& ContentType, int32_t& ResponseCode,

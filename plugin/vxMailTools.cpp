@@ -15,6 +15,7 @@
 #include "platform/files/vxFileSystem.h"
 #include "platform/files/vxStream.h"
 #include "platform/time/vxDateUtils.h"
+#include "plugin/vxMailToolsFailure.h"
 
 namespace {
 
@@ -72,17 +73,10 @@ void NameTheSender(TRawMessage& Mail, const ustring& SenderName) {
   }
 }
 
-ustring FailureText(const std::exception& Failure) {
-  if (const auto* e = dynamic_cast<const Exception*>(&Failure)) return e->Message();
-  return Utf8ToWide(Failure.what());
-}
-
-const char* FailureClass(const std::exception& Failure) {
-  if (const auto* e = dynamic_cast<const Exception*>(&Failure)) return e->ClassName();
-  return "Exception";
-}
-
 }  // namespace
+
+using vxMailToolsFailure::FailureClass;
+using vxMailToolsFailure::FailureText;
 
 TvxMailTools::TvxMailTools() : SMTP(std::make_unique<TSmtpClient>()) {}
 
@@ -254,19 +248,13 @@ bool TvxMailTools::SendMail(const ustring& Recipients, const ustring& CCs, const
                             const ustring& Body, TvxSendMailTarget Target) {
   if (Target == vxMT_SMTP)
     return SendMail(SMTPServer, SMTPPort, Sender, Recipients, CCs, BCCs, Subject, Body, UseTLS, UseSASL);
-  Message = u"send xml mail exception (mail to the enterprise service is not available in this version)";
-  return false;
+  return SendXMLMail(Recipients, CCs, BCCs, Subject, Body);
 }
 
 bool TvxMailTools::SendMail(const ustring& EMLFile) {
   try {
     TSmtpClient client;
-    client.Host = WideToUtf8(SMTPServer);
-    client.Port = static_cast<uint16_t>(SMTPPort & 0xFFFF);
-    client.Login = TSmtpLogin::None;
-    client.UsePipelining = true;
-    client.Tls = UseTLS ? TSmtpTls::Required : TSmtpTls::None;
-    client.Timeouts = Timeouts;
+    SetUpRelayClient(client);
     client.Connect();
     client.SendMessage(TRawMessage::LoadFromFile(EMLFile));
     client.Disconnect();

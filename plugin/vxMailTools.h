@@ -2,7 +2,11 @@
 // fields and attachment list, asked to send once. It composes a MIME
 // message (a text part, then one part per file, optionally with the files
 // packed into one zip archive), delivers it over SMTP with optional login
-// and STARTTLS, and relays ready-made ".eml" files byte for byte.
+// and STARTTLS, and relays ready-made ".eml" files byte for byte. Its other
+// channels: the mail as an XML document put to the enterprise service over
+// HTTP, the relay of an ".eml" file to a new recipient, the desktop's mail
+// program (through xdg-email, in place of a MAPI client and the shell's
+// send-to), and the shared SMTP settings of the configuration store.
 //
 // The mail is made as it is sent: its attachments are read block by block
 // into the send buffer, never held whole, and a copy of a failed mail is
@@ -25,12 +29,16 @@
 
 #include "platform/base/vxBase.h"
 #include "platform/files/vxPrivateFolder.h"
+#include "platform/lists/vxStringList.h"
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxSmtp.h"
 
 enum TvxMsgPriority { vxMP_Highest, vxMP_High, vxMP_Normal, vxMP_Low, vxMP_Lowest };
 
 enum TvxSendMailTarget { vxMT_SMTP, vxMT_VXENTERPRISE };
+
+// The desktop's mail program could not take a mail (SendToMail).
+VX_DECLARE_EXCEPTION(EMailProgramError, Exception);
 
 struct TvxAttachment {
   bool Active = true;     // still to be sent as a file of its own; cleared when packed into the zip
@@ -88,7 +96,11 @@ class TvxMailTools {
                 const ustring& CCs, const ustring& BCCs, const ustring& Subject, const ustring& Body, bool UseTLS,
                 bool UseSASL);
   // vxMT_SMTP: the above with this object's server, port, sender, UseTLS
-  // and UseSASL. vxMT_VXENTERPRISE is not available yet: False.
+  // and UseSASL. vxMT_VXENTERPRISE: the XML mail (CreateXMLMail) put to
+  // vxEnterpriseUrl over HTTP (redirects followed, at most 5; 5 s to
+  // connect, 10 s without data); only "201 Created" is success. False with
+  // "send xml mail exception (" + reason + ")", the reason for another
+  // status "http put exception (" + status line + ")".
   bool SendMail(const ustring& Recipients, const ustring& CCs, const ustring& BCCs, const ustring& Subject,
                 const ustring& Body, TvxSendMailTarget Target);
   // Relays an ".eml" file as it stands (without its Bcc fields), to the
@@ -96,6 +108,44 @@ class TvxMailTools {
   // required. False with "sendmail exception (" + class name + " - " +
   // reason + ")".
   bool SendMail(const ustring& EMLFile);
+  // Relays an ".eml" file to Recipient alone: every From, Sender and
+  // Reply-To field names Sender, every To field Recipient, Cc and Bcc are
+  // emptied, each field replaced whole (folded lines included), so nobody
+  // the file named before gets the mail. Server, port and TLS as the relay
+  // above. False with "sendmail exception (" + class name + " - " + reason
+  // + ")".
+  bool SendMail(const ustring& EMLFile, const ustring& Recipient);
+
+  // The mail as an XML configuration string of type "vxMail": Sender,
+  // SenderName, Recipients, CC, BCC, Subject, Body and Priority as texts.
+  std::string CreateXMLMail(const ustring& Recipients, const ustring& CC, const ustring& BCC,
+                            const ustring& Subject, const ustring& Body);
+
+  // Fills the SMTP fields from the shared settings of the configuration
+  // store (node "/varlo/Software/Basics/SMTP" of table "vx_configuration",
+  // made when missing, on the host's data link) and vxEnterpriseUrl from
+  // the main daemon's URL; the result is the settings' Active flag. False
+  // with "loading k7 smtp config exception (" + reason + ")" when the host
+  // is not installed or the store fails; fields filled before a failure
+  // keep their new values.
+  bool LoadK7SMTPConfig();
+
+  // Opens the desktop's mail program with a new mail: the subject, the
+  // body, one recipient (RecepientEMail, named RecepientName) and one
+  // attached file, each when not empty. The sender cannot be chosen there
+  // (the mail program's account sends): SenderName and SenderEMail are not
+  // used. Texts in the system code page. True when the mail program took
+  // the mail; Message is not touched.
+  static bool SendMAPIMail(const std::string& Subject, const std::string& Body, const std::string& FileName,
+                           const std::string& SenderName, const std::string& SenderEMail,
+                           const std::string& RecepientName, const std::string& RecepientEMail);
+  // The same with only a file attached; the result is not told.
+  static void SendMAPIMail(const ustring& FileName);
+  // Opens the mail program with the files attached; a relative path is
+  // taken in the folder of the first file. Raises EStringListError for an
+  // empty list and EMailProgramError when the mail program cannot take the
+  // files.
+  static void SendToMail(const TStringList& Files);
 
  private:
   TvxAttachmentList Attachments;
@@ -114,4 +164,13 @@ class TvxMailTools {
   // field; empty when it could not be written. Raises when an attachment's
   // file changed since composing.
   ustring SaveFailedMail(const TComposedMail& Mail, const ustring& MessageId);
+  // SendMAPIMail on wide texts, so a file name keeps every character.
+  static bool OpenMailProgram(const ustring& Subject, const ustring& Body, const ustring& FileName,
+                              const ustring& RecepientName, const ustring& RecepientEMail);
+  // The XML mail over HTTP (SendMail with vxMT_VXENTERPRISE).
+  bool SendXMLMail(const ustring& Recipients, const ustring& CCs, const ustring& BCCs, const ustring& Subject,
+                   const ustring& Body);
+  // A client for the relays: this object's server and port, no login,
+  // pipelining, TLS required with UseTLS.
+  void SetUpRelayClient(TSmtpClient& Client) const;
 };

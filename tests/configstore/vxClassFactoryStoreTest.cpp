@@ -18,18 +18,6 @@ namespace {
 
 using namespace vxStoreTest;
 
-// Makes ConnectionString the host's data-link file of the installation in
-// Folder (UTF-16 with its byte order mark, as the platform writes them).
-void WriteDataLink(const TTestTempDir& Folder, const ustring& ConnectionString) {
-  std::filesystem::create_directories(Folder.Path() / "sys" / "cfg");
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : u"[oledb]\r\n" + ConnectionString + u"\r\n") {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  TTestTempDir::WriteBytes(Folder.File("sys/cfg/vxsyscfg.udl"), bytes);
-}
-
 // A store reached through the host's data-link file.
 class FactoryStore : public StoreTest {
  protected:

@@ -108,6 +108,19 @@ class TStoreDatabase {
   TADOConnection FAdmin;
 };
 
+// Makes ConnectionString the host's data-link file of the installation in
+// Folder, whose system folder is "sys/" (UTF-16 with its byte order mark,
+// as the platform writes them).
+inline void WriteDataLink(const TTestTempDir& Folder, const ustring& ConnectionString) {
+  std::filesystem::create_directories(Folder.Path() / "sys" / "cfg");
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : u"[oledb]\r\n" + ConnectionString + u"\r\n") {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  TTestTempDir::WriteBytes(Folder.File("sys/cfg/vxsyscfg.udl"), bytes);
+}
+
 // Writes a value of HKEY_LOCAL_MACHINE "SOFTWARE\varlo\System" in the test's registry.
 inline void SetSystemValue(const ustring& Name, int32_t Value) {
   if (!TvxRegistry::SetValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\varlo\\System", Name, Variant(Value), false))
