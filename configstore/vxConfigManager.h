@@ -16,7 +16,8 @@
 // calls out of the cache while it holds its lock.
 //
 // The operations are split by topic over vxConfigManager*.cpp: connection and
-// watchdog, keys, change state and cache, node walk, values.
+// watchdog, keys, change state and cache, node walk, values, export, import
+// and packages.
 #pragma once
 
 #include <atomic>
@@ -33,11 +34,13 @@
 #include "configstore/vxConfigManagerCache.h"
 #include "configstore/vxConfigManagerGuarded.h"
 #include "configstore/vxConfigManagerWatchdog.h"
+#include "configstore/vxExportDocument.h"
 #include "core/vxTypes.h"
 #include "foundation/vxADO.h"
 #include "platform/base/vxBase.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/base/vxShortString.h"
+#include "platform/lists/vxStringList.h"
 #include "platform/values/vxVariant.h"
 
 // The two layouts of the table: V2 has the columns DIMENSION, CHANGEUSER and
@@ -187,6 +190,49 @@ class TvxConfigManager {
   Variant GetConfigValueById(const TIdType& Id, const Variant& Default, bool Raw);
   bool ConfigValueExists(const ustring& Key, const ustring& VarName);
   bool ConfigValueChangedByUser(const ustring& Key, const ustring& VarName);
+
+  // ---- Export ---------------------------------------------------------------------
+
+  // Writes RootKey's node (with its subtree when SubNodes) into the export
+  // document FileName, its extension replaced by ".xml", as a plain export
+  // or, with AsPackage, a package; a package file that exists is added to
+  // unless OverwritePackage. The file is written beside its place and put
+  // there whole, so a failed export leaves the old file as it was.
+  // ValidProperties (nullptr: all) names the properties written. True when
+  // the file was written; else False with the failure in Message (raised
+  // with RaiseExceptions).
+  bool Export(const ustring& RootKey, const ustring& FileName, bool SubNodes, bool AsPackage,
+              const ustring& PackageName, const ustring& PackageVersion, const ustring& InfoText,
+              bool OverwritePackage, TCharEncodeType Encoding, const TProgressCallBackProc& CallBack,
+              const TStrings* ValidProperties, TvxPackageDescriptionType InfoTextType, bool PWProtectScripts,
+              const std::string& ScriptPassword, bool IncludeChangeInfos, const ustring& ReleaseRequired,
+              TvxExportFormatVersion FormatVersion);
+
+  // ---- Import and packages ------------------------------------------------------------
+
+  // Writes the nodes and properties of the export document FileName (or of
+  // every document of the zip archive FileName, in archive order) into the
+  // store and records imported packages. False when FileName does not exist
+  // (nothing else happens) or on a failure (Message, raised with
+  // RaiseExceptions). Where the database allows, the whole import is one
+  // transaction: a failed import leaves the store as it was.
+  bool Import(const ustring& RootKey, const ustring& FileName, ustring& InfoText, const TProgressCallBackProc& CallBack,
+              bool Overwrite, bool UploadPackageData, bool OnlyNodeCallback, bool KeepUserContent,
+              bool IgnoreReleaseWarning);
+  // The header of a loaded document; "Unknown XML filetype!" or "Package
+  // hash mismatch (" + Hash + ")!" in Message (raised with RaiseExceptions).
+  Tk7PackageInformation GetPackageInformation(const TXMLDocument& XMLDocument);
+  // The header of the file; nothing when it does not exist.
+  Tk7PackageInformation GetPackageInformation(const ustring& FileName);
+  // The header and the node list of the file.
+  Tk7PackageInformation GetPackageDetails(const ustring& FileName, bool IncludeProperties);
+  bool GetPackageDetails(const ustring& FileName, bool& IsPackage, ustring& InfoText, ustring& InfoTextType,
+                         ustring& PackageName, ustring& PackageVersion, ustring& PackageId, TvxPackageNodes& NodeList);
+  static TvxExportFormatVersion GetExportFormatVersion(const ustring& Version);
+  static ustring GetExportFormatVersionStr(TvxExportFormatVersion Version);
+  static TvxPackageDescriptionType GetPackageDescriptionType(const ustring& DType);
+  static ustring GetPackageDescriptionTypeStr(TvxPackageDescriptionType DType);
+  static ustring K7PathToWindowsPath(const ustring& Path);
 
   // ---- Public fields (any thread may set them at any time) --------------------
 

@@ -382,11 +382,17 @@ void TXMLDocument::LoadUtf8(std::string_view input) {
   }
 }
 
-std::string TXMLDocument::SaveToXML() const {
+std::string TXMLDocument::SaveToXML() const { return SaveToXML(TXMLSaveOptions{}); }
+
+std::string TXMLDocument::SaveToXML(const TXMLSaveOptions& Options) const {
+  const bool utf16 = Options.Encoding == TXMLSaveEncoding::UTF16;
   TStringWriter writer;
-  writer.Out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  FDoc->save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  return std::move(writer.Out);
+  writer.Out = utf16 ? "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  if (Options.Indent) writer.Out += '\n';
+  const unsigned format = (Options.Indent ? pugi::format_indent : pugi::format_raw) | pugi::format_no_declaration;
+  FDoc->save(writer, "  ", format, pugi::encoding_utf8);
+  if (!utf16) return std::move(writer.Out);
+  return "\xFF\xFE" + WideToUtf16LE(Utf8ToWide(writer.Out));
 }
 
 TXMLNode TXMLDocument::DocumentNode() const { return TXMLNode(FDoc->internal_object()); }

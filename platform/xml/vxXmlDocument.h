@@ -32,6 +32,15 @@ VX_DECLARE_EXCEPTION(EDOMParseError, Exception);
 // document element, the text of an element with mixed content).
 VX_DECLARE_EXCEPTION(EXMLDocError, Exception);
 
+// How a document is saved: its encoding (UTF-16 is little-endian with a
+// byte order mark) and whether elements stand on lines of their own,
+// indented by two blanks a level (elements holding text stay on one line).
+enum class TXMLSaveEncoding { UTF8, UTF16 };
+struct TXMLSaveOptions {
+  TXMLSaveEncoding Encoding = TXMLSaveEncoding::UTF8;
+  bool Indent = false;
+};
+
 enum TNodeType {
   ntReserved,
   ntElement,
@@ -112,6 +121,9 @@ class TXMLDocument {
   // The document as UTF-8 bytes: the declaration <?xml version="1.0"
   // encoding="UTF-8"?>, then the nodes without added white space.
   std::string SaveToXML() const;
+  // The document as bytes in the options' encoding, with the declaration
+  // naming it ("UTF-8" or "UTF-16").
+  std::string SaveToXML(const TXMLSaveOptions& Options) const;
 
   // The document itself: its children are the document element and the
   // comments and processing instructions around it.

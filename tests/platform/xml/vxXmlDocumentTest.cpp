@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/base/vxCodePage.h"
+
 namespace {
 
 struct BadDocument {
@@ -144,6 +146,31 @@ TEST(XmlDocument, BuildsAndSavesWithDeclaration) {
   back.LoadFromXML(doc.SaveToXML());
   EXPECT_EQ(back.DocumentElement().GetAttribute(u"a"), ustring(u"x\"<&\t\n"));
   EXPECT_EQ(back.DocumentElement().FindChildElement(u"c\u00E4").Text(), u"a<b>&\U0001F600");
+}
+
+TEST(XmlDocument, SavesIndentedAndInUtf16WithItsDeclaration) {
+  TXMLDocument doc;
+  TXMLNode root = doc.DocumentNode().AddChild(u"r");
+  root.AddChild(u"a").SetText(u" \u00C1\r\n");
+  root.AddChild(u"b").AddChild(u"c");
+  const std::string indented = doc.SaveToXML(TXMLSaveOptions{TXMLSaveEncoding::UTF8, true});
+  EXPECT_EQ(indented,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n  <a> \xC3\x81\r\n</a>\n  <b>\n    <c />\n  </b>\n</r>\n");
+
+  const std::string wide = doc.SaveToXML(TXMLSaveOptions{TXMLSaveEncoding::UTF16, false});
+  ASSERT_GE(wide.size(), 2u);
+  EXPECT_EQ(wide.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Utf16LEToWide(wide.substr(2)), u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r><a> \u00C1\r\n</a><b><c/></b></r>");
+
+  // Both read back alike; the text's line break is read as XML reads it.
+  for (const std::string& bytes : {indented, wide}) {
+    TXMLDocument back;
+    back.LoadFromXML(bytes);
+    const auto children = back.DocumentElement().ChildNodes();
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].Text(), u" \u00C1\n");
+    EXPECT_EQ(children[1].ChildNodes().size(), 1u);
+  }
 }
 
 TEST(XmlDocument, RefusesInvalidNamesTextsAndASecondDocumentElement) {
