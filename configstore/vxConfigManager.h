@@ -16,8 +16,8 @@
 // calls out of the cache while it holds its lock.
 //
 // The operations are split by topic over vxConfigManager*.cpp: connection and
-// watchdog, keys, change state and cache, node walk, values, export, import
-// and packages.
+// watchdog, keys, change state and cache, node walk, values, node and
+// property lists, node XML and key parts, export, import and packages.
 #pragma once
 
 #include <atomic>
@@ -74,6 +74,52 @@ using TDbChangeFlags = std::vector<TDbChangeFlag>;
 
 // Told the key of the node at hand by the list, export and import operations.
 using TProgressCallBackProc = std::function<void(const ustring& CurNode)>;
+
+// One node of a node list.
+struct TConfigNode {
+  TIdType Id;
+  // KEYNAME with "/" written "%2F".
+  ustring Name;
+  // The full key, prepared ("a/b/").
+  ustring Key;
+  // The Name for children and root nodes; in a subtree list the key below
+  // the subtree's root, named relative ("b/c").
+  ustring RelKey;
+};
+using TConfigNodes = std::vector<TConfigNode>;
+
+// One property of a property list.
+struct TProperty {
+  TIdType Id;
+  ustring Name;  // trimmed
+  // The name after a prefix (sub-property lists and SetPropertyValueByName).
+  ustring SubName;
+  // UpperStrW(Name): every by-name lookup compares with it.
+  ustring SORTL;
+  // The number Name (SubName in sub-property lists) holds; 0 for none.
+  uint32_t SORTLN = 0;
+  ustring Dimension;
+  TDataTypeStr DataType;
+  Variant Value;
+  // Emptied by every read; nothing fills it.
+  std::vector<Variant> Values;
+  ustring User;
+  TDateTime Changed = 0;
+  // The node's visible key, or a path relative to a subtree's root.
+  ustring Path;
+};
+using TProperties = std::vector<TProperty>;
+
+enum TContextHelpArea : uint8_t { CH_System, CH_Customer, CH_None };
+
+// One hit of Search.
+struct TSearchResult {
+  TIdType Id;
+  ustring Name;   // the property's name; empty for a node
+  ustring Key;    // visible key of the node holding the property, or of the node
+  ustring Value;  // an excerpt of the value around the match
+};
+using TSearchResults = std::vector<TSearchResult>;
 
 class TvxConfigManager {
  public:
@@ -190,6 +236,103 @@ class TvxConfigManager {
   Variant GetConfigValueById(const TIdType& Id, const Variant& Default, bool Raw);
   bool ConfigValueExists(const ustring& Key, const ustring& VarName);
   bool ConfigValueChangedByUser(const ustring& Key, const ustring& VarName);
+
+  // ---- Node lists ------------------------------------------------------------------------
+  // Siblings come in the order of their names' UTF-16 code units, whatever
+  // the table's collation; the keys listed go into the key cache.
+
+  // The child nodes of Key; an empty list when Key's node is missing (Create
+  // makes it).
+  bool GetChildNodes(const ustring& Key, TConfigNodes& NodeList, bool Create);
+  // The subtree below RootKey (made when missing), each node before its
+  // descendants: inner nodes with AddParentNodes, leaves of the first level
+  // with AddRootNodes, deeper leaves always; with AddRootKey the root first.
+  // Read in one statement and walked without recursion.
+  bool GetRecursiveChildNodes(const ustring& RootKey, TConfigNodes& NodeList, bool AddParentNodes,
+                              bool AddRootNodes, bool AddRootKey);
+  bool GetRootNodes(TConfigNodes& NodeList);
+  // Whether Key's node (made when missing) has a child node.
+  bool ChildNodesExists(const ustring& Key);
+  // The same for a node id, from the key cache when it knows a key below it.
+  bool ChildNodesExistsFast(const TIdType& ParentId);
+  // Whether Key's node exists (or, with CanCreate, was made). The walk's
+  // exception passes.
+  bool NodeExists(const ustring& Key, bool CanCreate);
+  // Whether Key's node has no property (child nodes do not count); true for
+  // a missing node and on a failure.
+  bool IsNodeEmpty(const ustring& Key);
+
+  // The statement that reads the subtree below :PARENTID (nodes only, or
+  // every row), in the form of the database type; Exception
+  // "unsupported database type" for a type without one.
+  static ustring SubtreeStatement(TvxDatabaseType DatabaseType, const ustring& Table, bool NodesOnly);
+
+  // ---- Property lists -------------------------------------------------------------------
+
+  // The properties of Key's node whose names begin with PropertyPrefix (as
+  // written: no wildcards, letter case counts), in name order. Values typed,
+  // raw texts (Raw) or Null (without WithValues); binary ones only with
+  // WithBinaries when values are read. ExtendList keeps the list and
+  // overwrites entries of the same name unless AllowDuplicates. A missing
+  // node gives true (no rows), or false when CanCreate could not make it.
+  // ValueSeparator has no effect.
+  bool GetNodeProperties(const ustring& Key, TProperties& Properties, bool WithValues, bool Raw, bool CanCreate,
+                         const ustring& PropertyPrefix, const std::string& ValueSeparator, bool ExtendList,
+                         bool WithBinaries, bool AllowDuplicates);
+  // The statement GetNodeProperties runs for a layout and its switches.
+  static ustring NodePropertiesStatement(TTableStructureType Layout, bool WithValues, bool WithBinaries,
+                                         const ustring& Table);
+  // Every property of the subtree of Key (Key's own first), appended; with
+  // AddRelativePaths each Path relative to Key ("" for Key's own).
+  bool GetRecursiveNodeProperties(const ustring& Key, TProperties& Properties, bool WithValues,
+                                  bool AddRelativePaths);
+  // The properties named PropertyPrefix + a number, or + a blank or "_" and
+  // more text, with SubName the rest; with NumSort in the order of the
+  // numbers (equal numbers in name order).
+  bool GetNodeSubProperties(const ustring& Key, TProperties& Properties, const ustring& PropertyPrefix,
+                            bool WithValues, bool NumSort);
+  // Writes every entry below Key (with UsePropertyPath below Key + its
+  // Path), with its DataType when ForceDataType; stops at an exception.
+  bool SaveNodeProperties(const ustring& Key, TProperties& Properties, bool ForceDataType, bool UsePropertyPath,
+                          const TProgressCallBackProc& CallBack);
+
+  // In memory, by name compared after UpperStrW.
+  static int32_t GetPropertyIdByName(const ustring& Name, const TProperties& Properties);
+  // The entry's value, else Default (with Extend appended as a new entry).
+  Variant GetPropertyValueByName(const ustring& Name, const Variant& Default, TProperties& Properties, bool Extend);
+  static Variant GetPropertyValueByName(const ustring& Name, const Variant& Default, const TProperties& Properties,
+                                        const TProperties& DefaultProperties);
+  // True when an entry was updated, false when one was appended.
+  bool SetPropertyValueByName(const ustring& Name, const ustring& SubName, const Variant& Value,
+                              TProperties& Properties);
+  bool SetPropertyValueByName(const ustring& Name, const Variant& Value, TProperties& Properties);
+  static bool DeletePropertyValueByName(const ustring& Name, TProperties& Properties);
+
+  // The help text of Key from the system help node, else from the customer's.
+  bool Check4ContextHelp(const ustring& Key, ustring& HelpBuffer, TContextHelpArea& CHArea);
+
+  // ---- Node XML, key parts, short paths ----------------------------------------------
+
+  // The node's properties as an XML configuration string (root "vxConfig",
+  // typed); empty when they cannot be read.
+  std::string GetNodeXML(const ustring& Key);
+  // The nodes below Key (the subtree with Recursive) as "Node" entries of an
+  // XML configuration string (root "vxNodes"): their keys, their names
+  // (RelativeNames and JustNames) or their keys below Key (RelativeNames).
+  std::string GetNodesXML(const ustring& Key, bool Recursive, bool RelativeNames, bool JustNames);
+  // Writes the entries of an XML configuration string as properties of
+  // Key's node; false, writing nothing, when XML does not parse.
+  bool SaveNodeXML(const ustring& Key, std::string& XML);
+  // The node names of Key from the root down, in key form ("%2F" stays).
+  static bool GetNodeParts(const ustring& Key, TStringList& NodeParts);
+  // The last node name of Key; empty for none.
+  static ustring GetTopNodeName(const ustring& Key);
+  // Path, or its first names + ".../" + its last name, shorter than MaxLen
+  // (UTF-16 code units) unless the last name alone is too long.
+  static ustring GetShortPath(const ustring& Path, int32_t MaxLen);
+  // Whether Key is one of the namespace roots of resources and scripts, or a
+  // node on the way to one.
+  static bool IsNameSpaceNode(const ustring& Key);
 
   // ---- Export ---------------------------------------------------------------------
 
@@ -313,6 +456,26 @@ class TvxConfigManager {
   template <class TResult, class TWork>
   TResult Guarded(TResult Failure, TWork Work);
   void Failed(const Exception& Error);
+  // The convention without the connection check: on an Exception, Message
+  // takes its text and RaiseException runs; the result is Failure.
+  template <class TResult, class TWork>
+  TResult Reported(TResult Failure, TWork Work);
+
+  // ---- Lists -------------------------------------------------------------------------
+  // One row of a subtree.
+  struct TSubtreeRow {
+    ustring Id;
+    ustring ParentId;
+    ustring Name;
+    bool Node = false;
+  };
+  // The children of ParentId (empty: the first level), with keys below
+  // PreparedKey, in name order; cached.
+  void ReadChildNodes(const ustring& PreparedKey, const TIdType& ParentId, TConfigNodes& NodeList);
+  // Every row below RootId (nodes only with NodesOnly), read in one statement.
+  std::vector<TSubtreeRow> ReadSubtree(const TIdType& RootId, bool NodesOnly);
+  // Puts the nodes of a listing into the key cache.
+  void CacheNodes(const TConfigNodes& Nodes, size_t From);
 
   bool SetConfigValueKeeping(const ustring& Key, const ustring& VarName, const Variant& Value, bool KeepUserContent);
   // The node id a reading operation names: the walk's result for a key with
@@ -346,6 +509,17 @@ TResult TvxConfigManager::Guarded(TResult Failure, TWork Work) {
     return Work();
   } catch (const Exception& e) {
     Failed(e);
+    return Failure;
+  }
+}
+
+template <class TResult, class TWork>
+TResult TvxConfigManager::Reported(TResult Failure, TWork Work) {
+  try {
+    return Work();
+  } catch (const Exception& e) {
+    Message = e.Message();
+    RaiseException(Message);
     return Failure;
   }
 }

@@ -92,6 +92,31 @@ bool TConfigCache::FindById(const TIdType& KeyId, uint32_t Now, uint32_t Lease, 
 
 bool TConfigCache::Insert(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
   TReadMostlyLock::TExclusive hold(CacheLock);
+  return InsertLocked(Key, KeyId, Now, Lease);
+}
+
+size_t TConfigCache::InsertMany(const std::vector<std::pair<ustring, TIdType>>& Entries, uint32_t Now,
+                                uint32_t Lease) {
+  TReadMostlyLock::TExclusive hold(CacheLock);
+  size_t filled = 0;
+  for (const auto& [key, id] : Entries)
+    if (InsertLocked(key, id, Now, Lease)) ++filled;
+  return filled;
+}
+
+bool TConfigCache::HasKeyBelowId(const TIdType& KeyId) {
+  TReadMostlyLock::TShared hold(CacheLock);
+  const auto ids = FById.find(KeyId.View());
+  if (ids == FById.end()) return false;
+  const ustring& parent = FSlots[ids->second.front()].Key;
+  for (const auto& entry : FByKey) {
+    const ustring& key = entry.first;
+    if (key.size() > parent.size() && key.compare(0, parent.size(), parent) == 0) return true;
+  }
+  return false;
+}
+
+bool TConfigCache::InsertLocked(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease) {
   if (DropIfExpired(Key, Now, Lease)) return false;
   if (FFree.empty()) return false;
   const uint32_t index = *FFree.begin();

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "configstore/vxConfigManagerLock.h"
@@ -52,6 +53,12 @@ class TConfigCache {
   // Fills the lowest free slot; false when Key has a valid slot already (its
   // lease is not renewed) or no slot is free.
   bool Insert(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease);
+  // Insert of every key and id in order, under one lock; the number filled.
+  size_t InsertMany(const std::vector<std::pair<ustring, TIdType>>& Entries, uint32_t Now, uint32_t Lease);
+  // Whether an active slot holds a key that is longer than, and begins with,
+  // the key of the first active slot (in slot order) holding KeyId: a node
+  // below KeyId's node is known. Leases are not looked at.
+  bool HasKeyBelowId(const TIdType& KeyId);
   // Frees every slot whose key begins with Prefix.
   void RemovePrefix(const ustring& Prefix);
   // Frees the first active slot (in slot order) holding KeyId.
@@ -76,6 +83,8 @@ class TConfigCache {
   void Deactivate(uint32_t Index);
   // The slot of Key when one is active; an expired one is freed (exclusive lock).
   bool DropIfExpired(const ustring& Key, uint32_t Now, uint32_t Lease);
+  // Insert with the exclusive lock held.
+  bool InsertLocked(const ustring& Key, const TIdType& KeyId, uint32_t Now, uint32_t Lease);
 
   TReadMostlyLock CacheLock;
   std::vector<TConfigCacheRecord> FSlots;

@@ -114,6 +114,36 @@ TEST(ConfigCache, LookupsByIdGiveTheFirstValidSlotAndRemovalsTheFirstActiveOne) 
   EXPECT_TRUE(cache.Find(u"new/", Lease + 30, Lease, found));
 }
 
+TEST(ConfigCache, ManyInsertsAtOnceFillWhatIsFreeAndKeepWhatIsCached) {
+  TConfigCache cache(3);
+  ASSERT_TRUE(cache.Insert(u"a/", Id("A"), 0, Lease));
+  const std::vector<std::pair<ustring, TIdType>> entries = {
+      {u"a/", Id("other")}, {u"b/", Id("B")}, {u"c/", Id("C")}, {u"d/", Id("D")}};
+  EXPECT_EQ(cache.InsertMany(entries, 1, Lease), 2u);
+  TIdType found;
+  EXPECT_TRUE(cache.Find(u"a/", 2, Lease, found));
+  EXPECT_EQ(found, Id("A"));
+  EXPECT_TRUE(cache.Find(u"c/", 2, Lease, found));
+  EXPECT_FALSE(cache.Find(u"d/", 2, Lease, found));
+}
+
+TEST(ConfigCache, AKeyBelowANodesKeyBeginsWithIt) {
+  TConfigCache cache(8);
+  ASSERT_TRUE(cache.Insert(u"a/", Id("A"), 0, Lease));
+  ASSERT_TRUE(cache.Insert(u"xa/b/", Id("X"), 0, Lease));
+  ASSERT_TRUE(cache.Insert(u"ab/", Id("AB"), 0, Lease));
+  EXPECT_FALSE(cache.HasKeyBelowId(Id("A")));
+  EXPECT_FALSE(cache.HasKeyBelowId(Id("none")));
+  ASSERT_TRUE(cache.Insert(u"a/c/d/", Id("D"), 0, Lease));
+  EXPECT_TRUE(cache.HasKeyBelowId(Id("A")));
+  EXPECT_FALSE(cache.HasKeyBelowId(Id("D")));
+  // The first slot holding the id decides.
+  cache.RemovePrefix(u"a/");
+  ASSERT_TRUE(cache.Insert(u"e/", Id("A"), 0, Lease));
+  ASSERT_TRUE(cache.Insert(u"e/f/", Id("F"), 0, Lease));
+  EXPECT_TRUE(cache.HasKeyBelowId(Id("A")));
+}
+
 TEST(ConfigCache, ManyThreadsReadAndChangeItAtOnce) {
   constexpr int Keys = 64;
   TConfigCache cache(Keys / 2);
