@@ -461,6 +461,15 @@ class TvxConfigManager {
   template <class TResult, class TWork>
   TResult Reported(TResult Failure, TWork Work);
 
+  // ---- Export documents ---------------------------------------------------------
+  // The export document in the file; EOSError when the file cannot be read,
+  // EDOMParseError when it is no XML document.
+  static TXMLDocument LoadExportDocument(const ustring& FileName);
+  // The document's header into Info; for a document that is no export
+  // document or a package whose hash does not match, Message says so (and
+  // RaiseException runs).
+  vxExportDocument::THeaderState ReadPackageHeader(const TXMLDocument& XMLDocument, Tk7PackageInformation& Info);
+
   // ---- Lists -------------------------------------------------------------------------
   // One row of a subtree.
   struct TSubtreeRow {

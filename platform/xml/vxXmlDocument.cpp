@@ -14,7 +14,7 @@ namespace {
 
 // Deeper documents are refused: the readers above walk elements
 // recursively, and no document of the system nests anywhere near this.
-constexpr int kMaxDepth = 1000;
+constexpr int kMaxDepth = TXMLDocument::MaxDepth;
 
 pugi::xml_node Node(pugi::xml_node_struct* n) { return pugi::xml_node(n); }
 
@@ -323,6 +323,8 @@ void TXMLNode::SetText(std::u16string_view text) {
 
 TXMLDocument::TXMLDocument() : FDoc(std::make_unique<pugi::xml_document>()) {}
 TXMLDocument::~TXMLDocument() = default;
+TXMLDocument::TXMLDocument(TXMLDocument&&) noexcept = default;
+TXMLDocument& TXMLDocument::operator=(TXMLDocument&&) noexcept = default;
 
 void TXMLDocument::LoadFromXML(std::string_view Bytes) {
   FDoc->reset();

@@ -112,6 +112,9 @@ class TXMLDocument {
   ~TXMLDocument();
   TXMLDocument(const TXMLDocument&) = delete;
   TXMLDocument& operator=(const TXMLDocument&) = delete;
+  // Nodes of a moved document stay valid: they belong to the new owner.
+  TXMLDocument(TXMLDocument&&) noexcept;
+  TXMLDocument& operator=(TXMLDocument&&) noexcept;
 
   // Replaces the content by the document in Bytes: UTF-8 unless a byte
   // order mark or the XML declaration says UTF-16, ISO-8859-1 or
@@ -130,6 +133,10 @@ class TXMLDocument {
   TXMLNode DocumentNode() const;
   // The document element; nil when there is none.
   TXMLNode DocumentElement() const;
+
+  // The deepest nesting of elements a document may have to load (the
+  // document element is level 1).
+  static constexpr int MaxDepth = 1000;
 
   // Whether Name is an XML name (the Name production of XML 1.0).
   static bool IsValidName(std::u16string_view Name);
