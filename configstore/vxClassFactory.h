@@ -6,7 +6,9 @@
 //
 // Options: the HTTP client's come from the registry under
 // HKEY_LOCAL_MACHINE "SOFTWARE\varlo\System\HTTP\" when the factory is made;
-// the registry is never written. A value of the wrong form (a text that is
+// the registry is never written. The HTTP server's (with TLS and bindings),
+// the syslog client's and the SNMP client's come from the configuration
+// store on request (LoadK7Configuration). A value of the wrong form (a text that is
 // no whole number for an integer option, no Boolean for a Boolean one)
 // raises the variant conversion error, naming the value, out of the
 // constructor, which stops the library's start-up.
@@ -133,6 +135,23 @@ class TvxClassFactory : public TObject {
   // An unconnected syslog sender for SysLogClientOptions' server, port and
   // time-out.
   std::unique_ptr<vxSyslog::TSyslogClient> CreateSysLogClient();
+
+  // Reads the HTTP server, syslog and SNMP options from the configuration
+  // store of the host's data-link file: the nodes "/varlo/Software/Basics/"
+  // HTTP, HTTP/SSL, SysLog and SNMP. A store that is not connected changes
+  // nothing; an HTTP or HTTP/SSL node that cannot be read raises Exception
+  // with the store's Message (options read before keep their new values);
+  // a SysLog or SNMP node that cannot be read is passed over.
+  void LoadK7Configuration();
+  // A logging console for the calling service process: its names, its start
+  // parameters ("--svcmode", "--instanceid", "--instancetoken"), its mutex
+  // and log file "TechAppName-InstanceId", the store's syslog and SNMP
+  // options, its settings registered, its title set and the console
+  // cleared. An exception of LoadK7Configuration passes.
+  std::unique_ptr<TvxConsoleTools> CreateEnterpriseServiceConsoleTools();
+  // Reloads the store's options and gives the console the syslog and SNMP
+  // ones; false, reading nothing, without a console.
+  bool UpdateEnterpriseServiceConsoleTools(TvxConsoleTools* ConsoleTools);
 
   // The layers' TLS settings for one of the factory's TLS records.
   static TTlsSettings TlsSettings(const TvxSSLOptions& SSL);

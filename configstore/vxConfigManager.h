@@ -17,7 +17,8 @@
 //
 // The operations are split by topic over vxConfigManager*.cpp: connection and
 // watchdog, keys, change state and cache, node walk, values, node and
-// property lists, node XML and key parts, export, import and packages.
+// property lists, node XML and key parts, deleting, renaming and searching,
+// export, import and packages.
 #pragma once
 
 #include <atomic>
@@ -334,6 +335,26 @@ class TvxConfigManager {
   // node on the way to one.
   static bool IsNameSpaceNode(const ustring& Key);
 
+  // ---- Deleting, renaming, searching ---------------------------------------------------
+
+  // Deletes the property VarName of Key's node (with DeleteAlike every
+  // property whose name begins with VarName, as written); child nodes stay.
+  bool DeleteConfigValue(const ustring& Key, const ustring& VarName, bool DeleteAlike);
+  // Deletes the property row PropertyId; a node's id deletes nothing.
+  bool DeleteConfigValueById(const TIdType& PropertyId);
+  // Sorts by Name, UTF-16 code units compared, equal names kept in order.
+  static bool SortNodes(TConfigNodes& NodeList);
+  // Renames the row KeyId; refused for an empty name or a name a sibling
+  // has (letter case counts). "%2F" in NewName stands for "/". Every cached
+  // key below the old one is dropped.
+  bool RenameKeyById(const TIdType& KeyId, const ustring& NewName);
+  bool RenameKey(const ustring& Key, const ustring& NewName);
+  // Nodes and non-binary properties whose name or value matches Value
+  // ("*" any text, every other character itself; letter case does not
+  // count; without "*" anywhere in the text), in name order, at most MaxHits
+  // when MaxHits > 0.
+  bool Search(const ustring& Value, int32_t MaxHits, TSearchResults& Results);
+
   // ---- Export ---------------------------------------------------------------------
 
   // Writes RootKey's node (with its subtree when SubNodes) into the export
@@ -485,6 +506,9 @@ class TvxConfigManager {
   std::vector<TSubtreeRow> ReadSubtree(const TIdType& RootId, bool NodesOnly);
   // Puts the nodes of a listing into the key cache.
   void CacheNodes(const TConfigNodes& Nodes, size_t From);
+  // Runs Work in a transaction of its own, DatabaseLock held throughout; a
+  // failure rolls back and passes.
+  void InTransaction(const std::function<void()>& Work);
 
   bool SetConfigValueKeeping(const ustring& Key, const ustring& VarName, const Variant& Value, bool KeepUserContent);
   // The node id a reading operation names: the walk's result for a key with

@@ -5,7 +5,6 @@
 
 #include "configstore/vxConfigManager.h"
 #include "core/vxToolsSystem.h"
-#include "foundation/vxSQL.h"
 
 namespace {
 
@@ -94,13 +93,7 @@ TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, bool Create, bool 
 void TvxConfigManager::ReKeyNode(const TIdType& OldId, const TIdType& NewId) {
   // Other stores may hold the old id for the node's key.
   SetDatabaseChangeState();
-  const ustring transaction = TvxSQL::CreateTransactionId();
-  auto run = [&](TvxTransactionType Kind) {
-    ADOCommand->SetCommandText(TvxSQL::GetTransactionStatement(transaction, DatabaseType, Kind));
-    ADOCommand->Execute();
-  };
-  run(vxTT_Begin);
-  try {
+  InTransaction([&] {
     OpenDataSet(u"SELECT * FROM " + CfgTabName + u" WHERE ID = :ID", {{u"ID", Variant(OldId.WideStr())}});
     if (ADODataSet->Eof()) throw Exception(u"configuration node " + OldId.WideStr() + u" vanished");
     ADODataSet->Edit();
@@ -113,16 +106,7 @@ void TvxConfigManager::ReKeyNode(const TIdType& OldId, const TIdType& NewId) {
     ADOCommand->Parameters().ParamByName(u"NEWID").Value = Variant(NewId.WideStr());
     ADOCommand->Parameters().ParamByName(u"OLDID").Value = Variant(OldId.WideStr());
     ADOCommand->Execute();
-    run(vxTT_Commit);
-  } catch (const Exception&) {
-    ADODataSet->Close();
-    try {
-      run(vxTT_RollBack);
-    } catch (const Exception&) {
-      // The connection is gone: its transaction went with it.
-    }
-    throw;
-  }
+  });
 }
 
 TIdType TvxConfigManager::GetParentTreeId(const ustring& Key, const TIdType& DefKeyId, bool Create) {
