@@ -507,8 +507,15 @@ class TvxConfigManager {
   // Puts the nodes of a listing into the key cache.
   void CacheNodes(const TConfigNodes& Nodes, size_t From);
   // Runs Work in a transaction of its own, DatabaseLock held throughout; a
-  // failure rolls back and passes.
+  // failure rolls back and passes. Inside an open transaction Work becomes
+  // part of it. While one is open the connection is not renewed (that would
+  // end it unseen), and it is committed only when a last statement shows it
+  // intact.
   void InTransaction(const std::function<void()>& Work);
+  // After a rollback: node ids of rows that went with it may be cached.
+  void ForgetUncommittedIds();
+  // Open transactions (InTransaction) of this store; under DatabaseLock.
+  int32_t FTransactionDepth = 0;
 
   bool SetConfigValueKeeping(const ustring& Key, const ustring& VarName, const Variant& Value, bool KeepUserContent);
   // The node id a reading operation names: the walk's result for a key with
