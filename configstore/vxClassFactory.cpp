@@ -8,10 +8,17 @@
 #include "core/vxRegistry.h"
 #include "foundation/vxCipherToolsEvo3.h"
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxNeverDestroyed.h"
 #include "platform/text/vxNumberText.h"
 #include "platform/values/vxVariant.h"
 
-std::unique_ptr<TvxClassFactory> GlobalClassFactory;
+namespace {
+
+TNeverDestroyed<std::unique_ptr<TvxClassFactory>> GlobalClassFactoryHolder;
+
+}  // namespace
+
+std::unique_ptr<TvxClassFactory>& GlobalClassFactory = GlobalClassFactoryHolder.Get();
 
 namespace {
 

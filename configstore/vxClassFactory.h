@@ -163,7 +163,9 @@ class TvxClassFactory : public TObject {
 
 // The process's factory: made by the library's start-up, freed at unload;
 // null before and after (and in programs that do not run the start-up).
-extern std::unique_ptr<TvxClassFactory> GlobalClassFactory;
+// Its holder is never destroyed by the C++ run time: the unload may run
+// after the static destructors (core/vxStartup.h).
+extern std::unique_ptr<TvxClassFactory>& GlobalClassFactory;
 
 namespace vxGlobalClassFactory {
 

@@ -132,7 +132,7 @@ int64_t GetFileAgeInMinutes(const ustring& FileName) { return vxFilesDates::File
 
 bool SetFileTimesHelper(const ustring& FileName, TDateTime DateTime, TFileTimes Times) {
   if (!vxFilesDates::MayWrite(FileName)) return false;
-  vxFileSystem::TFileTime time = 0;
+  vxFileSystem::TFileTime time;
   try {
     time = vxFileSystem::LocalDateTimeToFileTime(DateTime);
   } catch (const Exception&) {

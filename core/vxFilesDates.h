@@ -50,7 +50,8 @@ bool SetFileDate(const ustring& FileName, TDateTime NewDate);
 bool TouchFile(const ustring& FileName);
 
 // The owner's account name and, as its domain, the computer name; False,
-// both left as they were, when FileName names nothing.
+// both left as they were, when FileName names nothing or its owner has no
+// account entry.
 bool GetFileOwner(const ustring& FileName, ustring& Domain, ustring& Username);
 
 }  // namespace TvxFiles

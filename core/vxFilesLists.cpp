@@ -1,6 +1,8 @@
 // TvxFiles: folder and file lists on the directory search of the layer.
 #include "core/vxFilesLists.h"
 
+#include <unordered_set>
+
 #include "core/vxFilesContent.h"
 #include "core/vxFilesDates.h"
 #include "core/vxFilesPaths.h"
@@ -64,16 +66,33 @@ namespace TvxFiles {
 
 namespace fs = vxFileSystem;
 
+namespace {
+
+// Appends the folders below R that Known does not hold yet, each directly
+// followed by the folders below it when Recursive. A folder Known holds is
+// neither listed nor entered again.
+void AppendFolders(const ustring& R, TStrings& PathList, std::unordered_set<ustring>& Known, bool Recursive) {
+  for (const auto& name : vxFilesLists::FoldersIn(R, u"*.*")) {
+    ustring p = R + name + u"/";
+    if (!Known.insert(p).second) continue;
+    PathList.Add(p);
+    if (Recursive) AppendFolders(p, PathList, Known, true);
+  }
+}
+
+}  // namespace
+
 bool GetPathList(const ustring& Root, TStrings& PathList, bool AddRoot, bool Recursive) {
   const ustring r = fs::ExtractFilePath(Root);
-  if (AddRoot) PathList.Add(r);
+  // What the list holds already, in a set: one lookup per folder, however
+  // long the list. Paths are compared exactly, as the file system compares
+  // names ("a/" and "A/" are two folders here).
+  std::unordered_set<ustring> known;
+  known.reserve(static_cast<size_t>(PathList.Count()));
+  for (int32_t i = 0; i < PathList.Count(); ++i) known.insert(PathList[i]);
+  if (AddRoot && known.insert(r).second) PathList.Add(r);
   if (r.empty()) return true;
-  for (const auto& name : vxFilesLists::FoldersIn(r, u"*.*")) {
-    const ustring p = r + name + u"/";
-    if (PathList.IndexOf(p) >= 0) continue;
-    PathList.Add(p);
-    if (Recursive) GetPathList(p, PathList, false, true);
-  }
+  AppendFolders(r, PathList, known, Recursive);
   return true;
 }
 

@@ -19,7 +19,11 @@ namespace TvxFiles {
 
 // Appends the folders below the folder part of Root (hidden ones left out),
 // each not yet in PathList, depth first: each folder directly followed by
-// the folders below it when Recursive; with AddRoot the root first. True.
+// the folders below it when Recursive; with AddRoot the root first, unless
+// the list holds it. A folder the list holds is not walked again, so a
+// second call with the same list adds nothing. Entries are compared
+// exactly, whatever the list's case rule: names differing in case are
+// different folders here. Linear in the folders and the list. True.
 bool GetPathList(const ustring& Root, TStrings& PathList, bool AddRoot, bool Recursive);
 // Appends the folders below SSearchPath (with its final "/"), a folder's
 // direct sub-folders before the folders below them, leaving out every path

@@ -3,6 +3,8 @@
 #include "core/vxStartup.h"
 #include "core/internal/vxStartupReset.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <exception>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "core/vxMath.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
+#include "platform/base/vxNeverDestroyed.h"
 
 namespace vxStartup {
 namespace {
@@ -21,9 +24,25 @@ struct State {
   std::vector<TStartupStep> started;
 };
 
-State& TheState() {
-  static State state;
-  return state;
+// Never destroyed: Shutdown may run after the static destructors.
+TNeverDestroyed<State>& Holder() {
+  static TNeverDestroyed<State> holder;
+  return holder;
+}
+
+State& TheState() { return Holder().Get(); }
+
+// Set by an exit handler of this module. An exit handler registered from a
+// shared library runs when the process ends (before the loaded modules'
+// finalisers) or, when the library is unloaded, after its finaliser: so
+// the finaliser sees it set only when the process is ending.
+std::atomic<bool> Ending{false};
+
+void NoteProcessEnding() { Ending = true; }
+
+void WatchForProcessEnd() {
+  static std::atomic<bool> watching{false};
+  if (!watching.exchange(true)) std::atexit(NoteProcessEnding);
 }
 
 }  // namespace
@@ -39,6 +58,7 @@ std::span<const TStartupStep> CoreSteps() {
 }
 
 bool Run(std::span<const TStartupStep> steps) {
+  WatchForProcessEnd();
   State& s = TheState();
   if (s.ran) return !s.failed;
   s.ran = true;
@@ -74,10 +94,14 @@ void Shutdown() {
   s.started.clear();
 }
 
+void Release() { Holder().Reset(); }
+
 bool Failed() { return TheState().failed; }
 
 ustring FailureMessage() { return TheState().message; }
 
-void ResetForTests() { TheState() = State(); }
+bool ProcessEnding() { return Ending; }
+
+void ResetForTests() { Holder().Reset(); }
 
 }  // namespace vxStartup

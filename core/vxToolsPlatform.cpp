@@ -129,8 +129,7 @@ ustring GetNativeWindowsSystem32Folder() { return GetSpecialFolderPath(0x25); }
 ustring GetProgramFilesPath() {
   const Variant value = TvxRegistry::GetValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                               u"ProgramFilesDir", Variant(ustring()), false);
-  const ustring path = TvxFiles::CheckPathExt(value.AsString());
-  return path.empty() ? GetSpecialFolderPath(0x26) : path;
+  return TvxFiles::CheckPathExt(value.AsString());
 }
 
 ustring GetAppDataPath() { return GetSpecialFolderPath(28); }

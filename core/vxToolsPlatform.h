@@ -44,8 +44,9 @@ TvxOSPlatform GetOSPlatformFromApplicationEnvironment();
 // no second one here).
 ustring GetNativeWindowsSystem32Folder();
 // The registry value "ProgramFilesDir" of HKEY_LOCAL_MACHINE
-// "SOFTWARE\Microsoft\Windows\CurrentVersion" with a trailing "/"; when it
-// is not set, the platform's folder of added programs (CSIDL 0x26).
+// "SOFTWARE\Microsoft\Windows\CurrentVersion" with a trailing "/"; empty
+// when it is not set (nothing here sets it: the folder of added programs
+// is CSIDL 0x26).
 ustring GetProgramFilesPath();
 // The user's local application-data folder (CSIDL 28).
 ustring GetAppDataPath();

@@ -174,6 +174,18 @@ TvxLogInfoType TvxConsoleTools::SelectLogType(bool Selection, TvxLogInfoType Log
   return Selection ? LogTypeTrue : LogTypeFalse;
 }
 
+namespace {
+
+// The message on one line: line breaks as blanks, a lone CR too (the
+// readers of the file end a line at any CR or LF).
+ustring OneLine(const ustring& Msg) {
+  ustring line = TvxStrings::Breaks2BlanksW(Msg);
+  std::replace(line.begin(), line.end(), u'\r', u' ');
+  return line;
+}
+
+}  // namespace
+
 ustring TvxConsoleTools::CreateLogTextW(const ustring& Typ, const ustring& Msg, TDateTime TimeStamp,
                                         const ustring& Address, bool ShortenIPV6Address) {
   ustring line = TimeStampText(TimeStamp);
@@ -182,7 +194,7 @@ ustring TvxConsoleTools::CreateLogTextW(const ustring& Typ, const ustring& Msg, 
   line.push_back(u' ');
   line += DottedType(Typ);
   line += u": ";
-  line += TvxStrings::Breaks2BlanksW(Msg);
+  line += OneLine(Msg);
   return line;
 }
 
@@ -199,7 +211,7 @@ std::string TvxConsoleTools::CreateLogText(const ustring& Typ, const ustring& Ms
   // one four-byte sequence.
   line += WideToUtf8(DottedType(Typ));
   line += ": ";
-  line += WideToUtf8(TvxStrings::Breaks2BlanksW(Msg));
+  line += WideToUtf8(OneLine(Msg));
   return line;
 }
 
@@ -451,7 +463,9 @@ TvxLogRecord TvxConsoleTools::ParseLogLine(const std::string& Line) {
   std::string bytes(record.Text.size(), '\0');
   std::transform(record.Text.begin(), record.Text.end(), bytes.begin(),
                  [](char16_t c) { return static_cast<char>(c); });
-  if (IsUtf8(bytes)) record.Text = Utf8ToWide(bytes);
+  // Log files are written in the system code page (Windows-1252, whose
+  // bytes 0x80 to 0x9F are no Latin-1 characters) or in UTF-8.
+  record.Text = IsUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes);
   return record;
 }
 

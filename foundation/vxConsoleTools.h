@@ -105,7 +105,8 @@ class TvxConsoleTools {
 
   // One log line: "dd.mm.yy hh:nn:ss-zzz", the address padded to 15, the
   // kind cut and dotted to 10, ": " and the message with its line breaks
-  // turned into blanks. With ShortenIPV6Address an address longer than 15
+  // turned into blanks, a lone CR too (a log file's readers end a line
+  // there). With ShortenIPV6Address an address longer than 15
   // becomes its first 12 characters and "...".
   static ustring CreateLogTextW(const ustring& Typ, const ustring& Msg, TDateTime TimeStamp, const ustring& Address,
                                 bool ShortenIPV6Address);
@@ -140,8 +141,9 @@ class TvxConsoleTools {
   bool ClearIntLog();
 
   // Reads a log line back (the current form and the older one with a
-  // four-digit year and the address in angle brackets). Raises
-  // EConvertError for a time that is no time.
+  // four-digit year and the address in angle brackets). The message of an
+  // 8-bit line is UTF-8 when it is valid UTF-8, else the system code page
+  // the log thread writes. Raises EConvertError for a time that is no time.
   TvxLogRecord ParseLogLine(const std::string& Line);
   TvxLogRecord ParseLogLineW(const ustring& Line);
   // Appends the messages of a log file's entries up to LogLevel to LogList;
@@ -170,6 +172,9 @@ class TvxConsoleTools {
   static ustring GetOwnCommandLine();
   static bool GetStartParams(const ustring& Name, std::unique_ptr<TStringList>& Values, const std::string& Prefix);
   static Variant GetStartParam(const ustring& Name, const Variant& Default, const std::string& Prefix);
+  // The first match read by StrToVarExt in the number kind of ResultType
+  // (varNull: of Default), not in the Int64 or Double that StrToVarExt
+  // gives; a number that does not fit that kind stays as read.
   static Variant GetStartParamEx(const ustring& Name, const Variant& Default, const std::string& Prefix,
                                  TVarType ResultType);
   static bool GetHelpStartParamState();
@@ -178,6 +183,8 @@ class TvxConsoleTools {
   static bool WaitForKeypressed(int32_t WaitSeconds);
   static bool ClsConsole();
 
+  // The first match, else the INI fallback, in the kind of Default (as
+  // GetStartParamEx); errors go to Message and leave Default.
   Variant GetStartParameter(const ustring& Name, const Variant& Default, const std::string& ParamPrefix,
                             const std::string& ParamValueSeparator);
   bool GetStartParameters(const ustring& Name, std::unique_ptr<TStringList>& Values, const std::string& Prefix);

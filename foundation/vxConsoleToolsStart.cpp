@@ -60,6 +60,19 @@ bool IsIntegerType(TVarType Type) {
   return Type == varSmallint || Type == varInteger || (Type >= varShortInt && Type <= varInt64);
 }
 
+// Value in the number kind Type names: StrToVarExt reads every integer kind
+// as Int64 and every float kind as Double, but the caller asked for its own
+// kind. A value that does not fit that kind (300 for a Byte) stays as read.
+Variant InKind(const Variant& Value, TVarType Type) {
+  const bool number = vxVariant::IsSignedIntegerKind(Type) || Type == varSingle || Type == varCurrency;
+  if (!number || Value.VarType() == Type || !(TvxTypes::IsNumericVariant(Value) || TvxTypes::IsFloatVariant(Value))) return Value;
+  try {
+    return Value.AsType(Type);
+  } catch (const std::exception&) {
+    return Value;
+  }
+}
+
 }  // namespace
 
 void TvxConsoleTools::SetArgumentSource(TArgumentSource NewSource) {
@@ -107,7 +120,8 @@ Variant TvxConsoleTools::GetStartParamEx(const ustring& Name, const Variant& Def
                                          TVarType ResultType) {
   const std::vector<ustring> values = MatchingValues(Name, Prefix, u"=", true);
   if (values.empty()) return Default;
-  return TvxTypes::StrToVarExt(values.front(), ResultType == varNull ? TvxTypes::GetVarType(Default) : ResultType);
+  const TVarType type = ResultType == varNull ? TvxTypes::GetVarType(Default) : ResultType;
+  return InKind(TvxTypes::StrToVarExt(values.front(), type), type);
 }
 
 bool TvxConsoleTools::GetHelpStartParamState() {
@@ -160,7 +174,7 @@ Variant TvxConsoleTools::GetStartParameter(const ustring& Name, const Variant& D
     const std::vector<ustring> values = MatchingValues(Name, ParamPrefix, AnsiToWide(ParamValueSeparator), true);
     const TVarType type = TvxTypes::GetVarType(Default);
     if (!values.empty()) {
-      result = TvxTypes::StrToVarExt(values.front(), type);
+      result = InKind(TvxTypes::StrToVarExt(values.front(), type), type);
       return result;
     }
     const ustring ini = DefaultStartParamIni;
@@ -171,7 +185,7 @@ Variant TvxConsoleTools::GetStartParameter(const ustring& Name, const Variant& D
       result = file.ReadBool(u"Parameters", Name, TvxTypes::VarToStrExt(Default) == u"True");
     } else if (IsIntegerType(type)) {
       const int64_t fallback = TvxConversion::StrToInt(TvxTypes::VarToStr(Default), 0);
-      result = file.ReadInteger(u"Parameters", Name, static_cast<int32_t>(fallback));
+      result = InKind(Variant(file.ReadInteger(u"Parameters", Name, static_cast<int32_t>(fallback))), type);
     } else {
       result = file.ReadString(u"Parameters", Name, TvxTypes::VarToStr(Default));
     }

@@ -5,18 +5,29 @@
 
 #include "core/vxToolsModule.h"
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxNeverDestroyed.h"
 
 namespace vxModuleDescription {
 namespace {
 
-std::mutex Lock;
-std::string Description;
+struct TShared {
+  std::mutex Lock;
+  std::string Description;
+};
+
+// Never destroyed: Finalize may run after the static destructors (a host
+// that ends without unloading the library).
+TShared& Shared() {
+  static TNeverDestroyed<TShared> shared;
+  return shared.Get();
+}
 
 }  // namespace
 
 std::string ModuleDescription() {
-  std::lock_guard<std::mutex> guard(Lock);
-  return Description;
+  TShared& s = Shared();
+  std::lock_guard<std::mutex> guard(s.Lock);
+  return s.Description;
 }
 
 void Initialize() {
@@ -25,13 +36,16 @@ void Initialize() {
       ReadFileInfo(TvxTools::GetModuleFileName(), info)
           ? WideToAnsi(info.FileDescription + u" " + info.ProductVersion + u" (" + info.FileVersion + u")")
           : std::string("Unknown");
-  std::lock_guard<std::mutex> guard(Lock);
-  Description = text;
+  TShared& s = Shared();
+  std::lock_guard<std::mutex> guard(s.Lock);
+  s.Description = text;
 }
 
 void Finalize() {
-  std::lock_guard<std::mutex> guard(Lock);
-  Description.clear();
+  TShared& s = Shared();
+  std::lock_guard<std::mutex> guard(s.Lock);
+  // Cleared with its memory given back: an unloaded library leaves nothing.
+  std::string().swap(s.Description);
 }
 
 }  // namespace vxModuleDescription

@@ -2,7 +2,6 @@
 // library with dlopen and drives its command protocol as a host process
 // would, one document per run.
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +16,7 @@
 
 #include "host/vxHostOptions.h"
 #include "platform/base/vxCodePage.h"
+#include "platform/files/vxPrivateFolder.h"
 #include "plugin/vxExportCommands.h"
 #include "plugin/vxExportConfig.h"
 #include "plugin/vxMailTools.h"
@@ -131,36 +131,32 @@ std::string ConfigFromFlags(const TvxHostOptions& O) {
 }
 
 // Copies of the document's files in a folder of their own: the library
-// deletes what it is handed, and the user's files must stay.
+// deletes what it is handed, and the user's files must stay. The folder is
+// owned from before the first copy, so a refused file later on takes the
+// copies made so far with it.
 class THandOverFolder {
  public:
   explicit THandOverFolder(const std::vector<std::string>& Files) {
     if (Files.empty()) return;
-    std::string pattern = (std::filesystem::temp_directory_path() / "vxhost.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw THostFailure("cannot make a temporary folder for the files", 1);
-    FFolder = pattern;
+    FFolder = vxFileSystem::TPrivateFolder(Utf8ToWide(std::filesystem::temp_directory_path().string()), u"vxhost.");
+    if (!FFolder.Valid()) throw THostFailure("cannot make a temporary folder for the files", 1);
+    const std::filesystem::path folder(WideToUtf8(FFolder.Path()));
     for (size_t i = 0; i < Files.size(); ++i) {
       const std::filesystem::path source(Files[i]);
       if (!std::filesystem::is_regular_file(source)) throw THostFailure("not a file: " + Files[i], 2);
       // One folder per file keeps two files of the same name apart.
-      const std::filesystem::path folder = FFolder / std::to_string(i + 1);
-      std::filesystem::create_directory(folder);
-      const std::filesystem::path copy = folder / source.filename();
+      const std::filesystem::path own = folder / std::to_string(i + 1);
+      std::filesystem::create_directory(own);
+      const std::filesystem::path copy = own / source.filename();
       std::filesystem::copy_file(source, copy);
       FCopies.push_back(copy.string());
     }
   }
-  ~THandOverFolder() {
-    std::error_code ignored;
-    if (!FFolder.empty()) std::filesystem::remove_all(FFolder, ignored);
-  }
-  THandOverFolder(const THandOverFolder&) = delete;
-  THandOverFolder& operator=(const THandOverFolder&) = delete;
 
   const std::vector<std::string>& Copies() const { return FCopies; }
 
  private:
-  std::filesystem::path FFolder;
+  vxFileSystem::TPrivateFolder FFolder;
   std::vector<std::string> FCopies;
 };
 

@@ -2,7 +2,9 @@
 // loading the user-interface library, the call into it, and the test mail.
 #include "plugin/vxConfigDialog.h"
 
+#include "core/vxStartup.h"
 #include "core/vxToolsModule.h"
+#include "platform/base/vxNeverDestroyed.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/files/vxFileSystem.h"
 #include "platform/process/vxDisplay.h"
@@ -22,10 +24,15 @@ struct TUiLibrary {
   TvxUiRelease Release = nullptr;
 };
 
-TUiLibrary& UiLibrary() {
-  static TUiLibrary library;
-  return library;
+// Never destroyed: its destructor would unload the user-interface library
+// among the exit handlers, under the toolkit's feet, and Release may run
+// after them (a host that ends without unloading this library).
+TNeverDestroyed<TUiLibrary>& UiLibraryHolder() {
+  static TNeverDestroyed<TUiLibrary> holder;
+  return holder;
 }
+
+TUiLibrary& UiLibrary() { return UiLibraryHolder().Get(); }
 
 TUiLibrary& LoadUiLibrary() {
   TUiLibrary& library = UiLibrary();
@@ -78,12 +85,18 @@ bool SendTestMail(const TvxExportSettings& Values, ustring& Message) {
 }
 
 void Release() noexcept {
+  // When the process is ending, the toolkit's own static objects are gone
+  // already: ending its application object now would crash the process.
+  // The user-interface library stays loaded and its application object
+  // goes with the process.
+  if (vxStartup::ProcessEnding()) return;
   TUiLibrary& library = UiLibrary();
   if (!library.Module.Loaded()) return;
   if (library.Release != nullptr) library.Release();
   library.Configure = nullptr;
   library.Release = nullptr;
   library.Module.Unload();
+  UiLibraryHolder().Reset();
 }
 
 }  // namespace vxConfigDialog

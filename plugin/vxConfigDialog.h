@@ -23,6 +23,8 @@ int32_t Configure(TvxExportState& State);
 bool SendTestMail(const TvxExportSettings& Values, ustring& Message);
 
 // At unload: the user-interface library's release, then it is unloaded.
+// Not when the process is ending (vxStartup::ProcessEnding): the toolkit
+// has ended its own part already, and the library stays as it is.
 void Release() noexcept;
 
 }  // namespace vxConfigDialog

@@ -178,6 +178,7 @@ void Shutdown() noexcept {
   vxConfigDialog::Release();
   vxStartup::Shutdown();
   vxExportState().Clear();
+  vxStartup::Release();
 }
 
 }  // namespace vxExportCommands

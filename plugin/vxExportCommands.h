@@ -39,7 +39,8 @@ int32_t Execute(int32_t Command, char16_t* Text, int32_t Value, char16_t* Buffer
 // run after the units' own (the tests inject a failing one there).
 void Startup(std::span<const vxStartup::TStartupStep> ExtraSteps = {}) noexcept;
 // The unload: the units' finalisations in reverse order, then the module's
-// texts emptied.
+// texts emptied. Right in both orders of the unload (vxStartup.h): by
+// dlclose, or at the end of a process that never unloaded the library.
 void Shutdown() noexcept;
 
 }  // namespace vxExportCommands

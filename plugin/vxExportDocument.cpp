@@ -5,11 +5,14 @@
 #include <exception>
 #include <utility>
 
+#include "core/vxFiles.h"
 #include "core/vxStrings.h"
 #include "core/vxToolsEvo2.h"
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/files/vxFileSystem.h"
+#include "platform/files/vxPrivateFolder.h"
+#include "plugin/vxFailedMails.h"
 #include "plugin/vxMailTools.h"
 
 namespace vxExportDocument {
@@ -107,7 +110,10 @@ bool RelayEmlFiles(TvxExportState& State) {
   return files.empty() && relayed > 0;
 }
 
-void SendDocumentMail(TvxExportState& State) {
+// Sends the document's mail. A mail that cannot be delivered is kept in the
+// failed-mails folder (written first in WorkFolder, the export's own, then
+// moved there); Kept tells whether it was, before the failure is raised.
+void SendDocumentMail(TvxExportState& State, const vxFileSystem::TPrivateFolder& WorkFolder, bool& Kept) {
   TvxExportSettings& S = State.ExportSettings;
   if (S.INSERTFLDS) State.FieldListText = FieldList(*State.DocumentFields);
   if (LowerStrW(S.BODY).find(u"<html>") != ustring::npos)
@@ -120,35 +126,48 @@ void SendDocumentMail(TvxExportState& State) {
   engine.Sender = S.FROMADDRESS;
   engine.SenderName = S.FROMNAME;
   engine.ZipAttachments = S.ZIPMAILATM;
+  engine.SaveFailedMails = WorkFolder.Valid();
+  engine.SavePath = WorkFolder.Path();
   for (const ustring& file : *State.DocumentFiles) engine.AddAttachment(file, std::string(), ustring(), false, ustring());
-  if (!engine.SendMail(S.RECIPIENT, S.CC, S.BCC, S.SUBJECT, State.FieldListText + S.BODY, vxMT_SMTP))
+  if (!engine.SendMail(S.RECIPIENT, S.CC, S.BCC, S.SUBJECT, State.FieldListText + S.BODY, vxMT_SMTP)) {
+    Kept = !engine.SavedMailFile.empty() && !vxFailedMails::Keep(engine.SavedMailFile).empty();
     throw Exception(u"send mail exception (" + engine.Message + u")");
+  }
 }
 
 }  // namespace
 
 int32_t Export(TvxExportState& State, ustring& FailureText) {
   int32_t result = 0;
-  try {
-    State.FieldListText.clear();
-    State.ExportSettings.BODY.clear();
-    State.ExportSettings.CC.clear();
-    State.ExportSettings.BCC.clear();
-    ResolveFields(State);
-    if (State.ExportSettings.SENDEMLS && RelayEmlFiles(State)) return 0;
-    SendDocumentMail(State);
-  } catch (const Exception& e) {
-    FailureText = e.Message();
-    result = -1;
-  } catch (const std::exception& e) {
-    FailureText = Utf8ToWide(e.what());
-    result = -1;
-  } catch (...) {
-    FailureText = u"unknown exception";
-    result = -1;
+  // The document's files go only when its mail went out or was kept: a
+  // failed export never loses the document.
+  bool filesMayGo = false;
+  {
+    // What this export makes lives here until it ends (two exports at once
+    // never share a file).
+    const vxFileSystem::TPrivateFolder workFolder(TvxFiles::GetTempPath(), u"vxexport-");
+    try {
+      State.FieldListText.clear();
+      State.ExportSettings.BODY.clear();
+      State.ExportSettings.CC.clear();
+      State.ExportSettings.BCC.clear();
+      ResolveFields(State);
+      if (State.ExportSettings.SENDEMLS && RelayEmlFiles(State)) return 0;
+      SendDocumentMail(State, workFolder, filesMayGo);
+      filesMayGo = true;
+    } catch (const Exception& e) {
+      FailureText = e.Message();
+      result = -1;
+    } catch (const std::exception& e) {
+      FailureText = Utf8ToWide(e.what());
+      result = -1;
+    } catch (...) {
+      FailureText = u"unknown exception";
+      result = -1;
+    }
   }
-  // The document's files go, whether the mail went out or not.
-  for (const ustring& file : *State.DocumentFiles) vxFileSystem::DeleteFile(file);
+  if (filesMayGo)
+    for (const ustring& file : *State.DocumentFiles) vxFileSystem::DeleteFile(file);
   return result;
 }
 

@@ -122,7 +122,11 @@ ustring TvxMailTools::PackAttachments() {
     if (a.Active && !a.Embedded && !a.FileName.empty()) packable.push_back(&a);
   if (packable.empty()) return {};
 
-  const ustring temp = TvxFiles::GetTempPath();
+  // The archive's name is free in a folder nobody else uses: two sends at
+  // once (two processes, two copies of the library) never fill one archive.
+  WorkFolder = vxFileSystem::TPrivateFolder(TvxFiles::GetTempPath(), u"vxmail-");
+  if (!WorkFolder.Valid()) return {};
+  const ustring& temp = WorkFolder.Path();
   ustring archive;
   if (!ZipFileName.empty()) {
     archive = TvxFiles::GetFreeFileName(temp + ZipFileName, 99999999, u"-", false, false);
@@ -170,17 +174,21 @@ TRawMessage TvxMailTools::ComposeMessage(const ustring& FromAddress, const ustri
   return raw;
 }
 
-void TvxMailTools::SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId) {
+ustring TvxMailTools::SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId) {
   SavePath = TvxFiles::CheckPathExt(SavePath);
   TvxFiles::CreatePath(SavePath, true);
   const std::string bytes = Mail.ToBytes();
   const ustring wanted = SavePath + TvxFiles::ConvertToFileName(MessageId) + u".eml";
-  // Written whole under a name nobody took meanwhile, never over a file.
+  // Written whole under a name nobody took meanwhile, never over a file;
+  // readable by its owner alone, as the document it carries.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    vxFileSystem::TAtomicFileWriter writer(TvxFiles::GetFreeFileName(wanted, 99999999, u"-", false, false));
-    if (!writer.Valid() || !writer.Write(bytes)) return;
-    if (writer.Commit(false) || errno != EEXIST) return;
+    const ustring name = TvxFiles::GetFreeFileName(wanted, 99999999, u"-", false, false);
+    vxFileSystem::TAtomicFileWriter writer(name);
+    if (!writer.Valid() || !writer.Write(bytes) || !writer.SetMode(0600)) return {};
+    if (writer.Commit(false)) return name;
+    if (errno != EEXIST) return {};
   }
+  return {};
 }
 
 bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const ustring& Sender,
@@ -188,6 +196,7 @@ bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const u
                             const ustring& Body, bool UseTLS, bool UseSASL) {
   ustring archive;
   bool result = false;
+  SavedMailFile.clear();
   try {
     if (SenderName.empty()) SenderName = Sender;
     const ustring messageId = u"vxMAPI" + vxRuntime::FormatDateTime(u"yyyymmddhhnnsszzz", vxRuntime::Now()) +
@@ -213,7 +222,7 @@ bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const u
       client.Disconnect();
       if (SaveFailedMails) {
         try {
-          SaveFailedMail(mail, messageId);
+          SavedMailFile = SaveFailedMail(mail, messageId);
         } catch (...) {
           // A copy that cannot be saved is no reason of its own to fail.
         }
@@ -227,6 +236,7 @@ bool TvxMailTools::SendMail(const ustring& SMTPServer, int32_t SMTPPort, const u
     Message = u"send mail exception (" + FailureText(e) + u")";
   }
   if (ZipAttachments && !archive.empty() && vxFileSystem::FileExists(archive)) TvxFiles::ForceDeleteFile(archive);
+  WorkFolder.Remove();
   return result;
 }
 

@@ -4,6 +4,9 @@
 // packed into one zip archive), delivers it over SMTP with optional login
 // and STARTTLS, and relays ready-made ".eml" files byte for byte.
 //
+// A zip archive is made in a folder private to the send (below the
+// temporary folder) and removed with it when the send ends.
+//
 // Every SendMail catches every failure and reports False with the reason in
 // Message; nothing raises. Sessions are bounded by Timeouts (the SMTP
 // layer's: 30 s to connect, 2 minutes per reply). Blind copies never go on
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "platform/base/vxBase.h"
+#include "platform/files/vxPrivateFolder.h"
 #include "platform/mail/vxMime.h"
 #include "platform/mail/vxSmtp.h"
 
@@ -52,6 +56,7 @@ class TvxMailTools {
   ustring Password;
   bool SaveFailedMails = false;  // keep a ".eml" copy of a mail that could not be delivered
   ustring SavePath;              // folder of those copies
+  ustring SavedMailFile;         // the copy the last send kept (mode 0600); empty when it kept none
   TvxMsgPriority Priority = vxMP_Normal;
   ustring ContentType = u"multipart/related";
   ustring vxEnterpriseUrl;
@@ -91,11 +96,16 @@ class TvxMailTools {
  private:
   TvxAttachmentList Attachments;
   std::unique_ptr<TSmtpClient> SMTP;
+  // What a send makes (the zip archive) lives in a folder of its own below
+  // the temporary folder, so two sends at once never share a file; it goes
+  // when the send ends.
+  vxFileSystem::TPrivateFolder WorkFolder;
 
-  // The zip archive of the attachments (empty: none was made).
+  // The zip archive of the attachments, in WorkFolder (empty: none was made).
   ustring PackAttachments();
   TRawMessage ComposeMessage(const ustring& FromAddress, const ustring& Recipients, const ustring& CCs,
                              const ustring& BCCs, const ustring& Subject, const ustring& Body,
                              const ustring& MessageId) const;
-  void SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId);
+  // The path of the copy written; empty when it could not be written.
+  ustring SaveFailedMail(const TRawMessage& Mail, const ustring& MessageId);
 };

@@ -9,7 +9,7 @@ per recipient, "mail_options: ...", "tls: ..." (the TLS version or "none"),
 
 Usage: smtp_server.py --dir FOLDER [--port N] [--port-file FILE] [--starttls]
        [--require-starttls] [--tls13-only] [--auth USER:PASSWORD]
-       [--auth-without-tls] [--pipelining] [--refuse ADDRESS]...
+       [--auth-without-tls] [--pipelining] [--refuse ADDRESS]... [--refuse-data]
 
 --port 0 (the default) takes a free port; the port is printed on standard
 output and, with --port-file, written to that file once the server listens.
@@ -37,9 +37,10 @@ def write_atomically(path, data):
 
 
 class Handler:
-    def __init__(self, folder, refused, pipelining):
+    def __init__(self, folder, refused, pipelining, refuse_data=False):
         self.folder = folder
         self.refused = {address.lower() for address in refused}
+        self.refuse_data = refuse_data
         self.pipelining = pipelining
         self.counter = itertools.count(1)
 
@@ -56,6 +57,8 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if self.refuse_data:
+            return "554 5.6.0 message refused"
         number = "%04d" % next(self.counter)
         tls = "none"
         sni = ""
@@ -107,6 +110,7 @@ def main():
     parser.add_argument("--pipelining", action="store_true", help="announce PIPELINING")
     parser.add_argument("--refuse", action="append", default=[], metavar="ADDRESS",
                         help="refuse this recipient with 550")
+    parser.add_argument("--refuse-data", action="store_true", help="refuse every message after its data with 554")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.ERROR)
@@ -120,7 +124,7 @@ def main():
     def check_login(mechanism, login, given_password):
         return user is not None and login == user.encode() and given_password == password.encode()
 
-    handler = Handler(args.dir, args.refuse, args.pipelining)
+    handler = Handler(args.dir, args.refuse, args.pipelining, args.refuse_data)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
 

@@ -67,6 +67,16 @@ int GetProcessorCount() {
   return n > 0 ? static_cast<int>(n) : 1;
 }
 
+uint64_t ResidentPagesOfStatm(std::string_view Statm) {
+  // "total resident ...", in pages.
+  uint64_t total = 0, resident = 0;
+  const char* const end = Statm.data() + Statm.size();
+  const auto first = std::from_chars(Statm.data(), end, total);
+  if (first.ec != std::errc() || first.ptr == end || *first.ptr != ' ') return 0;
+  if (std::from_chars(first.ptr + 1, end, resident).ec != std::errc()) return 0;
+  return resident;
+}
+
 uint64_t GetResidentSetSize(pid_t pid) {
   const std::string path = "/proc/" + std::to_string(pid) + "/statm";
   FILE* file = std::fopen(path.c_str(), "r");
@@ -74,13 +84,7 @@ uint64_t GetResidentSetSize(pid_t pid) {
   char text[128];
   const size_t length = std::fread(text, 1, sizeof text, file);
   std::fclose(file);
-  // "total resident ...", in pages.
-  uint64_t total = 0, resident = 0;
-  const char* const end = text + length;
-  const auto first = std::from_chars(text, end, total);
-  if (first.ec != std::errc() || first.ptr == end || *first.ptr != ' ') return 0;
-  if (std::from_chars(first.ptr + 1, end, resident).ec != std::errc()) return 0;
-  return resident * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  return ResidentPagesOfStatm(std::string_view(text, length)) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
 pid_t GetCurrentProcessId() { return getpid(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 #include "platform/base/vxBase.h"
@@ -42,6 +43,10 @@ pid_t GetCurrentProcessId();
 
 // The resident set size of a process in bytes; 0 when it cannot be read.
 uint64_t GetResidentSetSize(pid_t pid);
+// The resident pages of a /proc/PID/statm text ("total resident ..."); 0
+// when it is no such text. The reader of GetResidentSetSize, apart so that
+// any text can be given to it.
+uint64_t ResidentPagesOfStatm(std::string_view Statm);
 
 // The machine's hardware name as the kernel reports it (uname: "x86_64",
 // "aarch64", "i686", ...).

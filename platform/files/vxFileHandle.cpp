@@ -260,12 +260,8 @@ bool TAtomicFileWriter::SetLastWriteTime(TFileTime LastWrite) {
   if (!Valid()) return false;
   struct timespec times[2] {};
   times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<time_t>(LastWrite / 1'000'000'000);
-  times[1].tv_nsec = static_cast<long>(LastWrite % 1'000'000'000);
-  if (times[1].tv_nsec < 0) {
-    times[1].tv_nsec += 1'000'000'000;
-    --times[1].tv_sec;
-  }
+  times[1].tv_sec = static_cast<time_t>(LastWrite.Seconds + vxRuntime::FloorDiv(LastWrite.Nanoseconds, 1'000'000'000));
+  times[1].tv_nsec = static_cast<long>(vxRuntime::FloorMod(LastWrite.Nanoseconds, 1'000'000'000));
   return futimens(FFile.Fd(), times) == 0;
 }
 

@@ -3,10 +3,14 @@
 // the account that owns a file.
 //
 // The creation time is kept in the extended attribute "user.vx.btime" as the
-// decimal count of nanoseconds since 1970-01-01 UTC; reading prefers it to
+// decimal count of nanoseconds since 1970-01-01 UTC (of any size: dates
+// before 1677 and after 2262 too); reading prefers it to
 // the birth time that statx reports, and that to the nearest fact there is
 // (see TSearchRec::CreationTime).
 #pragma once
+
+#include <string>
+#include <string_view>
 
 #include "platform/files/vxFileSystem.h"
 
@@ -14,6 +18,11 @@ namespace vxFileSystem {
 
 // The name of the extended attribute holding a creation time set by us.
 inline constexpr const char* CreationTimeAttribute = "user.vx.btime";
+
+// The decimal count of nanoseconds Time stands for, and back: digits with
+// an optional "-" (False for anything else, or seconds beyond 64 bits).
+std::string FileTimeToNanosecondText(TFileTime Time);
+bool NanosecondTextToFileTime(std::string_view Text, TFileTime& Time);
 
 // Records Time as the creation time of Path (a symbolic link is followed).
 // False when Path names nothing or its file system takes no user attributes
@@ -23,8 +32,8 @@ bool SetCreationTime(const ustring& Path, TFileTime Time);
 // else the nearest fact. False when Path names nothing.
 bool GetCreationTime(const ustring& Path, TFileTime& Time);
 
-// The account name of Path's owner (getpwuid_r); an owner without an
-// account entry gives its numeric id as text. False when Path names nothing.
+// The account name of Path's owner (getpwuid_r). False when Path names
+// nothing or its owner has no account entry (a numeric id is no account).
 bool GetFileOwnerName(const ustring& Path, ustring& UserName);
 
 }  // namespace vxFileSystem

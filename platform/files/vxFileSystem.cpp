@@ -14,6 +14,7 @@
 #include <ctime>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/base/vxExceptions.h"
 #include "platform/time/vxDateUtils.h"
 #include "platform/files/vxFileHandle.h"
 #include "platform/files/vxFileSystemDetail.h"
@@ -89,7 +90,7 @@ bool IsReadOnlyMode(unsigned Mode) { return (Mode & S_IWUSR) == 0; }
 namespace {
 
 TFileTime ToFileTime(const struct statx_timestamp& t) {
-  return static_cast<TFileTime>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+  return {t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
 }
 
 int32_t AttributesOf(const ustring& Name, unsigned Mode) {
@@ -195,25 +196,48 @@ bool GetFileStatus(const ustring& Path, TSearchRec& Status) {
   return detail::StatAt(AT_FDCWD, native.c_str(), ExtractFileName(ExcludeTrailingPathDelimiter(Path)), Status);
 }
 
+namespace {
+
+constexpr int32_t NsPerSecond = 1'000'000'000;
+
+struct timespec ToTimespec(const std::optional<TFileTime>& t) {
+  struct timespec ts {};
+  if (!t) {
+    ts.tv_nsec = UTIME_OMIT;
+    return ts;
+  }
+  ts.tv_sec = static_cast<time_t>(t->Seconds + vxRuntime::FloorDiv(t->Nanoseconds, NsPerSecond));
+  ts.tv_nsec = static_cast<long>(vxRuntime::FloorMod(t->Nanoseconds, NsPerSecond));
+  return ts;
+}
+
+// Whether the file system kept Asked as Kept, allowing for a precision of
+// Tolerance seconds.
+bool KeptAsAsked(const struct timespec& kept, const struct timespec& asked, uint64_t tolerance) {
+  if (asked.tv_nsec == UTIME_OMIT) return true;
+  // The distance of two 64-bit values fits in 64 unsigned bits.
+  const auto a = static_cast<uint64_t>(kept.tv_sec), b = static_cast<uint64_t>(asked.tv_sec);
+  return (kept.tv_sec >= asked.tv_sec ? a - b : b - a) <= tolerance;
+}
+
+}  // namespace
+
 bool SetFileTimes(const ustring& Path, std::optional<TFileTime> LastAccess, std::optional<TFileTime> LastWrite) {
   std::string native;
   if (!ToNative(Path, native)) return false;
-  auto toSpec = [](const std::optional<TFileTime>& t) {
-    struct timespec ts {};
-    if (!t) {
-      ts.tv_nsec = UTIME_OMIT;
-      return ts;
-    }
-    ts.tv_sec = static_cast<time_t>(*t / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(*t % 1'000'000'000);
-    if (ts.tv_nsec < 0) {
-      ts.tv_nsec += 1'000'000'000;
-      --ts.tv_sec;
-    }
-    return ts;
-  };
-  const struct timespec times[2] = {toSpec(LastAccess), toSpec(LastWrite)};
-  return utimensat(AT_FDCWD, native.c_str(), times, 0) == 0;
+  struct stat before {};
+  if (stat(native.c_str(), &before) != 0) return false;
+  const struct timespec times[2] = {ToTimespec(LastAccess), ToTimespec(LastWrite)};
+  if (utimensat(AT_FDCWD, native.c_str(), times, 0) != 0) return false;
+  // The system takes any time and clamps it, silently, to what the file
+  // system holds: what was kept tells.
+  struct stat after {};
+  if (stat(native.c_str(), &after) != 0) return false;
+  if (KeptAsAsked(after.st_atim, times[0], 86'400) && KeptAsAsked(after.st_mtim, times[1], 2)) return true;
+  const struct timespec former[2] = {before.st_atim, before.st_mtim};
+  utimensat(AT_FDCWD, native.c_str(), former, 0);
+  errno = EOVERFLOW;
+  return false;
 }
 
 // ---- Local date-times ----
@@ -227,7 +251,11 @@ constexpr int64_t UnixEpochMSecs = int64_t{vxRuntime::DateDelta + vxRuntime::Uni
 }  // namespace
 
 TDateTime FileTimeToLocalDateTime(TFileTime Time) {
-  const int64_t utcMs = vxRuntime::FloorDiv(Time + NsPerMs / 2, NsPerMs);
+  // Far beyond the calendar either way, and small enough for milliseconds.
+  constexpr int64_t Limit = 100'000'000'000'000;
+  if (Time.Seconds > Limit || Time.Seconds < -Limit)
+    throw EConvertError("file time outside the calendar");
+  const int64_t utcMs = Time.Seconds * 1000 + vxRuntime::FloorDiv(int64_t{Time.Nanoseconds} + NsPerMs / 2, NsPerMs);
   const time_t seconds = static_cast<time_t>(vxRuntime::FloorDiv(utcMs, 1000));
   struct tm local {};
   localtime_r(&seconds, &local);
@@ -237,8 +265,8 @@ TDateTime FileTimeToLocalDateTime(TFileTime Time) {
 
 TFileTime LocalDateTimeToFileTime(TDateTime Local) {
   const int64_t localMs = vxRuntime::TimeStampToMSecs(vxRuntime::DateTimeToTimeStamp(Local)) - UnixEpochMSecs;
-  const int64_t biasMs = int64_t{vxRuntime::TimeZoneBiasAt(Local)} * 60'000;
-  return (localMs + biasMs) * NsPerMs;
+  const int64_t utcMs = localMs - int64_t{vxRuntime::UtcOffsetSecondsAt(Local)} * 1000;
+  return {vxRuntime::FloorDiv(utcMs, 1000), static_cast<int32_t>(vxRuntime::FloorMod(utcMs, 1000) * NsPerMs)};
 }
 
 // ---- Existence ----
@@ -366,7 +394,7 @@ bool CopyFile(const ustring& Source, const ustring& Destination, bool FailIfExis
     if (n == 0) break;
     if (!target.Write(buffer.data(), static_cast<size_t>(n))) return false;
   }
-  const TFileTime lastWrite = static_cast<TFileTime>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+  const TFileTime lastWrite{st.st_mtim.tv_sec, static_cast<int32_t>(st.st_mtim.tv_nsec)};
   // Set-id bits are not carried over: a copy must not gain privileges.
   if (!target.SetMode(st.st_mode & 0777) || !target.SetLastWriteTime(lastWrite)) return false;
   return target.Commit(!FailIfExists);

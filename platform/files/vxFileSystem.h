@@ -72,20 +72,27 @@ inline constexpr int32_t faAnyFile = 0x000001FF;
 // FileGetAttr's answer for a path that names nothing.
 inline constexpr int32_t faInvalid = -1;
 
-// A point in time as the file system keeps it: nanoseconds since
-// 1970-01-01 00:00 UTC.
-using TFileTime = int64_t;
+// A point in time as the file system keeps it: seconds since 1970-01-01
+// 00:00 UTC and the nanoseconds of that second (0 to 999,999,999). Every
+// date of the calendar fits, where a count of nanoseconds alone would end
+// in 1677 and 2262.
+struct TFileTime {
+  int64_t Seconds = 0;
+  int32_t Nanoseconds = 0;
+  friend constexpr bool operator==(const TFileTime&, const TFileTime&) = default;
+  friend constexpr auto operator<=>(const TFileTime&, const TFileTime&) = default;
+};
 
 // One directory entry: what the directory search and GetFileStatus give.
 struct TSearchRec {
   ustring Name;     // the name part only
   int64_t Size = 0;  // content size in bytes; 0 for folders
   int32_t Attr = 0;
-  TFileTime LastWriteTime = 0;
-  TFileTime LastAccessTime = 0;
+  TFileTime LastWriteTime;
+  TFileTime LastAccessTime;
   // The birth time where the file system records one; otherwise the earlier
   // of the last write and the last status change, the nearest fact there is.
-  TFileTime CreationTime = 0;
+  TFileTime CreationTime;
 };
 
 // The attribute word of Path (a symbolic link is followed); faInvalid when
@@ -101,12 +108,17 @@ bool FileSetAttr(const ustring& Path, int32_t Attr);
 bool GetFileStatus(const ustring& Path, TSearchRec& Status);
 
 // Sets the last-access and last-write times of Path; an absent value stays
-// as it is. A creation time cannot be set on this platform.
+// as it is. A creation time cannot be set on this platform. A time the file
+// system cannot hold (it keeps the nearest end of its range instead, as
+// ext4 does before 1901) gives False with errno EOVERFLOW, the file's times
+// as they were; kept to the file system's own precision (two seconds, and
+// for the last access a day, on FAT) counts as set.
 bool SetFileTimes(const ustring& Path, std::optional<TFileTime> LastAccess, std::optional<TFileTime> LastWrite);
 
 // File times as local date-times (days since 1899-12-30, millisecond
-// precision) and back, through the process's time zone. A date-time
-// outside the calendar raises EConvertError.
+// precision) and back, through the process's time zone with its offsets to
+// the second (old local mean times have seconds). A date-time outside the
+// calendar raises EConvertError.
 TDateTime FileTimeToLocalDateTime(TFileTime Time);
 TFileTime LocalDateTimeToFileTime(TDateTime Local);
 

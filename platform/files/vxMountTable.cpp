@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
@@ -49,15 +50,15 @@ bool Holds(const std::string& mountPoint, const std::string& path) {
 
 }  // namespace
 
-std::string MountFileSystemType(const ustring& Path) {
-  char resolved[PATH_MAX];
-  if (Path.empty() || !realpath(WideToUtf8(Path).c_str(), resolved)) return {};
-  const std::string path = resolved;
-  std::ifstream table("/proc/self/mountinfo");
-  if (!table) EOSError::RaiseLastOSError();
-  std::string line, type;
+std::string MountTypeInTable(std::string_view Table, std::string_view RealPath) {
+  const std::string path(RealPath);
+  std::string type;
   size_t best = 0;
-  while (std::getline(table, line)) {
+  for (size_t start = 0; start < Table.size();) {
+    size_t end = Table.find('\n', start);
+    if (end == std::string_view::npos) end = Table.size();
+    const std::string line(Table.substr(start, end - start));
+    start = end + 1;
     // id parent major:minor root mount-point options [optional...] - type source super-options
     const std::vector<std::string> fields = Fields(line);
     if (fields.size() < 7) continue;
@@ -70,6 +71,16 @@ std::string MountFileSystemType(const ustring& Path) {
     type = fields[dash + 1];
   }
   return type;
+}
+
+std::string MountFileSystemType(const ustring& Path) {
+  char resolved[PATH_MAX];
+  if (Path.empty() || !realpath(WideToUtf8(Path).c_str(), resolved)) return {};
+  std::ifstream table("/proc/self/mountinfo");
+  if (!table) EOSError::RaiseLastOSError();
+  const std::string text((std::istreambuf_iterator<char>(table)), std::istreambuf_iterator<char>());
+  if (table.bad()) EOSError::RaiseLastOSError();
+  return MountTypeInTable(text, resolved);
 }
 
 }  // namespace vxFileSystem

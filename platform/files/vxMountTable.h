@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/base/vxBase.h"
 
@@ -13,5 +14,9 @@ namespace vxFileSystem {
 // real path, a later mount on the same point hiding an earlier one. Empty
 // when Path does not exist. Raises EOSError when the table cannot be read.
 std::string MountFileSystemType(const ustring& Path);
+// The same for a real path in the text of a mount table of the
+// /proc/self/mountinfo form: the reader of MountFileSystemType, apart so
+// that any table can be given to it.
+std::string MountTypeInTable(std::string_view Table, std::string_view RealPath);
 
 }  // namespace vxFileSystem

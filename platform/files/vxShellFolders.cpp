@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files/vxFileSystem.h"
@@ -67,28 +69,54 @@ std::string BaseFolder(const char* variable, const char* belowHome) {
   return value.empty() ? BelowHome(belowHome) : value;
 }
 
-// The value of Key in user-dirs.dirs, which writes lines such as
-// XDG_DESKTOP_DIR="$HOME/Desktop"; only "$HOME/..." and absolute values are
-// valid there.
 std::string FromUserDirsFile(const std::string& key) {
   const std::string configHome = BaseFolder("XDG_CONFIG_HOME", ".config");
   if (configHome.empty()) return {};
   std::ifstream file(configHome + "/user-dirs.dirs");
-  std::string line;
-  while (std::getline(file, line)) {
-    const size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#') continue;
-    if (line.compare(start, key.size() + 1, key + "=") != 0) continue;
-    std::string value = line.substr(start + key.size() + 1);
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
-      const std::string home = vxSystemInfo::HomeFolder();
-      return home.empty() ? std::string() : home + value.substr(5);
+  if (!file) return {};
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return UserDirsValue(text, key, vxSystemInfo::HomeFolder());
+}
+
+}  // namespace
+
+std::string UserDirsValue(std::string_view FileText, std::string_view Key, const std::string& Home) {
+  for (size_t start = 0; start < FileText.size();) {
+    size_t end = FileText.find('\n', start);
+    if (end == std::string_view::npos) end = FileText.size();
+    std::string_view line = FileText.substr(start, end - start);
+    start = end + 1;
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#') continue;
+    line.remove_prefix(first);
+    if (!line.starts_with(Key) || line.size() == Key.size() || line[Key.size()] != '=') continue;
+    std::string_view raw = line.substr(Key.size() + 1);
+    const bool quoted = raw.starts_with('"');
+    if (quoted) raw.remove_prefix(1);
+    // "$HOME" is told on the text as written: an escaped "\$HOME" is a name.
+    std::string value;
+    const bool belowHome = raw.starts_with("$HOME") && (raw.size() == 5 || raw[5] == '/' || (quoted && raw[5] == '"'));
+    if (belowHome) {
+      if (Home.empty()) return {};
+      value = Home;
+      raw.remove_prefix(5);
+    }
+    if (!quoted) {
+      value.append(raw);
+    } else {
+      // Shell quoting as the file's writers use it: a backslash takes the
+      // next character as it is, the first other '"' ends the value.
+      for (size_t i = 0; i < raw.size() && raw[i] != '"'; ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
+        value += raw[i];
+      }
     }
     return IsAbsolute(value) ? value : std::string();
   }
   return {};
 }
+
+namespace {
 
 std::string UserFolder(const char* variable, const char* belowHome) {
   std::string value = AbsoluteFromEnvironment(variable);

@@ -3,6 +3,9 @@
 // folders and the Filesystem Hierarchy Standard's places.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include <cstdint>
 
 #include "platform/base/vxBase.h"
@@ -42,5 +45,13 @@ ustring SystemTempFolder();
 // path in any of these variables is ignored. The home folder is $HOME when
 // it is absolute, else the account's home from the password database.
 ustring ShellFolder(int32_t Csidl);
+
+// The folder Key names in the text of a user-dirs.dirs file: its first line
+// Key=VALUE (blanks before the key allowed, "#" lines skipped); a value in
+// double quotes with backslash escapes, as xdg-user-dirs writes it, else
+// the rest of the line; "$HOME" at its start stands for Home. Empty when
+// Key is missing, or the value is neither below home nor absolute. The
+// reader of ShellFolder, apart so that any text can be given to it.
+std::string UserDirsValue(std::string_view FileText, std::string_view Key, const std::string& Home);
 
 }  // namespace vxFileSystem

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "platform/base/vxCodePage.h"
+#include "platform/html/vxHtmlCharRefs.h"
 
 namespace {
 
@@ -68,7 +69,9 @@ class QuietErrors {
 };
 
 // The document as libxml2 reads it: UTF-8, NUL characters and a leading
-// byte-order mark dropped, and an opening body tag in front. The tag keeps
+// byte-order mark dropped, the references of the text as numbers of the
+// characters a browser reads (vxHtmlCharRefs.h), and an opening body tag in
+// front. The tag keeps
 // libxml2 from wrapping text that stands before any element in an implied
 // p element (a browser wraps nothing); body, html and head tags of the
 // document itself are then taken as misplaced and their content still
@@ -80,7 +83,7 @@ std::string ParserInput(const ustring& html) {
   size_t from = (!html.empty() && html[0] == u'\uFEFF') ? 1 : 0;
   for (size_t i = from; i < html.size(); ++i)
     if (html[i] != 0) text.push_back(html[i]);
-  return WideToUtf8(text);
+  return WideToUtf8(vxHtmlCharRefs::NumericReferences(text));
 }
 
 bool NameIs(const xmlNode* n, const char* name) {

@@ -16,8 +16,8 @@
 //   table;
 // - script, style, head, title, noscript, template, form controls that
 //   show their own widget (textarea, select) and embedded content (iframe,
-//   video, canvas, ...) give no text; entities are decoded; comments give
-//   nothing.
+//   video, canvas, ...) give no text; character references are read as a
+//   browser reads them (vxHtmlCharRefs.h); comments give nothing.
 //
 // Hostile input is safe: the parser neither loads nor reports anything
 // (no network, nothing on stderr), U+0000 is dropped as a browser drops

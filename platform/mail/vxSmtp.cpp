@@ -29,11 +29,17 @@ decltype(auto) OnWire(bool& Broken, F&& Step) {
   }
 }
 
-constexpr size_t kLongestReplyLine = 65536;
+// What one reply may hold. RFC 5321 allows a reply line 512 octets with its
+// line end; these limits leave real servers far inside them and still bound
+// what a hostile one can make the client take: a line of 64 KiB (its line
+// end not counted), 1000 lines, 1 MiB in all. Past them the session fails
+// with a text that says which.
+constexpr size_t kLongestReplyLine = 64 * 1024;
 constexpr size_t kMostReplyLines = 1000;
+constexpr size_t kLongestReply = 1024 * 1024;
 // The text kept of one reply: a longer reply is still read whole (to stay in
-// step) but its further lines are dropped, so a batch of pipelined replies
-// cannot take memory without bound.
+// step) but its further lines are dropped (its last line always kept), so
+// a batch of pipelined replies keeps little.
 constexpr size_t kMostReplyBytes = 64 * 1024;
 constexpr size_t kPipelineBatch = 100;
 constexpr int kQuitReplyMs = 10'000;
@@ -263,7 +269,7 @@ void TSmtpClient::SendLine(const std::string& line) {
 TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
   const auto deadline = TTcpConnection::TClock::now() + std::chrono::milliseconds(timeoutMs);
   TSmtpReply reply;
-  size_t lines = 0, kept = 0;
+  size_t lines = 0, kept = 0, total = 0;
   return OnWire(FBroken, [&] {
     for (;;) {
       const std::string line = FConnection.ReadLine(deadline, kLongestReplyLine);
@@ -271,8 +277,17 @@ TSmtpReply TSmtpClient::ReadReply(int timeoutMs) {
                               vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[1])) &&
                               vxRuntime::IsAsciiDigit(static_cast<unsigned char>(line[2])) &&
                               (line.size() == 3 || line[3] == ' ' || line[3] == '-');
-      if (!wellFormed || lines >= kMostReplyLines)
+      if (!wellFormed)
         throw ESmtpError(("malformed reply from " + FConnection.PeerName() + ": '" + line.substr(0, 200) + "'").c_str());
+      total += line.size();
+      if (total > kLongestReply)
+        throw ESmtpError(("the reply from " + FConnection.PeerName() + " is longer than " +
+                          std::to_string(kLongestReply) + " bytes")
+                             .c_str());
+      if (lines >= kMostReplyLines)
+        throw ESmtpError(("the reply from " + FConnection.PeerName() + " has more than " +
+                          std::to_string(kMostReplyLines) + " lines")
+                             .c_str());
       reply.Code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
       const bool last = line.size() == 3 || line[3] == ' ';
       if (kept + line.size() <= kMostReplyBytes || reply.Lines.empty() || last) {

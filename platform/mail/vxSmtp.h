@@ -39,6 +39,15 @@
 // - Addresses must be ASCII without blanks, control characters or angle
 //   brackets (no command can be smuggled into the session).
 //
+// What a reply may hold is bounded (RFC 5321 allows a reply line 512
+// octets; these limits are far above it): a line of 64 KiB (without its
+// line end), 1000 lines and 1 MiB in all. A reply past them fails the
+// session with a text saying which ("a line from HOST:PORT is longer than
+// 65536 bytes", "the reply from HOST:PORT is longer than 1048576 bytes",
+// "... has more than 1000 lines"). Of a long reply the client keeps 64 KiB
+// of text (its last line always); received bytes are let go as lines are
+// taken, so a hostile server's flood of replies takes bounded memory.
+//
 // Time-outs (all finite; tests make them short): connect 30 s, each reply
 // 2 minutes (greeting included) and the reply after the message data
 // 10 minutes; sending waits at most the reply time-out without progress.

@@ -153,12 +153,18 @@ struct TTcpConnection::TImpl {
     if (!TryFill(deadline)) FailClosed();
   }
 
+  // Drops the bytes already read once they are half of the buffer or more
+  // (each byte is moved at most about once), so that the buffer holds what
+  // is not read yet and little more, however long the peer goes on sending.
+  void Compact() {
+    if (ReadPosition == 0 || ReadPosition * 2 < Received.size()) return;
+    Received.erase(0, ReadPosition);
+    ReadPosition = 0;
+  }
+
   // Appends at least one byte to Received; false when the peer closed.
   bool TryFill(TClock::time_point deadline) {
-    if (ReadPosition > 0 && ReadPosition == Received.size()) {
-      Received.clear();
-      ReadPosition = 0;
-    }
+    Compact();
     if (!Ssl) {
       const std::string bytes = ReceiveRaw(deadline);
       if (bytes.empty()) return false;
@@ -301,18 +307,29 @@ void TTcpConnection::WriteUntilAnswered(std::string_view data, int idleTimeoutMs
 
 std::string TTcpConnection::ReadLine(TClock::time_point deadline, size_t maxLength) {
   if (!IsOpen()) throw ESocketError("the connection is closed");
+  const auto tooLong = [&] {
+    return ESocketError(("a line from " + FImpl->Peer + " is longer than " + std::to_string(maxLength) + " bytes").c_str());
+  };
+  // Where the search for the line end goes on: bytes looked at stay behind.
+  size_t searched = FImpl->ReadPosition;
   for (;;) {
-    const size_t lf = FImpl->Received.find('\n', FImpl->ReadPosition);
+    const std::string& received = FImpl->Received;
+    const size_t start = FImpl->ReadPosition;
+    const size_t lf = received.find('\n', searched);
     if (lf != std::string::npos) {
       size_t end = lf;
-      if (end > FImpl->ReadPosition && FImpl->Received[end - 1] == '\r') --end;
-      std::string line = FImpl->Received.substr(FImpl->ReadPosition, end - FImpl->ReadPosition);
+      if (end > start && received[end - 1] == '\r') --end;
+      if (end - start > maxLength) throw tooLong();
+      std::string line = received.substr(start, end - start);
       FImpl->ReadPosition = lf + 1;
       return line;
     }
-    if (FImpl->Received.size() - FImpl->ReadPosition > maxLength)
-      throw ESocketError(("a line from " + FImpl->Peer + " is longer than " + std::to_string(maxLength) + " bytes").c_str());
+    // A CR at the end may be the first half of the line end.
+    const size_t unread = received.size() - start;
+    if (unread - (unread > 0 && received.back() == '\r' ? 1 : 0) > maxLength) throw tooLong();
+    searched = received.size() - start;  // kept as an offset: Fill may move the bytes
     FImpl->Fill(deadline);
+    searched += FImpl->ReadPosition;
   }
 }
 

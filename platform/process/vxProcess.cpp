@@ -311,6 +311,12 @@ ustring FindProgram(const ustring& Name) {
   return {};
 }
 
+bool ReadProcessEntry(const std::string& ProcFolder, pid_t Pid, TProcessEntry& Entry) {
+  if (Ended(ProcessState(ProcFolder))) return false;
+  Entry = {Pid, Utf8ToWide(ExecutableName(ProcFolder))};
+  return true;
+}
+
 std::vector<TProcessEntry> ProcessList() {
   std::vector<TProcessEntry> entries;
   DIR* proc = opendir("/proc");
@@ -320,8 +326,8 @@ std::vector<TProcessEntry> ProcessList() {
     if (!ParsePid(entry->d_name, pid)) continue;
     std::string folder = "/proc/";
     folder.append(entry->d_name);
-    if (Ended(ProcessState(folder))) continue;
-    entries.push_back({pid, Utf8ToWide(ExecutableName(folder))});
+    TProcessEntry found;
+    if (ReadProcessEntry(folder, pid, found)) entries.push_back(std::move(found));
   }
   closedir(proc);
   return entries;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/base/vxBase.h"
@@ -84,6 +85,10 @@ struct TProcessEntry {
   ustring ExeName;
 };
 std::vector<TProcessEntry> ProcessList();
+// The entry of process Pid from its /proc folder (its stat, exe, cmdline
+// and comm); False when the process has ended or the folder tells nothing.
+// The reader of ProcessList, apart so that any folder can be given to it.
+bool ReadProcessEntry(const std::string& ProcFolder, pid_t Pid, TProcessEntry& Entry);
 // True when a process with that id runs (and has not ended).
 bool ProcessRunning(pid_t Pid);
 // SIGKILL to the process; False for ids below 1 and when the signal is

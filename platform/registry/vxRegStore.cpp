@@ -98,10 +98,6 @@ void MakeFolder(const std::string& folder) {
   if (!vxFileSystem::ForceDirectories(Utf8ToWide(folder), 0700)) RaiseOS("cannot create registry folder", folder, errno);
 }
 
-void SyncFolder(const std::string& folder) {
-  if (!vxFileSystem::SyncFolder(Utf8ToWide(folder))) RaiseOS("cannot flush registry folder", folder, errno);
-}
-
 constexpr size_t kCounterSize = sizeof(uint64_t);
 
 }  // namespace
@@ -145,22 +141,16 @@ struct TRegStore::TState {
            ForkEpoch == gForkEpoch.load(std::memory_order_relaxed) && Now() < NextCheck;
   }
 
-  // Maps the counter of the lock file, making the file (of 8 zero bytes)
-  // when this process may; without one the identity is checked every time.
+  // Maps the counter of the lock file when one exists. A read never makes
+  // one: it must work in a folder it may not write to and change nothing;
+  // without a counter every read looks at the file's identity.
   void MapCounter() {
     if (Counter != nullptr) return;
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC;
-    vxFileSystem::TFileHandle file(::open(LockName.c_str(), flags, 0644));
-    if (!file.Valid()) {
-      flags = O_RDONLY | O_CLOEXEC;
-      file = vxFileSystem::TFileHandle(::open(LockName.c_str(), flags));
-      if (!file.Valid()) return;
-    }
+    const vxFileSystem::TFileHandle file(::open(LockName.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (::fstat(file.Fd(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    // Only ever extended: a mapped page past the end of the file would fault.
-    if (st.st_size < static_cast<off_t>(kCounterSize) &&
-        ((flags & O_RDWR) == 0 || ::ftruncate(file.Fd(), kCounterSize) != 0)) {
+    // Only a file of the full size: a mapped page past its end would fault.
+    if (!file.Valid() || ::fstat(file.Fd(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size < static_cast<off_t>(kCounterSize)) {
       return;
     }
     void* map = ::mmap(nullptr, kCounterSize, PROT_READ, MAP_SHARED, file.Fd(), 0);
@@ -328,6 +318,15 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
   while (::flock(lock.Fd(), LOCK_EX) != 0) {
     if (errno != EINTR) RaiseOS("cannot lock registry file", lockName, errno);
   }
+  // A new lock file gets its counter (8 zero bytes); it is only ever
+  // extended, so a reader's mapping never faults.
+  if (counts) {
+    struct stat lockStatus;
+    counts = ::fstat(lock.Fd(), &lockStatus) == 0 &&
+             (lockStatus.st_size >= static_cast<off_t>(kCounterSize) || ::ftruncate(lock.Fd(), kCounterSize) == 0);
+  }
+  // Mapped through a descriptor of its own: a mapping keeps its open file
+  // alive, and with it the lock, were it the locked one.
   state.MapCounter();
   const uint64_t generation = state.CounterValue();
 
@@ -400,7 +399,8 @@ void TRegStore::Modify(const std::function<bool(TRegKeyNode& root)>& change) con
   }
   state.ForkEpoch = gForkEpoch.load(std::memory_order_relaxed);
   state.NextCheck = Now() + kIdentityCheckInterval;
-  SyncFolder(state.Folder);
+  // The folder was flushed by the atomic writer once the new file was in
+  // place.
 }
 
 }  // namespace vxRegFile

@@ -6,8 +6,9 @@
 //
 // Every change is a read-modify-write under an exclusive flock on
 // "<file>.lock": the content is changed, written to "<file>.tmp", fsync'ed
-// and renamed over the old one, and the folder fsync'ed. Readers take no
-// file lock; they see the old or the new file, never a mixture. A file that
+// and renamed over the old one, and the folder fsync'ed (once). Readers take
+// no file lock and write nothing, not even the lock file: they see the old
+// or the new file, never a mixture. A file that
 // does not parse raises ERegistryException and is never overwritten.
 //
 // Each file is parsed once and kept in memory, one copy per process, shared
@@ -22,9 +23,8 @@
 // modification and change times): a read looks at it at most once per tick
 // of the coarse monotonic clock (a millisecond or a few), a forked child at
 // its first read, and a writer always, under the lock, so a change is never
-// made to content older than the file. Without a counter to map (a folder
-// this process may not write to before any writer made one) every read looks
-// at the file's identity.
+// made to content older than the file. Without a counter to map (no writer
+// made the lock file yet) every read looks at the file's identity.
 //
 // A writer whose copy is still the file's content changes it in place
 // instead of parsing the file again, and writes the new text in one pass,

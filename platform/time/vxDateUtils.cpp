@@ -247,7 +247,7 @@ TDateTime Time() {
 
 int32_t TimeZoneBias() { return BiasAt(time(nullptr)); }
 
-int32_t TimeZoneBiasAt(TDateTime LocalTime) {
+int32_t UtcOffsetSecondsAt(TDateTime LocalTime) {
   int year, month, day, hour, min, sec, msec;
   DecodeDateTime(LocalTime, year, month, day, hour, min, sec, msec);
   if (year == 0) RaiseInvalidDateTime(NumberText(LocalTime));
@@ -261,8 +261,10 @@ int32_t TimeZoneBiasAt(TDateTime LocalTime) {
   local.tm_isdst = -1;  // let the zone's rules say whether summer time applies
   errno = 0;
   if (mktime(&local) == static_cast<time_t>(-1) && errno != 0) EOSError::RaiseLastOSError();
-  return BiasOfGmtOffset(local.tm_gmtoff);
+  return static_cast<int32_t>(local.tm_gmtoff);
 }
+
+int32_t TimeZoneBiasAt(TDateTime LocalTime) { return BiasOfGmtOffset(UtcOffsetSecondsAt(LocalTime)); }
 
 int32_t TimeZoneBiasAtUTC(TDateTime UTCTime) { return BiasAt(static_cast<time_t>(DateTimeToUnix(UTCTime))); }
 

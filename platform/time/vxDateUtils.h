@@ -103,6 +103,11 @@ TDateTime Time();  // local time of day, without date
 int32_t TimeZoneBias();                       // in force now
 int32_t TimeZoneBiasAt(TDateTime LocalTime);  // in force at a local date-time
 int32_t TimeZoneBiasAtUTC(TDateTime UTCTime);  // in force at a UTC date-time
+// The offset from UTC in seconds east (Central European winter time gives
+// 3600) in force at a local date-time, to the second: the local mean times
+// of old dates (Berlin before 1893: 3208) have seconds that a bias in
+// minutes drops.
+int32_t UtcOffsetSecondsAt(TDateTime LocalTime);
 
 // ---- Unix times (seconds since 1970-01-01, no time-zone conversion) ---
 

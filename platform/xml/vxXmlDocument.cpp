@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "platform/base/vxCodePage.h"
 
@@ -123,6 +124,85 @@ bool IsBlank(const char* s) {
   return true;
 }
 
+// A comment may not hold "--" nor end with "-".
+void CheckComment(pugi::xml_node comment) {
+  const std::string_view text(comment.value());
+  if (text.find("--") != std::string_view::npos || text.ends_with('-')) ParseError("'--' in a comment");
+}
+
+// A processing instruction's target is a name; its text has its line
+// breaks read as LF, as a parser reads them everywhere.
+void CheckInstruction(pugi::xml_node instruction) {
+  if (!IsValidNameText(Wide(instruction.name())))
+    ParseError("invalid processing instruction target '" + std::string(instruction.name()) + "'");
+  const std::string_view text(instruction.value());
+  if (text.find('\r') == std::string_view::npos) return;
+  std::string lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      lines += text[i];
+    } else {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+  }
+  instruction.set_value(lines.c_str());
+}
+
+// The children of an element as the document keeps them: texts with their
+// references resolved, comments and processing instructions dropped and
+// the texts they stood between joined into one, and texts of blanks only
+// dropped where the element holds anything else (indentation).
+void TidyChildren(pugi::xml_node element) {
+  struct TText {
+    pugi::xml_node Node;
+    bool Blank;
+  };
+  std::vector<TText> texts;
+  pugi::xml_node open;  // the text the next one joins; none after an element or CDATA
+  std::string joined;
+  bool blank = true;
+  const auto close = [&] {
+    if (!open) return;
+    open.set_value(joined.c_str());
+    texts.push_back({open, blank});
+    open = pugi::xml_node();
+  };
+  for (pugi::xml_node child = element.first_child(); child;) {
+    const pugi::xml_node next = child.next_sibling();
+    switch (child.type()) {
+      case pugi::node_pcdata: {
+        const bool raw = IsBlank(child.value());
+        std::string text = ResolveReferences(child.value(), false);
+        if (open) {
+          joined += text;
+          blank = blank && raw;
+          element.remove_child(child);
+        } else {
+          open = child;
+          joined = std::move(text);
+          blank = raw;
+        }
+        break;
+      }
+      case pugi::node_comment:
+        CheckComment(child);
+        element.remove_child(child);
+        break;
+      case pugi::node_pi:
+        CheckInstruction(child);
+        element.remove_child(child);
+        break;
+      default: close();
+    }
+    child = next;
+  }
+  close();
+  if (element.first_child() == element.last_child()) return;
+  for (const TText& text : texts)
+    if (text.Blank) element.remove_child(text.Node);
+}
+
 // Checks what pugixml leaves to its callers and resolves the references of
 // every text and attribute value in place. Iterative: documents may nest
 // up to kMaxDepth levels, and the stack of this walk must not be the limit.
@@ -136,6 +216,8 @@ void CheckAndResolve(pugi::xml_document& doc) {
         if (!IsBlank(child.value())) ParseError("text outside the document element");
         break;
       case pugi::node_cdata: ParseError("text outside the document element");
+      case pugi::node_comment: CheckComment(child); break;
+      case pugi::node_pi: CheckInstruction(child); break;
       default: break;
     }
   }
@@ -154,11 +236,6 @@ void CheckAndResolve(pugi::xml_document& doc) {
   while (!stack.empty()) {
     auto [node, depth] = stack.back();
     stack.pop_back();
-    if (node.type() == pugi::node_pcdata) {
-      node.set_value(ResolveReferences(node.value(), false).c_str());
-      continue;
-    }
-    if (node.type() != pugi::node_element) continue;
     if (depth > kMaxDepth) ParseError("elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
     if (!IsValidNameText(Wide(node.name()))) ParseError("invalid element name '" + std::string(node.name()) + "'");
     names.clear();
@@ -170,7 +247,9 @@ void CheckAndResolve(pugi::xml_document& doc) {
     std::sort(names.begin(), names.end());
     if (std::adjacent_find(names.begin(), names.end()) != names.end())
       ParseError("attribute '" + std::string(*std::adjacent_find(names.begin(), names.end())) + "' repeated");
-    for (pugi::xml_node child : node.children()) stack.emplace_back(child, depth + 1);
+    TidyChildren(node);
+    for (pugi::xml_node child : node.children())
+      if (child.type() == pugi::node_element) stack.emplace_back(child, depth + 1);
   }
 }
 
@@ -217,10 +296,141 @@ bool IsXmlUtf8(std::string_view bytes) {
   return true;
 }
 
-struct TStringWriter : pugi::xml_writer {
-  std::string Out;
-  void write(const void* data, size_t size) override { Out.append(static_cast<const char*>(data), size); }
-};
+// Text as it stands in an element or an attribute value, written so that
+// a parser reads back every character as it was: a parser turns CR and
+// CR LF into LF everywhere, and TAB and LF into blanks in attributes, so
+// those are written as character references.
+void AppendEscaped(std::string& out, const char* text, bool attribute) {
+  for (const char* c = text; *c != '\0'; ++c) {
+    switch (*c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>':
+        if (attribute) out += '>';
+        else out += "&gt;";  // so that no "]]>" stands in a text
+        break;
+      case '"':
+        if (attribute) out += "&quot;";
+        else out += '"';
+        break;
+      case '\r': out += "&#13;"; break;
+      case '\n':
+        if (attribute) out += "&#10;";
+        else out += '\n';
+        break;
+      case '\t':
+        if (attribute) out += "&#09;";
+        else out += '\t';
+        break;
+      default: out += *c;
+    }
+  }
+}
+
+// A CDATA section cannot hold "]]>": it ends there and a new one begins.
+void AppendCData(std::string& out, std::string_view text) {
+  out += "<![CDATA[";
+  for (size_t at; (at = text.find("]]>")) != std::string_view::npos; text.remove_prefix(at + 2)) {
+    out.append(text.substr(0, at + 2));
+    out += "]]><![CDATA[";
+  }
+  out.append(text);
+  out += "]]>";
+}
+
+// The start of a node (the whole of a node without children).
+void AppendOpening(std::string& out, pugi::xml_node node) {
+  switch (node.type()) {
+    case pugi::node_element:
+      out += '<';
+      out += node.name();
+      for (pugi::xml_attribute a : node.attributes()) {
+        out += ' ';
+        out += a.name();
+        out += "=\"";
+        AppendEscaped(out, a.value(), true);
+        out += '"';
+      }
+      out += node.first_child() ? ">" : "/>";
+      break;
+    case pugi::node_pcdata: AppendEscaped(out, node.value(), false); break;
+    case pugi::node_cdata: AppendCData(out, node.value()); break;
+    case pugi::node_comment:
+      out += "<!--";
+      out += node.value();
+      out += "-->";
+      break;
+    case pugi::node_pi:
+      out += "<?";
+      out += node.name();
+      if (*node.value() != '\0') {
+        out += ' ';
+        out += node.value();
+      }
+      out += "?>";
+      break;
+    default: break;
+  }
+}
+
+// Whether Text is white space only (blanks, tabs, line breaks).
+bool IsWhiteSpace(const char* Text) {
+  for (const char* c = Text; *c != '\0'; ++c)
+    if (*c != ' ' && *c != '\t' && *c != '\n' && *c != '\r') return false;
+  return true;
+}
+
+// Whether an indented save lays out the children of the element Node one
+// a line: it holds elements and white space only (that white space is then
+// layout and is written anew).
+bool IsLaidOut(pugi::xml_node Node) {
+  bool elements = false;
+  for (pugi::xml_node child : Node.children()) {
+    if (child.type() == pugi::node_element) elements = true;
+    else if (child.type() == pugi::node_cdata) return false;
+    else if (child.type() == pugi::node_pcdata && !IsWhiteSpace(child.value())) return false;
+  }
+  return elements;
+}
+
+// The document's nodes in document order, without recursion; with Indent
+// each node of a laid-out parent on a line of its own, two blanks a level.
+void AppendNodes(std::string& out, pugi::xml_node document, bool Indent) {
+  // Whether each open parent, the document first, is laid out.
+  std::vector<bool> laidOut{Indent};
+  auto newLine = [&] {
+    out += '\n';
+    out.append(2 * (laidOut.size() - 1), ' ');
+  };
+  pugi::xml_node node = document.first_child();
+  while (node) {
+    const bool layout = laidOut.back();
+    if (!(layout && node.type() == pugi::node_pcdata)) {
+      if (layout && node != document.first_child()) newLine();
+      AppendOpening(out, node);
+      if (node.type() == pugi::node_element && node.first_child()) {
+        laidOut.push_back(Indent && IsLaidOut(node));
+        node = node.first_child();
+        continue;
+      }
+    }
+    // Close every element whose last child this was.
+    while (!node.next_sibling()) {
+      node = node.parent();
+      if (!node || node == document) {
+        if (Indent) out += '\n';
+        return;
+      }
+      const bool closeOnNewLine = laidOut.back();
+      laidOut.pop_back();
+      if (closeOnNewLine) newLine();
+      out += "</";
+      out += node.name();
+      out += '>';
+    }
+    node = node.next_sibling();
+  }
+}
 
 }  // namespace
 
@@ -371,8 +581,10 @@ void TXMLDocument::LoadFromXML(std::string_view Bytes) {
 }
 
 void TXMLDocument::LoadUtf8(std::string_view input) {
+  // Every text is kept (blanks too) and every comment and processing
+  // instruction: the walk after the parse decides what stays.
   const unsigned options = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_doctype |
-                           pugi::parse_fragment | pugi::parse_ws_pcdata_single;
+                           pugi::parse_fragment | pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
   const pugi::xml_parse_result result = FDoc->load_buffer(input.data(), input.size(), options, pugi::encoding_utf8);
   try {
     if (!result)
@@ -388,13 +600,12 @@ std::string TXMLDocument::SaveToXML() const { return SaveToXML(TXMLSaveOptions{}
 
 std::string TXMLDocument::SaveToXML(const TXMLSaveOptions& Options) const {
   const bool utf16 = Options.Encoding == TXMLSaveEncoding::UTF16;
-  TStringWriter writer;
-  writer.Out = utf16 ? "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  if (Options.Indent) writer.Out += '\n';
-  const unsigned format = (Options.Indent ? pugi::format_indent : pugi::format_raw) | pugi::format_no_declaration;
-  FDoc->save(writer, "  ", format, pugi::encoding_utf8);
-  if (!utf16) return std::move(writer.Out);
-  return "\xFF\xFE" + WideToUtf16LE(Utf8ToWide(writer.Out));
+  std::string out = utf16 ? "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  if (Options.Indent && FDoc->first_child()) out += '\n';
+  AppendNodes(out, *FDoc, Options.Indent);
+  if (!utf16) return out;
+  return "\xFF\xFE" + WideToUtf16LE(Utf8ToWide(out));
+}
 }
 
 TXMLNode TXMLDocument::DocumentNode() const { return TXMLNode(FDoc->internal_object()); }

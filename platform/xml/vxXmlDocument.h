@@ -9,6 +9,14 @@
 // declaration is refused outright, so no entity can be declared and none
 // is ever expanded (no entity bombs, no external resources). Reading the
 // text of an element that holds anything but a single text node raises.
+//
+// What a loaded document keeps: the document element and the comments and
+// processing instructions around it (saved again as they were); inside the
+// document element elements, texts and CDATA sections. Comments and
+// processing instructions there are dropped on loading, and the texts they
+// stood between are one text ("<v>a<!--n-->b</v>" holds the text "ab", and
+// is saved so); texts of blanks only between elements are dropped, a
+// blank-only text that is an element's only content is kept.
 #pragma once
 
 #include <memory>
@@ -122,10 +130,16 @@ class TXMLDocument {
   // one element (see the file comment), the content then empty.
   void LoadFromXML(std::string_view Bytes);
   // The document as UTF-8 bytes: the declaration <?xml version="1.0"
-  // encoding="UTF-8"?>, then the nodes without added white space.
+  // encoding="UTF-8"?>, then the nodes without added white space. Every
+  // text and attribute value reads back as it is: what a parser would
+  // normalise (CR in texts; TAB, LF and CR in attributes) is written as a
+  // character reference.
   std::string SaveToXML() const;
   // The document as bytes in the options' encoding, with the declaration
-  // naming it ("UTF-8" or "UTF-16").
+  // naming it ("UTF-8" or "UTF-16"). Indent puts each child of an element
+  // that holds elements and white space only on a line of its own, two
+  // blanks a level (the white space it held is replaced); texts stay as
+  // they are.
   std::string SaveToXML(const TXMLSaveOptions& Options) const;
 
   // The document itself: its children are the document element and the

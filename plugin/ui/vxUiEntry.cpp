@@ -29,9 +29,9 @@ struct TOwnApplication {
   std::unique_ptr<QApplication> Application;
 };
 
-// Owned, made by NeedApplication and ended by vxUiRelease: a plain pointer,
-// so that no static destructor of its own runs at some unknown point of
-// the unload or the process's end.
+// Owned, made by NeedApplication and ended by vxUiRelease (on a real
+// unload only): a plain pointer, so that no static destructor of its own
+// runs at some unknown point of the unload or the process's end.
 TOwnApplication* OwnApplication = nullptr;
 
 // Whether the toolkit carries the platform plugin Platform asks for (the
@@ -110,7 +110,8 @@ extern "C" __attribute__((visibility("default"))) void vxUiRelease() noexcept {
   }
 }
 
-namespace {
-// Unloading (or the end of the process) ends what the library started.
-__attribute__((destructor)) void UnloadUi() { vxUiRelease(); }
-}  // namespace
+// No finaliser of this library ends the application object. The export
+// library calls vxUiRelease before it unloads this one; at the end of a
+// process that never unloaded it, this library's finaliser would run after
+// the toolkit's own static objects were destroyed, and ending the
+// application object then crashes the process: it goes with the process.

@@ -1,12 +1,16 @@
 // Tests of the file dates, times and owner of TvxFiles on real files.
 #include "core/vxFilesDates.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "core/vxToolsSystem.h"
 #include "platform/base/vxExceptions.h"
@@ -26,7 +30,7 @@ void SetWritten(const ustring& File, TDateTime Local) {
 }
 
 bool UserAttributesWork(const ustring& File) {
-  if (vxFileSystem::SetCreationTime(File, 0)) return true;
+  if (vxFileSystem::SetCreationTime(File, {})) return true;
   return errno != ENOTSUP;
 }
 
@@ -80,6 +84,75 @@ TEST(FilesDates, MillisecondRoundTripOfEveryStamp) {
   EXPECT_NEAR(TvxFiles::GetFileCreationDate(f), t, OneMs / 2);
   // Wildcards find the first match.
   EXPECT_NEAR(TvxFiles::GetFileCreationDate(dir.WideFile("b.*")), t, OneMs / 2);
+}
+
+// Far from 1970 and with the seconds of old UTC offsets, every setter and
+// getter agree to the millisecond; a date the file system cannot hold is
+// refused (False) and leaves the file's date as it was.
+TEST(FilesDates, FarDatesAndOldOffsetsRoundTrip) {
+  struct Case {
+    const char* Zone;
+    int Year, Month, Day;
+  } cases[] = {{"Europe/Berlin", 1880, 5, 6}, {"America/St_Johns", 1930, 11, 2}, {"UTC", 1601, 1, 2},
+               {"UTC", 2300, 7, 1},           {"Europe/Berlin", 2001, 2, 3}};
+  // This folder's file system (ext4 holds 1901 to 2446) and tmpfs, which
+  // holds every date.
+  TTestTempDir dir;
+  std::vector<std::string> files{dir.File("far.txt")};
+  const std::string shm = "/dev/shm/vxtest-far-" + std::to_string(getpid());
+  if (mkdir(shm.c_str(), 0700) == 0) files.push_back(shm + "/far.txt");
+  for (const std::string& file : files) {
+    TTestTempDir::WriteBytes(file, "x");
+    const ustring f = Utf8ToWide(file);
+    const bool attributes = UserAttributesWork(f);
+    for (const Case& c : cases) {
+      TTimeZoneGuard zone(c.Zone);
+      const TDateTime t = EncodeDateTime(c.Year, c.Month, c.Day, 7, 8, 9, 123);
+      const TDateTime before = EncodeDateTime(2001, 2, 3, 4, 5, 6, 0);
+      ASSERT_TRUE(TvxFiles::SetFileLastWriteDate(f, before));
+      // Whether this file system keeps the year at all, asked of it directly.
+      const vxFileSystem::TFileTime asked = vxFileSystem::LocalDateTimeToFileTime(t);
+      const struct timespec probe[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(asked.Seconds), 0}};
+      struct stat st {};
+      const bool holds = utimensat(AT_FDCWD, file.c_str(), probe, 0) == 0 && stat(file.c_str(), &st) == 0 &&
+                         st.st_mtim.tv_sec == asked.Seconds;
+      ASSERT_TRUE(TvxFiles::SetFileLastWriteDate(f, before));
+      EXPECT_EQ(TvxFiles::SetFileLastWriteDate(f, t), holds) << file << " " << c.Zone << " " << c.Year;
+      EXPECT_NEAR(TvxFiles::GetFileChangeDate(f), holds ? t : before, OneMs / 2) << file << " " << c.Year;
+      if (!attributes) continue;
+      ASSERT_TRUE(TvxFiles::SetFileCreationDate(f, t)) << file << " " << c.Zone << " " << c.Year;
+      EXPECT_NEAR(TvxFiles::GetCreationTimeOfFile(f), t, OneMs / 2) << file << " " << c.Year;
+      EXPECT_NEAR(TvxFiles::GetFileCreationDate(f), t, OneMs / 2) << file << " " << c.Year;
+    }
+    unlink(file.c_str());
+  }
+  rmdir(shm.c_str());
+}
+
+// The creation time's attribute text: the decimal count of nanoseconds,
+// of any size, as earlier versions wrote it within 1677 to 2262.
+TEST(FilesDates, CreationTimeTextIsACountOfNanoseconds) {
+  using vxFileSystem::TFileTime;
+  struct Case {
+    TFileTime Time;
+    const char* Text;
+  } cases[] = {{{0, 0}, "0"},
+               {{1, 5}, "1000000005"},
+               {{981'173'106, 789'000'000}, "981173106789000000"},
+               {{-1, 0}, "-1000000000"},
+               {{-1, 500'000'000}, "-500000000"},
+               {{-2, 999'999'999}, "-1000000001"},
+               {{-11'644'387'200, 0}, "-11644387200000000000"},
+               {{10'413'792'000, 1}, "10413792000000000001"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(vxFileSystem::FileTimeToNanosecondText(c.Time), c.Text);
+    TFileTime back{7, 7};
+    ASSERT_TRUE(vxFileSystem::NanosecondTextToFileTime(c.Text, back)) << c.Text;
+    EXPECT_EQ(back, c.Time) << c.Text;
+  }
+  TFileTime unused;
+  for (const char* bad : {"", "-", "1a", " 1", "+1", "1-", "99999999999999999999999999999"})
+    EXPECT_FALSE(vxFileSystem::NanosecondTextToFileTime(bad, unused)) << bad;
 }
 
 TEST(FilesDates, CreationTimeWithoutRecordComesFromTheFileSystem) {
@@ -162,4 +235,20 @@ TEST(FilesDates, OwnerIsTheCurrentUserOnThisComputer) {
   ustring expected;
   ASSERT_TRUE(vxFileSystem::GetFileOwnerName(f, expected));
   EXPECT_EQ(user, expected);
+}
+
+// A numeric owner id without an account entry names no account: False,
+// the out values as they were.
+TEST(FilesDates, OwnerWithoutAccountEntryGivesFalse) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file away";
+  constexpr uid_t kNoAccount = 54'321;
+  ASSERT_EQ(getpwuid(kNoAccount), nullptr) << "the test's owner id has an account here";
+  TTestTempDir dir;
+  const ustring f = dir.WideFile("o.txt");
+  TTestTempDir::WriteBytes(dir.File("o.txt"), "x");
+  ASSERT_EQ(chown(dir.File("o.txt").c_str(), kNoAccount, kNoAccount), 0);
+  ustring domain = u"d", user = u"u";
+  EXPECT_FALSE(TvxFiles::GetFileOwner(f, domain, user));
+  EXPECT_EQ(domain, u"d");
+  EXPECT_EQ(user, u"u");
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/vxFilesDates.h"
@@ -72,6 +73,31 @@ TEST(FilesLists, PathListIsDepthFirstAndSubDirsSiblingFirst) {
   TStringList missing;
   EXPECT_TRUE(TvxFiles::GetPathList(d.WideFile("none/"), missing, false, true));
   EXPECT_EQ(missing.Count(), 0);
+}
+
+// A second call with the same list adds nothing, the root included; and
+// folders whose names differ only in case are two folders, both listed,
+// though the list's own lookup ignores case.
+TEST(FilesLists, PathListAddsEachFolderOnce) {
+  TTestTempDir d;
+  MakeTree(d);
+  stdfs::create_directories(d.Path() / "r/A/x");
+  const ustring r = d.WideFile("r/");
+  TStringList list;
+  ASSERT_FALSE(list.CaseSensitive());
+  EXPECT_TRUE(TvxFiles::GetPathList(d.WideFile("r/*.pdf"), list, true, true));
+  auto items = Items(list);
+  std::sort(items.begin(), items.end());
+  EXPECT_EQ(items, (std::vector<ustring>{r, r + u"A/", r + u"A/x/", r + u"a/", r + u"a/b/", r + u"c/"}));
+  EXPECT_TRUE(TvxFiles::GetPathList(d.WideFile("r/*.pdf"), list, true, true));
+  EXPECT_EQ(list.Count(), 6);
+  // A folder already listed is not entered: what lies below it stays out.
+  TStringList partial;
+  partial.Add(r + u"a/");
+  TvxFiles::GetPathList(r, partial, false, true);
+  items = Items(partial);
+  EXPECT_EQ(std::count(items.begin(), items.end(), r + u"a/b/"), 0);
+  EXPECT_EQ(partial.Count(), 4);
 }
 
 TEST(FilesLists, SymbolicLinkLoopEndsTheWalk) {

@@ -42,6 +42,14 @@ TEST(Startup, FailingStepStopsAndIsRecorded) {
   EXPECT_EQ(vxStartup::FailureMessage(), u"TvxMath.Selftest failed!");
   vxStartup::Shutdown();
   EXPECT_EQ(g_trace, "Aa");
+  // The failure is still known after the finalisations (every command of
+  // the library reports it); the release at the end of an unload forgets it.
+  EXPECT_TRUE(vxStartup::Failed());
+  vxStartup::Release();
+  EXPECT_FALSE(vxStartup::Failed());
+  EXPECT_EQ(vxStartup::FailureMessage(), u"");
+  // While the process runs, an unload is no process end.
+  EXPECT_FALSE(vxStartup::ProcessEnding());
   vxStartup::ResetForTests();
 }
 

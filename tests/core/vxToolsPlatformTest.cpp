@@ -210,7 +210,7 @@ TEST_F(ToolsPlatformRegistry, ThemeFlag) {
 }
 
 TEST_F(ToolsPlatformRegistry, Folders) {
-  EXPECT_EQ(TvxTools::GetProgramFilesPath(), u"/opt/");
+  EXPECT_EQ(TvxTools::GetProgramFilesPath(), u"");  // no value: no folder
   ASSERT_TRUE(TvxRegistry::SetValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                     u"ProgramFilesDir", Variant(u" /srv/programs "), false));
   EXPECT_EQ(TvxTools::GetProgramFilesPath(), u"/srv/programs/");

@@ -142,6 +142,8 @@ TEST(ConfigString, RoundTrips) {
     t.AddConfigParam(u"Port", Variant(5), false, false);
     t.AddConfigParam(u"Bin", Variant(AllBytes()), true, false);
     t.AddConfigParam(u"Multi", Variant(ustring(u"l1\r\nl2")), false, false);
+    t.AddConfigParam(u"LoneCR", Variant(ustring(u"a\rb")), false, false);
+    t.AddConfigParam(u"Mixed", Variant(ustring(u"a\r\nb\nc\r")), false, false);
     const std::string s = t.BuiltConfigString(u"vxConfig", compress, true, false);
     if (compress) {
       EXPECT_NE(s.find("Compressed=\"true\" Encoding=\"Base64\""), std::string::npos);
@@ -154,6 +156,8 @@ TEST(ConfigString, RoundTrips) {
     EXPECT_EQ(back.GetConfigParam(u"mail/smtp server"), Variant(ustring(u"smtp")));
     EXPECT_TRUE(back.ConfigParamExists(u"Mail"));
     EXPECT_EQ(back.GetConfigParam(u"Multi").AsString(), u"l1\r\nl2");
+    EXPECT_EQ(back.GetConfigParam(u"LoneCR").AsString(), u"a\rb") << compress;
+    EXPECT_EQ(back.GetConfigParam(u"Mixed").AsString(), u"a\r\nb\nc\r") << compress;
     const int32_t bin = back.GetConfigParamListId(u"Bin");
     ASSERT_GE(bin, 0);
     EXPECT_TRUE(back.ConfigList[static_cast<size_t>(bin)].Binary);
@@ -173,10 +177,12 @@ TEST(ConfigString, Base64LinesAreAtMost76Characters) {
   const std::string s = t.BuiltConfigString(u"r", false, false, false);
   const size_t open = s.find("<Bin Type=\"BINARY\">") + 19;
   const std::string text = s.substr(open, s.find("</Bin>") - open);
+  // Each CR LF stands as "&#13;" and LF, so that the CR reads back.
+  const std::string lineBreak = "&#13;\n";
   size_t start = 0;
-  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+  for (size_t at = text.find(lineBreak); at != std::string::npos; at = text.find(lineBreak, start)) {
     EXPECT_EQ(at - start, 76u);
-    start = at + 2;
+    start = at + lineBreak.size();
   }
   EXPECT_GT(start, 0u);
   EXPECT_LE(text.size() - start, 76u);

@@ -91,9 +91,10 @@ TEST(ConsoleLine, LayoutOfTheExample) {
             u"09.12.26 14:05:07-042 10.0.0.5        error.....: Disk full");
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(vxLog_Warning, u"x", t, u"", true),
             u"09.12.26 14:05:07-042                 warning...: x");
-  // Kinds cut to ten, line breaks: CR LF and LF become blanks, a lone CR stays.
+  // Kinds cut to ten, line breaks: CR LF and LF become blanks, and so does a
+  // lone CR, where a reader of the file would end the line.
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(u"averylongkind", u"a\r\nb\nc\rd", t, u"h", false),
-            u"09.12.26 14:05:07-042 h               averylongk: a b c\rd");
+            u"09.12.26 14:05:07-042 h               averylongk: a b c d");
   const ustring ipv6 = u"2001:0db8:85a3:0000:0000:8a2e:0370:7334";
   ASSERT_EQ(ipv6.size(), 39u);
   EXPECT_EQ(TvxConsoleTools::CreateLogTextW(u"info", u"m", t, ipv6, true),
@@ -538,13 +539,38 @@ TEST_F(ConsoleTest, ParseBothLineForms) {
   EXPECT_THROW(console->ParseLogLineW(u"09.12.26 25:05:07-042 h error.....: m"), EConvertError);
 }
 
-TEST_F(ConsoleTest, ParseEightBitLinesDecodesUtf8OrLatin1) {
+TEST_F(ConsoleTest, ParseEightBitLinesDecodesUtf8OrTheCodePage) {
   auto console = MakeConsole();
   const TDateTime t = EncodeDateTime(2026, 12, 9, 14, 5, 7, 42);
   const std::string utf8 = TvxConsoleTools::CreateLogText(u"info", u"gr\u00FC\u00DF \U0001F600", t, u"h", false);
   EXPECT_EQ(console->ParseLogLine(utf8).Text, u"gr\u00FC\u00DF \U0001F600");
   EXPECT_EQ(console->ParseLogLine("09.12.26 14:05:07-042 h               info......: gr\xFC\xDF").Text,
             u"gr\u00FC\u00DF");
+  // The bytes 0x80 to 0x9F are Windows-1252 characters, as the log thread
+  // writes them, not C1 controls.
+  EXPECT_EQ(console->ParseLogLine("09.12.26 14:05:07-042 h               info......: 5 \x80 \x93q\x94").Text,
+            u"5 \u20AC \u201Cq\u201D");
+}
+
+// What the log thread writes reads back: a message with a lone CR stays one
+// entry (the reader ends a line at any CR), and characters of the code page
+// beyond Latin-1 come back.
+TEST_F(ConsoleTest, LogFileEntriesReadBackAsWritten) {
+  const std::string file = Dir.File("round.txt");
+  const TDateTime t = EncodeDateTime(2026, 12, 9, 14, 5, 7, 42);
+  const std::vector<ustring> messages = {u"a\rb", u"line\r\nbreak\nand\r", u"5 \u20AC \u201Cquoted\u201D"};
+  std::string content;
+  for (const ustring& message : messages)
+    content += WideToAnsi(TvxConsoleTools::CreateLogTextW(u"info", message, t, u"h", true)) + "\r\n";
+  TTestTempDir::WriteBytes(file, content);
+  auto console = MakeConsole();
+  TStringList read;
+  ASSERT_TRUE(console->ParseLogFile(Utf8ToWide(file), read, 0, 5));
+  ASSERT_EQ(read.Count(), 3);
+  EXPECT_EQ(read[0], u"a b");
+  EXPECT_EQ(read[1], u"line break and");
+  EXPECT_EQ(read[2], u"5 \u20AC \u201Cquoted\u201D");
+  EXPECT_EQ(TvxConsoleTools::CreateLogText(u"info", u"x\ry", t, u"h", true).find('\r'), std::string::npos);
 }
 
 TEST_F(ConsoleTest, ParseLogFileByLevelAndCount) {

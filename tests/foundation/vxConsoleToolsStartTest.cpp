@@ -73,6 +73,46 @@ TEST_F(StartParamTest, LookupsOnTheArguments) {
   EXPECT_EQ(TvxTypes::VarToStr(console->GetStartParameter(u"port", int32_t{0}, "/", ":")), u"8080");
 }
 
+// Numbers come back in the kind of the default (or of ResultType), from
+// the command line and from the INI file alike; one that does not fit that
+// kind keeps the kind it was read in.
+TEST_F(StartParamTest, NumbersKeepTheCallersKind) {
+  Arguments({u"prog", u"--n=42", u"--big=300", u"--f=1.5"});
+  TTestTempDir::WriteBytes(Dir.File("start.ini"), "[Parameters]\r\nini=5\r\n");
+  auto console = MakeConsole();
+  console->DefaultStartParamIni = Dir.WideFile("start.ini");
+  struct Case {
+    const char16_t* Name;
+    Variant Default;
+    TVarType Expected;
+    const char16_t* Text;
+  };
+  const Case cases[] = {
+      {u"n", Variant(int32_t{0}), varInteger, u"42"},
+      {u"n", Variant::FromSmallint(0), varSmallint, u"42"},
+      {u"n", Variant::FromByte(0), varByte, u"42"},
+      {u"n", Variant::FromLongWord(0), varLongWord, u"42"},
+      {u"n", Variant(int64_t{0}), varInt64, u"42"},
+      {u"big", Variant::FromByte(0), varInt64, u"300"},  // no Byte holds 300
+      {u"f", Variant::FromSingle(0), varSingle, u"1.5"},
+      {u"f", Variant(Currency{}), varCurrency, u"1.5"},
+      {u"ini", Variant::FromSmallint(0), varSmallint, u"5"},
+      {u"ini", Variant(int64_t{0}), varInt64, u"5"},
+  };
+  for (const Case& c : cases) {
+    const Variant value = console->GetStartParameter(c.Name, c.Default, "--", "=");
+    EXPECT_EQ(value.VarType(), c.Expected) << WideToUtf8(c.Name) << " " << c.Default.VarType();
+    EXPECT_EQ(TvxTypes::VarToStr(value), c.Text) << WideToUtf8(c.Name);
+    if (ustring(c.Name) == u"ini") continue;  // the INI file is only read by GetStartParameter
+    const Variant typed = TvxConsoleTools::GetStartParamEx(c.Name, c.Default, "--", varNull);
+    EXPECT_EQ(typed.VarType(), c.Expected) << WideToUtf8(c.Name) << " " << c.Default.VarType();
+    EXPECT_EQ(TvxTypes::VarToStr(typed), c.Text) << WideToUtf8(c.Name);
+  }
+  // An explicit ResultType rules over the default's kind.
+  EXPECT_EQ(TvxConsoleTools::GetStartParamEx(u"n", u"", "--", varWord).VarType(), varWord);
+  EXPECT_TRUE(console->Message.Get().empty());
+}
+
 TEST_F(StartParamTest, IniFallback) {
   Arguments({u"prog"});
   TTestTempDir::WriteBytes(Dir.File("start.ini"), "[Parameters]\r\ninstanceid=4\r\nname=server\r\n");

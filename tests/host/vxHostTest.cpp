@@ -50,6 +50,24 @@ TEST(Host, HelpAndWrongCommandLines) {
   }
 }
 
+// A refused FILE (missing, or a folder) after good ones: the copies already
+// made of the good ones go with the hand-over folder.
+TEST(Host, RefusedFileLeavesNoCopiesBehind) {
+  TTestTempDir dir;
+  TTestTempDir::WriteBytes(dir.File("first.txt"), "first");
+  TTestTempDir::WriteBytes(dir.File("second.txt"), "second");
+  std::filesystem::create_directory(dir.File("folder"));
+  std::filesystem::create_directory(dir.File("temp"));
+  vxTest::TScopedEnv tmpdir("TMPDIR", dir.File("temp"));
+  for (const std::string& refused : {dir.File("missing.pdf"), dir.File("folder")}) {
+    const THostRun run = RunHost({"--server", "127.0.0.1", dir.File("first.txt"), dir.File("second.txt"), refused});
+    EXPECT_EQ(run.Status, 2) << refused;
+    EXPECT_EQ(run.Err, "vxhost: not a file: " + refused + "\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("temp"))) << refused;
+  }
+  EXPECT_EQ(TTestTempDir::ReadBytes(dir.File("first.txt")), "first");
+}
+
 TEST(Host, ExportsADocumentAndKeepsTheUsersFiles) {
   TSmtpTestServer server;
   TTestTempDir dir;
@@ -87,6 +105,8 @@ TEST(Host, ConfigFileAndShowConfig) {
 TEST(Host, PasswordFromTheEnvironmentOrAFile) {
   TSmtpTestServer server(TSmtpTestServer::TOptions().Auth("clerk", "pa ss").AuthWithoutTls());
   TTestTempDir dir;
+  // The failed export keeps its mail in the user's data folder.
+  vxTest::TScopedEnv data("XDG_DATA_HOME", dir.File("data"));
   const std::vector<std::string> args = {"--server", "127.0.0.1", "--port", std::to_string(server.Port()),
                                          "--recipients", "to@example.com", "--login", "clerk"};
   {
@@ -111,6 +131,46 @@ TEST(Host, PasswordFromTheEnvironmentOrAFile) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].Login, "clerk");
   EXPECT_EQ(messages[1].Login, "clerk");
+}
+
+// What the README says to do with a failed mail: it is kept in the user's
+// data folder, and vxhost sends it again with the relay.
+TEST(Host, FailedMailIsKeptAndSentAgainWithTheRelay) {
+  TTestTempDir dir;
+  vxTest::TScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+  TTestTempDir::WriteBytes(dir.File("invoice.txt"), "invoice");
+  // A port where nothing listens: taken from a server that is gone again.
+  std::string closedPort;
+  {
+    const TSmtpTestServer gone;
+    closedPort = std::to_string(gone.Port());
+  }
+  const std::vector<std::string> document = {"--sender", "exports@example.com", "--recipients", "to@example.com",
+                                             "--subject", "kept", dir.File("invoice.txt")};
+  std::vector<std::string> failing = {"--server", "127.0.0.1", "--port", closedPort};
+  failing.insert(failing.end(), document.begin(), document.end());
+  const THostRun failed = RunHost(failing);
+  EXPECT_EQ(failed.Status, 1);
+  EXPECT_EQ(failed.Err.rfind("vxhost: command 600 failed (-1): send mail exception (send mail exception (", 0), 0u)
+      << failed.Err;
+  const std::filesystem::path folder =
+      std::filesystem::path(dir.File("data")) / "varlo/plugins/work/libvxsmtpexport-000~~~/Win64/failed-mails";
+  std::vector<std::string> kept;
+  if (std::filesystem::is_directory(folder))
+    for (const auto& e : std::filesystem::directory_iterator(folder)) kept.push_back(e.path().string());
+  ASSERT_EQ(kept.size(), 1u);
+
+  TSmtpTestServer server;
+  const THostRun resent = RunHost({"--server", "127.0.0.1", "--port", std::to_string(server.Port()), "--send-eml",
+                                   kept[0]});
+  ASSERT_EQ(resent.Status, 0) << resent.Err;
+  const auto messages = server.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].Content, TTestTempDir::ReadBytes(kept[0]));
+  EXPECT_EQ(messages[0].RcptTo, std::vector<std::string>{"to@example.com"});
+  EXPECT_NE(messages[0].Content.find("Subject: kept\r\n"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(kept[0]));  // vxhost hands the library a copy
+  EXPECT_TRUE(std::filesystem::exists(dir.File("invoice.txt")));
 }
 
 TEST(Host, QuestionsAloneExportNothing) {

@@ -6,6 +6,8 @@
 #include <climits>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
+#include <string>
 #include <regex>
 
 #include "core/vxRegistry.h"
@@ -13,6 +15,7 @@
 #include "support/vxChildProcess.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
+#include "support/vxXvfb.h"
 #include "tests/plugin/vxExportLibrary.h"
 
 namespace {
@@ -65,27 +68,28 @@ TEST(ExportLibrary, DocumentCommandsNeedInit) {
 // Without a display the toolkit would end the process: command 800 fails
 // with a text instead, hands the configuration string back, and the host
 // goes on. In a child process, with the display variables removed or
-// naming a display nobody serves.
+// naming a display nobody serves (a number held free for the test).
 TEST(ExportLibrary, ConfigureWithoutDisplayFailsAndTheHostLivesOn) {
+  const vxTest::TUnservedDisplay unserved;
   struct TCase {
-    const char* Display;
-    const char* Expected;
+    std::optional<std::string> Display;
+    std::string Expected;
   };
   const TCase cases[] = {
-      {nullptr,
+      {std::nullopt,
        "unexpected process exception (the configuration dialog cannot be shown: no display: none of DISPLAY, "
        "WAYLAND_DISPLAY or QT_QPA_PLATFORM is set)"},
-      {":97",
-       "unexpected process exception (the configuration dialog cannot be shown: no display: the X display \":97\" "
-       "cannot be reached)"},
+      {unserved.Display(),
+       "unexpected process exception (the configuration dialog cannot be shown: no display: the X display \"" +
+           unserved.Display() + "\" cannot be reached)"},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Display ? c.Display : "none");
+    SCOPED_TRACE(c.Display.value_or("none"));
     const vxTest::TChildOutput output = vxTest::RunInChildForText([&] {
       unsetenv("WAYLAND_DISPLAY");
       unsetenv("QT_QPA_PLATFORM");
-      if (c.Display != nullptr)
-        setenv("DISPLAY", c.Display, 1);
+      if (c.Display)
+        setenv("DISPLAY", c.Display->c_str(), 1);
       else
         unsetenv("DISPLAY");
       TExportLibrary library;
@@ -98,7 +102,7 @@ TEST(ExportLibrary, ConfigureWithoutDisplayFailsAndTheHostLivesOn) {
              std::to_string(config.Result) + "|" + config.TextUtf8();
     });
     EXPECT_EQ(output.ExitCode, 0);
-    EXPECT_EQ(output.Text, std::string("-1|") + c.Expected +
+    EXPECT_EQ(output.Text, "-1|" + c.Expected +
                                "|<CONFIG><SMTPSERVER=relay1></CONFIG>|0|<CONFIG><SMTPSERVER=relay1></CONFIG>");
   }
 }

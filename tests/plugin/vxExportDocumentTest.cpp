@@ -13,6 +13,7 @@
 
 #include "plugin/vxExportCommands.h"
 #include "plugin/vxExportConfig.h"
+#include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
 #include "support/vxSmtpTestServer.h"
 #include "tests/plugin/vxExportLibrary.h"
@@ -24,6 +25,9 @@ class ExportDocument : public ::testing::Test {
  protected:
   TSmtpTestServer Server;
   TTestTempDir Dir;
+  // The user's data folder, where failed mails are kept.
+  TTestTempDir Data;
+  vxTest::TScopedEnv DataEnv{"XDG_DATA_HOME", Data.Path().string()};
   TExportLibrary Library;
 
   // The configuration string for the test server with Items added.
@@ -242,10 +246,12 @@ TEST_F(ExportDocument, FailedSendNestsTheEngineText) {
   EXPECT_EQ(answer.Result, -1);
   EXPECT_EQ(answer.BufferUtf8().rfind("send mail exception (send mail exception (", 0), 0u) << answer.BufferUtf8();
   EXPECT_EQ(answer.BufferUtf8().substr(answer.BufferUtf8().size() - 2), "))");
-  EXPECT_FALSE(std::filesystem::exists(file));  // deleted whether the mail went out or not
+  EXPECT_FALSE(std::filesystem::exists(file));  // deleted: the mail was kept
 }
 
-TEST_F(ExportDocument, FailedRelayNestsTheEngineTextAndCleansUp) {
+// No mail was composed, so nothing was kept: the document's files stay,
+// the ".eml" file that failed among them.
+TEST_F(ExportDocument, FailedRelayNestsTheEngineTextAndKeepsTheFiles) {
   ASSERT_EQ(Library.Call(cmdInit).Result, 0);
   ASSERT_EQ(Library.Call(cmdSetConfig, "<CONFIG><SMTPSERVER=127.0.0.1><SMTPPORT=" + std::to_string(ClosedPort()) +
                                            "><SENDEMLS=True></CONFIG>")
@@ -257,8 +263,8 @@ TEST_F(ExportDocument, FailedRelayNestsTheEngineTextAndCleansUp) {
   EXPECT_EQ(answer.Result, -1);
   EXPECT_EQ(answer.BufferUtf8().rfind("send eml exception (sendmail exception (", 0), 0u) << answer.BufferUtf8();
   EXPECT_EQ(answer.BufferUtf8().substr(answer.BufferUtf8().size() - 3), "))!");
-  EXPECT_FALSE(std::filesystem::exists(eml));
-  EXPECT_FALSE(std::filesystem::exists(pdf));
+  EXPECT_TRUE(std::filesystem::exists(eml));
+  EXPECT_TRUE(std::filesystem::exists(pdf));
 }
 
 // ---- The configuration string as the export sees it ----

@@ -21,69 +21,11 @@
 #include "support/vxScopedEnv.h"
 #include "support/vxSmtpTestServer.h"
 #include "support/vxTestTempDir.h"
+#include "tests/plugin/vxPythonMailReader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Reads a message file and prints its header fields and leaf parts, one
-// line each; a zip attachment also lists its entries.
-const char kReader[] = R"PY(
-import sys, email, hashlib, io, json, zipfile
-from email import policy
-m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=policy.default)
-print('TYPE\t' + m.get_content_type())
-for name in ('From', 'Sender', 'Reply-To', 'To', 'Cc', 'Bcc', 'Subject', 'Date', 'Message-ID', 'MIME-Version'):
-    if name in m:
-        print('HEADER\t' + name + '\t' + str(m[name]))
-for part in m.walk():
-    if part.is_multipart():
-        continue
-    data = part.get_payload(decode=True)
-    text = json.dumps(part.get_content()) if part.get_content_maintype() == 'text' else ''
-    print('\t'.join(['PART', part.get_content_type(), str(part.get_content_disposition()), str(part.get_filename()),
-                     str(part.get('Content-ID')), hashlib.md5(data).hexdigest().upper(), text]))
-    if part.get_content_type() == 'application/zip':
-        with zipfile.ZipFile(io.BytesIO(data)) as z:
-            for info in z.infolist():
-                print('ENTRY\t' + info.filename + '\t' + hashlib.md5(z.read(info)).hexdigest().upper())
-)PY";
-
-struct TPart {
-  std::string Type, Disposition, FileName, ContentId, Md5, Text;
-};
-
-struct TReadMail {
-  std::string Type;
-  std::map<std::string, std::string> Headers;
-  std::vector<TPart> Parts;
-  std::vector<std::pair<std::string, std::string>> ZipEntries;  // name, MD5
-};
-
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> cells;
-  std::stringstream in(line);
-  for (std::string cell; std::getline(in, cell, '\t');) cells.push_back(cell);
-  return cells;
-}
-
-TReadMail ReadMail(const std::string& content) {
-  TTestTempDir dir;
-  TTestTempDir::WriteBytes(dir.File("m.eml"), content);
-  const vxTest::TProgramResult run = vxTest::RunProgram({"/usr/bin/python3", "-c", kReader, dir.File("m.eml")});
-  EXPECT_EQ(run.ExitStatus, 0) << run.Output;
-  TReadMail mail;
-  std::stringstream lines(run.Output);
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> c = Split(line);
-    c.resize(7);
-    if (c[0] == "TYPE") mail.Type = c[1];
-    if (c[0] == "HEADER") mail.Headers[c[1]] = c[2];
-    if (c[0] == "PART") mail.Parts.push_back({c[1], c[2], c[3], c[4], c[5], c[6]});
-    if (c[0] == "ENTRY") mail.ZipEntries.emplace_back(c[1], c[2]);
-  }
-  return mail;
-}
 
 std::string Md5(const std::string& bytes) { return TvxMD5::GetMD5FromString(bytes); }
 
@@ -285,8 +227,10 @@ TEST_F(MailToolsTest, ZipWithNamedArchiveAndWithNothingToPack) {
     TTestTempDir::WriteBytes(Temp.File("Belege.zip"), "someone else's file");
     ASSERT_TRUE(mail.AddAttachment(F("one.txt"), "", u"", false, u""));
     ASSERT_TRUE(mail.SendMail(u"to@example.com", u"", u"", u"s", u"b", vxMT_SMTP)) << WideToUtf8(mail.Message);
-    // The first free name was used, and only our archive is gone.
+    // The archive is made in a folder of the send's own: someone else's
+    // file of that name stays as it was, and nothing of ours is left.
     EXPECT_EQ(Temp.Listing(), "Belege.zip;");
+    EXPECT_EQ(TTestTempDir::ReadBytes(Temp.File("Belege.zip")), "someone else's file");
   }
   {
     TvxMailTools mail;
@@ -299,7 +243,7 @@ TEST_F(MailToolsTest, ZipWithNamedArchiveAndWithNothingToPack) {
   ASSERT_EQ(received.size(), 2u);
   const TReadMail named = ReadMail(received[0].Content);
   ASSERT_EQ(named.Parts.size(), 2u);
-  EXPECT_EQ(named.Parts[1].FileName, "Belege-2.zip");
+  EXPECT_EQ(named.Parts[1].FileName, "Belege.zip");
   // Nothing to pack: no archive, only the text part.
   EXPECT_EQ(ReadMail(received[1].Content).Parts.size(), 1u);
   EXPECT_EQ(Temp.Listing(), "Belege.zip;");
@@ -382,6 +326,9 @@ TEST_F(MailToolsTest, RefusedRecipientFailsAndTheMailIsSaved) {
   for (const auto& e : fs::directory_iterator(Files.File("failed/deeper"))) saved.push_back(e.path());
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_TRUE(std::regex_match(saved[0].filename().string(), std::regex("vxMAPI[0-9]{17}[0-9A-F]{32}\\.eml")));
+  // The engine names the copy it kept, readable by its owner alone.
+  EXPECT_EQ(WideToUtf8(mail.SavedMailFile), saved[0].string());
+  EXPECT_EQ(fs::status(saved[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   const std::string copy = TTestTempDir::ReadBytes(saved[0].string());
   const TReadMail m = ReadMail(copy);
   EXPECT_EQ(m.Headers.at("To"), "to@example.com, nobody@example.com");

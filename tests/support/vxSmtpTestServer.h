@@ -20,6 +20,7 @@ class TSmtpTestServer {
     bool FAuthWithoutTls = false;
     std::string FAuthUser, FAuthPassword;  // empty user: no AUTH LOGIN
     std::vector<std::string> FRefuse;
+    bool FRefuseData = false;
 
     TOptions& StartTls(bool on = true) { FStartTls = on; return *this; }
     TOptions& RequireStartTls() { FRequireStartTls = true; return *this; }
@@ -32,6 +33,8 @@ class TSmtpTestServer {
     }
     TOptions& AuthWithoutTls(bool on = true) { FAuthWithoutTls = on; return *this; }
     TOptions& Refuse(std::string address) { FRefuse.push_back(std::move(address)); return *this; }
+    // Every message is refused with 554 once its data has arrived.
+    TOptions& RefuseData() { FRefuseData = true; return *this; }
   };
 
   // One stored message: its bytes and the envelope the server saw.
@@ -95,6 +98,7 @@ class TSmtpTestServer {
     if (!options.FAuthUser.empty()) args.insert(args.end(), {"--auth", options.FAuthUser + ":" + options.FAuthPassword});
     if (options.FAuthWithoutTls) args.push_back("--auth-without-tls");
     for (const std::string& r : options.FRefuse) args.insert(args.end(), {"--refuse", r});
+    if (options.FRefuseData) args.push_back("--refuse-data");
     return args;
   }
 

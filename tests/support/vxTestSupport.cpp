@@ -5,12 +5,16 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <ctime>
 #include <fstream>
@@ -159,6 +163,57 @@ TXvfbServer::~TXvfbServer() {
     WaitForChild(FPid);
   }
 }
+
+// ---- TUnservedDisplay
+
+namespace {
+
+// Whether something accepts connections on the local socket Path (in the
+// abstract name space when Abstract).
+bool LocalSocketAnswers(const std::string& Path, bool Abstract) {
+  const int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return false;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const size_t offset = Abstract ? 1 : 0;
+  std::memcpy(address.sun_path + offset, Path.data(), std::min(Path.size(), sizeof address.sun_path - 1 - offset));
+  const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + Path.size());
+  const bool answers = connect(s, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+  close(s);
+  return answers;
+}
+
+}  // namespace
+
+TUnservedDisplay::TUnservedDisplay() {
+  // Numbers far above the usual ones, starting at a place of this process's
+  // own so that tests running side by side rarely try the same ones.
+  constexpr int first = 300, count = 600;
+  const int start = static_cast<int>(getpid() % count);
+  for (int i = 0; i < count; ++i) {
+    const int number = first + (start + i) % count;
+    const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+    const int fd = open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+    if (fd < 0) continue;
+    // The lock file's content as X servers write it: the owner's process
+    // id, right-aligned in ten characters, and a line end.
+    std::string pid = std::to_string(getpid());
+    pid = std::string(pid.size() < 10 ? 10 - pid.size() : 0, ' ') + pid + "\n";
+    const bool written = write(fd, pid.data(), pid.size()) == static_cast<ssize_t>(pid.size());
+    close(fd);
+    const std::string socketPath = "/tmp/.X11-unix/X" + std::to_string(number);
+    if (!written || LocalSocketAnswers(socketPath, true) || LocalSocketAnswers(socketPath, false)) {
+      unlink(lock.c_str());
+      continue;
+    }
+    FLockFile = lock;
+    FDisplay = ":" + std::to_string(number);
+    return;
+  }
+  throw std::runtime_error("no free X display number to hold");
+}
+
+TUnservedDisplay::~TUnservedDisplay() { unlink(FLockFile.c_str()); }
 
 namespace {
 

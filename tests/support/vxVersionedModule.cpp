@@ -33,6 +33,11 @@ ustring Answer(int32_t What) {
   }
 }
 
+// At unload, as a library's unload does: the description unit ends what
+// query 11 started (its text lives to the end of the unload, and is given
+// back here).
+__attribute__((destructor)) void Unload() { vxModuleDescription::Finalize(); }
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int32_t vxVersionedModuleQuery(int32_t What, char16_t* Buffer,

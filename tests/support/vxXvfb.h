@@ -29,6 +29,26 @@ class TXvfbServer {
   std::string FFailure;
 };
 
+// An X display number that no server serves while the object lives: it
+// holds the number's lock file (/tmp/.X<n>-lock, which every X server takes
+// before it serves <n>), so none can start there meanwhile, and nothing
+// answers on the number's sockets. For tests of what happens without a
+// reachable display. Raises std::runtime_error when no number is free.
+class TUnservedDisplay {
+ public:
+  TUnservedDisplay();
+  ~TUnservedDisplay();
+  TUnservedDisplay(const TUnservedDisplay&) = delete;
+  TUnservedDisplay& operator=(const TUnservedDisplay&) = delete;
+
+  // The display name, such as ":231".
+  const std::string& Display() const { return FDisplay; }
+
+ private:
+  std::string FDisplay;
+  std::string FLockFile;
+};
+
 // One server for the whole test process, started on first use, with
 // DISPLAY pointing at it and Qt set to its X11 platform for the rest of the
 // process (nullptr when it could not start; SharedXvfbFailure says why).

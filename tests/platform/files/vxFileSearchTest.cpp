@@ -126,7 +126,7 @@ TEST_F(FileSearchTest, EntriesCarrySizeAttributesAndTimes) {
   EXPECT_EQ(entry.Name, u"a.txt");
   EXPECT_EQ(entry.Size, 5);
   EXPECT_EQ(entry.Attr, faArchive);
-  EXPECT_GT(entry.LastWriteTime, 0);
+  EXPECT_GT(entry.LastWriteTime.Seconds, 0);
   ASSERT_TRUE(FindFirstEntry(dir.WideFile("r?.txt"), 0, entry));
   EXPECT_EQ(entry.Attr, faArchive | faReadOnly);
   ASSERT_TRUE(FindFirstEntry(dir.WideFile("sub.*"), faDirectory, entry));

@@ -2,15 +2,22 @@
 // operations of the system expect of the platform, on Linux.
 #include "platform/files/vxFileSystem.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <string>
+#include <vector>
 
+#include "platform/base/vxExceptions.h"
+#include "platform/time/vxDateUtils.h"
 #include "support/vxScopedEnv.h"
 #include "support/vxTestTempDir.h"
+#include "support/vxTimeZoneGuard.h"
 
 using namespace vxFileSystem;
 
@@ -118,16 +125,17 @@ TEST(FileStatus, SizeKindAndTimes) {
   EXPECT_EQ(status.Attr, faDirectory);
   EXPECT_FALSE(GetFileStatus(dir.WideFile("missing"), status));
 
-  const TFileTime access = 1'000'000'000LL * 1'000'000'000 + 123'456'789;
-  const TFileTime write = 981'173'106LL * 1'000'000'000 + 789'000'000;
+  const TFileTime access{1'000'000'000, 123'456'789};
+  const TFileTime write{981'173'106, 789'000'000};
+  const TFileTime later{981'173'107, 789'000'000};
   ASSERT_TRUE(SetFileTimes(dir.WideFile("five.bin"), access, write));
   ASSERT_TRUE(GetFileStatus(dir.WideFile("five.bin"), status));
   EXPECT_EQ(status.LastAccessTime, access);
   EXPECT_EQ(status.LastWriteTime, write);
-  ASSERT_TRUE(SetFileTimes(dir.WideFile("five.bin"), std::nullopt, write + 1'000'000'000));
+  ASSERT_TRUE(SetFileTimes(dir.WideFile("five.bin"), std::nullopt, later));
   ASSERT_TRUE(GetFileStatus(dir.WideFile("five.bin"), status));
   EXPECT_EQ(status.LastAccessTime, access);
-  EXPECT_EQ(status.LastWriteTime, write + 1'000'000'000);
+  EXPECT_EQ(status.LastWriteTime, later);
   EXPECT_FALSE(SetFileTimes(dir.WideFile("missing"), access, write));
 }
 
@@ -148,16 +156,108 @@ class TCentralEuropeanTime {
 TEST(FileStatus, LocalDateTimes) {
   TCentralEuropeanTime zone;
   // 2001-02-03 04:05:06.789 local is 03:05:06.789 UTC.
-  const TFileTime winter = 981'169'506'789'000'000LL;
+  const TFileTime winter{981'169'506, 789'000'000};
   const TDateTime winterLocal = 36925 + (4 * 3600 + 5 * 60 + 6.789) / 86400;
   EXPECT_NEAR(FileTimeToLocalDateTime(winter), winterLocal, 1e-9);
   EXPECT_EQ(LocalDateTimeToFileTime(winterLocal), winter);
   // 2001-07-01 12:00 local is 10:00 UTC.
-  const TFileTime summer = 993'981'600LL * 1'000'000'000;
+  const TFileTime summer{993'981'600, 0};
   EXPECT_NEAR(FileTimeToLocalDateTime(summer), 37073.5, 1e-9);
   EXPECT_EQ(LocalDateTimeToFileTime(37073.5), summer);
   // Rounded to the millisecond, never to 24:00.
   EXPECT_EQ(LocalDateTimeToFileTime(36925.99999999999), LocalDateTimeToFileTime(36926.0));
+}
+
+// Dates far from 1970 convert through seconds and nanoseconds: no count of
+// nanoseconds overflows before 1677 or after 2262.
+TEST(FileStatus, LocalDateTimesFarFrom1970) {
+  TTimeZoneGuard zone("UTC");
+  struct Case {
+    int Year, Month, Day;
+    int64_t Seconds;
+  } cases[] = {
+      {1601, 1, 2, -11'644'387'200}, {1677, 9, 21, -9'223'372'800}, {2262, 4, 12, 9'223'372'800},
+      {2300, 1, 1, 10'413'792'000},  {1, 1, 1, -62'135'596'800},     {9999, 12, 31, 253'402'214'400},
+  };
+  for (const Case& c : cases) {
+    const TDateTime local = vxRuntime::EncodeDateTime(c.Year, c.Month, c.Day, 0, 0, 0, 250);
+    const TFileTime time = LocalDateTimeToFileTime(local);
+    EXPECT_EQ(time, (TFileTime{c.Seconds, 250'000'000})) << c.Year;
+    EXPECT_NEAR(FileTimeToLocalDateTime(time), local, 1e-9) << c.Year;
+  }
+  EXPECT_THROW(FileTimeToLocalDateTime(TFileTime{INT64_MAX, 0}), EConvertError);
+}
+
+// Old local mean times have seconds in their offset: both directions use
+// them, so a date-time comes back as it went in.
+TEST(FileStatus, OffsetsWithSeconds) {
+  struct Case {
+    const char* Zone;
+    int Year;
+    int32_t Offset;  // seconds east of UTC
+  } cases[] = {{"Europe/Berlin", 1880, 3208}, {"America/St_Johns", 1930, -12652}, {"Europe/Berlin", 2001, 3600}};
+  for (const Case& c : cases) {
+    TTimeZoneGuard zone(c.Zone);
+    const TDateTime local = vxRuntime::EncodeDateTime(c.Year, 1, 15, 7, 8, 9, 123);
+    EXPECT_EQ(vxRuntime::UtcOffsetSecondsAt(local), c.Offset) << c.Zone << " " << c.Year;
+    const TFileTime time = LocalDateTimeToFileTime(local);
+    const TFileTime utc = [&] {
+      TTimeZoneGuard inUtc("UTC");
+      return LocalDateTimeToFileTime(local);
+    }();
+    EXPECT_EQ(time.Seconds, utc.Seconds - c.Offset) << c.Zone << " " << c.Year;
+    EXPECT_NEAR(FileTimeToLocalDateTime(time), local, 1e-9) << c.Zone << " " << c.Year;
+  }
+}
+
+// Whether the file system under Path keeps Seconds as the last-write time,
+// asked of the system directly; the file's time is put back.
+bool HoldsWriteTime(const std::string& path, int64_t seconds) {
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0) return false;
+  const struct timespec asked[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+  struct stat after {};
+  const bool held = utimensat(AT_FDCWD, path.c_str(), asked, 0) == 0 && stat(path.c_str(), &after) == 0 &&
+                    after.st_mtim.tv_sec == seconds;
+  const struct timespec former[2] = {before.st_atim, before.st_mtim};
+  utimensat(AT_FDCWD, path.c_str(), former, 0);
+  return held;
+}
+
+// A time the file system holds is set and read back whole; one it cannot
+// hold (it would keep the end of its range instead) is refused, the file's
+// times as they were. On this folder's file system and on /dev/shm (tmpfs,
+// which holds any time) alike.
+TEST(FileStatus, TimesTheFileSystemCannotHoldAreRefused) {
+  TTestTempDir dir;
+  std::vector<std::string> folders{dir.Path().string()};
+  const std::string shm = "/dev/shm/vxtest-times-" + std::to_string(getpid());
+  if (mkdir(shm.c_str(), 0700) == 0) folders.push_back(shm);
+  for (const std::string& folder : folders) {
+    const std::string file = folder + "/t.txt";
+    TTestTempDir::WriteBytes(file, "x");
+    const TFileTime start{981'173'106, 0};
+    ASSERT_TRUE(SetFileTimes(FromNativePath(file), start, start));
+    for (int64_t seconds : {int64_t{-11'644'387'200}, int64_t{10'413'792'000}, int64_t{-2'208'988'800},
+                            int64_t{40'000'000'000}}) {
+      const TFileTime asked{seconds, 500'000'000};
+      const bool holds = HoldsWriteTime(file, seconds);
+      errno = 0;
+      EXPECT_EQ(SetFileTimes(FromNativePath(file), std::nullopt, asked), holds) << folder << " " << seconds;
+      TSearchRec status;
+      ASSERT_TRUE(GetFileStatus(FromNativePath(file), status));
+      if (holds) {
+        EXPECT_EQ(status.LastWriteTime, asked) << folder << " " << seconds;
+        ASSERT_TRUE(SetFileTimes(FromNativePath(file), std::nullopt, start));
+      } else {
+        EXPECT_EQ(errno, EOVERFLOW);
+        EXPECT_EQ(status.LastWriteTime, start) << folder << " " << seconds;
+        EXPECT_EQ(status.LastAccessTime, start) << folder << " " << seconds;
+      }
+    }
+    unlink(file.c_str());
+  }
+  rmdir(shm.c_str());
 }
 
 TEST(FileExistence, FilesAndFolders) {
@@ -244,7 +344,7 @@ TEST(FileChanges, MoveAcrossFileSystemsCopiesAndKeepsTime) {
     GTEST_SKIP() << "no second file system at hand";
   const std::string target = "/dev/shm/vxtest-move-" + std::to_string(getpid());
   TTestTempDir::WriteBytes(dir.File("a.txt"), "content");
-  const TFileTime written = 981'173'106LL * 1'000'000'000;
+  const TFileTime written{981'173'106, 0};
   ASSERT_TRUE(SetFileTimes(dir.WideFile("a.txt"), std::nullopt, written));
   ASSERT_TRUE(MoveFile(dir.WideFile("a.txt"), FromNativePath(target)));
   EXPECT_FALSE(FileExists(dir.WideFile("a.txt")));
@@ -263,7 +363,7 @@ TEST(FileChanges, CopyKeepsLastWriteTimeAndMode) {
   TTestTempDir dir;
   TTestTempDir::WriteBytes(dir.File("src.txt"), "content");
   chmod(dir.File("src.txt").c_str(), 0640);
-  const TFileTime written = 981'173'106LL * 1'000'000'000 + 789'000'000;
+  const TFileTime written{981'173'106, 789'000'000};
   ASSERT_TRUE(SetFileTimes(dir.WideFile("src.txt"), std::nullopt, written));
 
   ASSERT_TRUE(CopyFile(dir.WideFile("src.txt"), dir.WideFile("dst.txt"), true));

@@ -93,6 +93,27 @@ TEST(ShellFolders, UserFoldersFromUserDirsFile) {
   EXPECT_EQ(ShellFolder(CSIDL_PERSONAL), u"/data/Dokumente");
 }
 
+// Values as xdg-user-dirs writes them: in double quotes, "$", "`", '"' and
+// "\" escaped with a backslash; "$HOME" only at the start and unescaped.
+TEST(ShellFolders, UserDirsValuesAreUnquoted) {
+  struct Case {
+    const char* Line;
+    const char* Folder;
+  } cases[] = {
+      {"XDG_DESKTOP_DIR=\"$HOME/Desk\"", "/home/t/Desk"},
+      {"XDG_DESKTOP_DIR=\"$HOME\"", "/home/t"},
+      {"XDG_DESKTOP_DIR=\"/data/My \\\"Desk\\\" \\$x \\`y\\` a\\\\b\"", "/data/My \"Desk\" $x `y` a\\b"},
+      {"XDG_DESKTOP_DIR=\"\\$HOME/x\"", ""},  // a folder named "$HOME" is no absolute path
+      {"XDG_DESKTOP_DIR=\"/a\" # comment", "/a"},
+      {"  XDG_DESKTOP_DIR=/plain/value", "/plain/value"},
+      {"XDG_DESKTOP_DIR=\"Desktop\"", ""},
+      {"XDG_DESKTOP_DIRX=\"/no\"", ""},
+      {"# XDG_DESKTOP_DIR=\"/no\"", ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(UserDirsValue(std::string(c.Line) + "\n", "XDG_DESKTOP_DIR", "/home/t"), c.Folder) << c.Line;
+}
+
 TEST(ShellFolders, HomeFromThePasswordDatabase) {
   TScopedEnv home("HOME", std::nullopt);
   TScopedEnv data("XDG_DATA_HOME", std::nullopt);

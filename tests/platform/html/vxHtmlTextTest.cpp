@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/vxCodePage.h"
+#include "support/vxRunProgram.h"
 
 namespace {
 
@@ -113,6 +114,67 @@ const HtmlCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Html, InnerTextCases, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<HtmlCase>& info) { return info.param.Name; });
+
+// Character references as the HTML standard reads them in text.
+const HtmlCase kReferenceCases[] = {
+    {"C1NumbersAreWindows1252", "&#128; &#146;s &#150; &#x80; &#X9F;", "\u20AC \u2019s \u2013 \u20AC \u0178"},
+    {"UnusedWindows1252BytesStay", "a&#129;b&#x9D;c", "a\u0081b\u009Dc"},
+    {"ZeroIsTheReplacementCharacter", "a&#0;b&#x0000;c", "a\uFFFDb\uFFFDc"},
+    {"BeyondUnicodeIsTheReplacementCharacter", "a&#x110000;b&#99999999999999999999;c", "a\uFFFDb\uFFFDc"},
+    {"SurrogatesAreTheReplacementCharacter", "a&#xD800;b&#57343;c", "a\uFFFDb\uFFFDc"},
+    {"NumbersWithoutSemicolon", "&#65;&#66&#x43x", "ABCx"},
+    {"NumbersWithoutDigits", "&#; &#x; &#xg", "&#; &#x; &#xg"},
+    {"LegacyNamesWithoutSemicolon", "a&nbspb &amp &copy2 &AMP &lt", "a\u00A0b & \u00A92 & <"},
+    {"LongestLegacyPrefix", "&notit; &notin; &ampx", "\u00ACit; \u2209 &x"},
+    {"NamesOnlyWithSemicolon", "&hellip &hellip; &check; &check", "&hellip \u2026 \u2713 &check"},
+    {"TwoCharacterName", "&NotEqualTilde;", "\u2242\u0338"},
+    {"UnknownNames", "&bogus; &; & x &ampamp;", "&bogus; &; & x &amp;"},
+    {"ReferencesMakeNoMarkup", "&lt;b>x&lt;/b> &ltb>y", "<b>x</b> <b>y"},
+    {"NameAfterTag", "<b>&eacute</b>t&eacute;", "\u00E9t\u00E9"},
+    {"AttributesAndScriptsAreNotText", "<p title=\"&#128;\">x</p><script>var a='&#128;';</script>",
+     "x"},
+    {"CaseCountsInNames", "&Eacute;&eacute;&EACUTE;", "\u00C9\u00E9&EACUTE;"},
+};
+
+INSTANTIATE_TEST_SUITE_P(References, InnerTextCases, testing::ValuesIn(kReferenceCases),
+                         [](const testing::TestParamInfo<HtmlCase>& info) { return info.param.Name; });
+
+// Every name of the standard's table, with and without its ";", against
+// Python's html.unescape, which reads text by the same rules.
+TEST(InnerText, EveryNamedReferenceAsPythonReadsIt) {
+  const vxTest::TProgramResult python = vxTest::RunProgram(
+      {"/usr/bin/python3", "-c",
+       "import html, html.entities\n"
+       "for name in sorted(html.entities.html5):\n"
+       "  text = html.unescape('&' + name + 'z')\n"
+       "  print(name, ' '.join('%X' % ord(c) for c in text))\n"});
+  ASSERT_EQ(python.ExitStatus, 0) << python.Output;
+  size_t lines = 0, start = 0;
+  for (size_t end; (end = python.Output.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = python.Output.substr(start, end - start);
+    const size_t blank = line.find(' ');
+    ASSERT_NE(blank, std::string::npos) << line;
+    const std::string name = line.substr(0, blank);
+    ustring expected;
+    for (size_t at = blank + 1; at < line.size();) {
+      size_t next = line.find(' ', at);
+      if (next == std::string::npos) next = line.size();
+      const auto code = static_cast<char32_t>(std::stoul(line.substr(at, next - at), nullptr, 16));
+      if (code >= 0x10000) {
+        expected += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+        expected += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+      } else {
+        expected += static_cast<char16_t>(code);
+      }
+      at = next + 1;
+    }
+    // The walker collapses white space; the two names of it read alike.
+    if (name == "Tab;" || name == "NewLine;") expected = u"z";
+    EXPECT_EQ(Text(u"&" + Utf8ToWide(name) + u"z"), expected) << name;
+    ++lines;
+  }
+  EXPECT_GT(lines, 2000u);
+}
 
 TEST(InnerText, LineBreaksAreTheCallersOwn) {
   EXPECT_EQ(vxHtmlText::InnerText(u"<p>a</p>b<br>c<pre>d\r\ne\rf</pre>", u"\r\n"),

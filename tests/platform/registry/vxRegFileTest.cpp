@@ -2,10 +2,13 @@
 // tree, the text format and the locked store of a root's file.
 #include "platform/registry/vxRegFile.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -14,7 +17,84 @@
 
 namespace {
 
+// Folder flushes seen by the fsync below while a test counts them.
+std::atomic<int>* gFolderSyncs = nullptr;
+
+}  // namespace
+
+// Every fsync of this test program passes through here to the system's; a
+// flush of a folder is counted while a test asks for it.
+extern "C" int fsync(int fd) {
+  using TFsync = int (*)(int);
+  static const auto next = reinterpret_cast<TFsync>(dlsym(RTLD_NEXT, "fsync"));
+  if (gFolderSyncs != nullptr) {
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) ++*gFolderSyncs;
+  }
+  return next(fd);
+}
+
+namespace {
+
 using Names = std::vector<ustring>;
+
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const char* const kHandWritten = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Test]\n\"Name\"=\"value\"\n";
+
+// Reading writes nothing: no lock file, no temporary file, the file as it
+// was; and a folder the reader may not write to reads all the same (as
+// root, chmod alone stops nothing: the reads there run as another user).
+TEST_F(RegistryTest, AReadWritesNothing) {
+  WriteFile(FileOf("HKEY_LOCAL_MACHINE"), kHandWritten);
+  const std::vector<std::string> before = Listing(Folder);
+  {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(u"Software\\Test"));
+    EXPECT_EQ(reg.ReadString(u"Name"), u"value");
+    EXPECT_TRUE(reg.KeyExists(u"\\Software"));
+    reg.SetRootKey(HKEY_CURRENT_USER);  // a root without a file
+    EXPECT_FALSE(reg.OpenKeyReadOnly(u"Software\\Test"));
+  }
+  EXPECT_EQ(Listing(Folder), before);
+  EXPECT_EQ(ReadFile(FileOf("HKEY_LOCAL_MACHINE")), kHandWritten);
+
+  const std::string readOnly = NewFolder();
+  WriteFile(readOnly + "/HKEY_LOCAL_MACHINE.reg", kHandWritten);
+  ASSERT_EQ(chmod((readOnly + "/HKEY_LOCAL_MACHINE.reg").c_str(), 0444), 0);
+  ASSERT_EQ(chmod(readOnly.c_str(), 0555), 0);
+  UseFolder(readOnly);
+  const std::string result = RunUnprivileged([] {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    std::string r = Flag(reg.OpenKeyReadOnly(u"Software\\Test"));
+    r += reg.ReadString(u"Name") == u"value" ? "1" : "0";
+    r += Flag(reg.ValueExists(u"Name"));
+    return r;
+  });
+  EXPECT_EQ(result, "111");
+  EXPECT_EQ(Listing(readOnly), std::vector<std::string>{"HKEY_LOCAL_MACHINE.reg"});
+  chmod(readOnly.c_str(), 0700);  // so the folder can be removed
+}
+
+// A change flushes the folder once, after the new file is in place.
+TEST_F(RegistryTest, AChangeFlushesTheFolderOnce) {
+  std::atomic<int> syncs{0};
+  TRegistry reg;
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  ASSERT_TRUE(reg.OpenKey(u"Software\\Test", true));  // the first change makes the folder's files
+  gFolderSyncs = &syncs;
+  reg.WriteString(u"Name", u"value");
+  gFolderSyncs = nullptr;
+  EXPECT_EQ(syncs.load(), 1);
+}
 
 TEST_F(RegistryTest, TheFileIsPlainText) {
   {
