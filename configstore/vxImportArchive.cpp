@@ -5,6 +5,7 @@
 #include "platform/base/vxCodePage.h"
 #include "platform/base/vxExceptions.h"
 #include "platform/files/vxFileHandle.h"
+#include "platform/files/vxFileSystem.h"
 #include "platform/zip/vxZip.h"
 
 namespace vxImportArchive {
@@ -14,6 +15,18 @@ namespace {
 // Longer base names (in UTF-8 bytes) leave no room for the number a free
 // name may need within the 255 bytes of a file name.
 constexpr size_t MaxBaseNameBytes = 200;
+
+// A fresh private folder below Parent (made when missing); EOSError when it
+// cannot be made.
+vxFileSystem::TPrivateFolder MakeFolder(const ustring& Parent) {
+  const ustring parent = vxFileSystem::IncludeTrailingPathDelimiter(Parent);
+  if (!vxFileSystem::DirectoryExists(parent)) vxFileSystem::ForceDirectories(parent);
+  vxFileSystem::TPrivateFolder folder(parent, u"vximport-");
+  if (!folder.Valid())
+    throw EOSError(u"cannot create a folder in " + parent + u" (" + Utf8ToWide(vxExceptions::ErrnoText(errno)) + u")",
+                   errno);
+  return folder;
+}
 
 }  // namespace
 
@@ -25,7 +38,7 @@ ustring EntryFileName(const std::string& EntryName) {
 }
 
 TImportArchive::TImportArchive(const ustring& ZipFile, const ustring& TempFolder, uint64_t MaxBytes)
-    : FFolder(TempFolder, u"vximport-") {
+    : FFolder(MakeFolder(TempFolder)) {
   const vxZip::TZipReader archive = vxZip::TZipReader::OpenFile(ZipFile);
   const int64_t count = archive.Count();
   if (count > MaxEntries)

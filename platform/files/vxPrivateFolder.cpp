@@ -1,17 +1,3 @@
-<<<<<<< HEAD
-// The private folder of one call: mkdtemp below its parent, removed whole.
-#include "platform/files/vxPrivateFolder.h"
-
-#include <stdlib.h>
-
-#include <cerrno>
-#include <filesystem>
-#include <system_error>
-#include <vector>
-
-#include "platform/base/vxExceptions.h"
-#include "platform/files/vxFileSystem.h"
-=======
 // Private folders: mkdtemp for the fresh ones, lstat and chmod for the
 // lasting ones, a recursive removal that never follows a link.
 #include "platform/files/vxPrivateFolder.h"
@@ -29,30 +15,10 @@
 #include "platform/base/vxFileDescriptor.h"
 #include "platform/files/vxFileSystem.h"
 #include "platform/files/vxFileSystemDetail.h"
->>>>>>> main
 
 namespace vxFileSystem {
 
 TPrivateFolder::TPrivateFolder(const ustring& Parent, const ustring& Prefix) {
-<<<<<<< HEAD
-  const ustring parent = IncludeTrailingPathDelimiter(Parent);
-  if (!DirectoryExists(parent) && !ForceDirectories(parent))
-    throw EOSError("cannot create the folder " + NativePath(parent) + " (" + vxExceptions::ErrnoText(errno) + ")",
-                   errno);
-  std::string pattern = NativePath(parent + Prefix) + "XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  // mkdtemp makes the folder with mode 0700.
-  if (mkdtemp(buffer.data()) == nullptr)
-    throw EOSError("cannot create a folder in " + NativePath(parent) + " (" + vxExceptions::ErrnoText(errno) + ")",
-                   errno);
-  FPath = IncludeTrailingPathDelimiter(FromNativePath(buffer.data()));
-}
-
-TPrivateFolder::~TPrivateFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::path(NativePath(FPath)), ignored);
-=======
   std::string pattern;
   if (!detail::ToNative(IncludeTrailingPathDelimiter(Parent) + Prefix + u"XXXXXX", pattern)) return;
   // mkdtemp makes the folder with mode 0700, whatever the umask.
@@ -101,7 +67,6 @@ bool ForcePrivateDirectory(const ustring& Path) {
     return false;
   }
   return (info.st_mode & 07777) == 0700 || fchmod(folder.Get(), 0700) == 0;
->>>>>>> main
 }
 
 }  // namespace vxFileSystem

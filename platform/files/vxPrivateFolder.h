@@ -1,31 +1,12 @@
-<<<<<<< HEAD
-// A folder of one call's own: made fresh with a unique name (mkdtemp) and
-// mode 0700 below a parent folder, and removed with everything in it when
-// the object goes. Links inside it are removed, never followed.
-=======
 // Folders of this user's own: a fresh one for one piece of work (two pieces
 // of work running at once, in two processes or two copies of a library,
 // never share one), and a lasting one made on demand and closed to others.
->>>>>>> main
 #pragma once
 
 #include "platform/base/vxBase.h"
 
 namespace vxFileSystem {
 
-<<<<<<< HEAD
-class TPrivateFolder {
- public:
-  // A new folder Parent + Prefix + six random characters; EOSError when it
-  // cannot be made (a missing Parent is made first).
-  TPrivateFolder(const ustring& Parent, const ustring& Prefix);
-  ~TPrivateFolder();
-  TPrivateFolder(const TPrivateFolder&) = delete;
-  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
-
-  // The folder, with a trailing "/".
-  const ustring& Path() const { return FPath; }
-=======
 // A fresh folder for one piece of work: a name nobody else has (mkdtemp),
 // mode 0700, removed with everything in it when the object goes.
 class TPrivateFolder {
@@ -46,19 +27,15 @@ class TPrivateFolder {
   // Removes the folder and what it holds now (symbolic links inside are
   // removed, never followed); False when something stayed.
   bool Remove() noexcept;
->>>>>>> main
 
  private:
   ustring FPath;
 };
 
-<<<<<<< HEAD
-=======
 // Makes the folder Path (and every missing folder above it) when it is
 // missing, and makes sure it is this user's own and closed to others: a
 // folder, not a symbolic link, owned by the effective user, mode 0700
 // (wider permission bits are narrowed). False (errno) when it is not.
 bool ForcePrivateDirectory(const ustring& Path);
 
->>>>>>> main
 }  // namespace vxFileSystem

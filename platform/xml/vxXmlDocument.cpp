@@ -606,7 +606,6 @@ std::string TXMLDocument::SaveToXML(const TXMLSaveOptions& Options) const {
   if (!utf16) return out;
   return "\xFF\xFE" + WideToUtf16LE(Utf8ToWide(out));
 }
-}
 
 TXMLNode TXMLDocument::DocumentNode() const { return TXMLNode(FDoc->internal_object()); }
 

@@ -65,7 +65,7 @@ TEST_P(ConfigExport, WritesTheSubtreeInNameOrderIntoAnXmlFileInAFolderItMakes) {
             "  Node Name=c%2Fd\n"
             "    Property Name=x DataType=DOUBLE: 1.50\n"
             "    Node Name=e\n"
-            "      Property Name=y DataType=UCS4STR: \u00C1\nb\n"
+            "      Property Name=y DataType=UCS4STR: \u00C1\r\nb\n"
             "  Node Name=z\n"
             "    Property Name=On DataType=BOOLEAN: True\n");
   EXPECT_EQ(visited, (std::vector<ustring>{u"/a/b", u"/a/b/c%2Fd", u"/a/b/c%2Fd/e", u"/a/b/z"}));
@@ -109,7 +109,7 @@ TEST_P(ConfigExport, APackageIsAddedToUnlessOverwrittenAndAPlainExportAlwaysRepl
   EXPECT_EQ(second.Hash, first.Hash);
   EXPECT_EQ(second.Id, first.Id);
   EXPECT_EQ(Outline(Dir.File("out.xml"), changing),
-            "Info Contains=MarkDown: About\nit\n"
+            "Info Contains=MarkDown: About\r\nit\n"
             "Content RootNode=/p/one\n"
             "  Property Name=v DataType=INT: 1\n"
             "Content RootNode=/p/two\n"

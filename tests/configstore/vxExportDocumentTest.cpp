@@ -74,7 +74,7 @@ std::string HeaderLines(const char* Version) {
          "\"], [\"Type\", \"Package\"], [\"PackageName\", \"\\u00c4-Paket\"], [\"PackageVersion\", \"1.0.0.0\"], "
          "[\"PackageDate\", \"2024-01-31 12:00:00\"], [\"PackageId\", \"0123456789ABCDEF0123456789ABCDEF\"], "
          "[\"Hash\", \"5F6F370C6B661B46D992175C09801DC3\"], [\"ReleaseRequired\", \"5.0.0.0\"]] null\n"
-         "  Info [[\"Contains\", \"PlainText\"]] \"Zeile 1\\nZeile 2\"\n"
+         "  Info [[\"Contains\", \"PlainText\"]] \"Zeile 1\\r\\nZeile 2\"\n"
          "  Content [[\"RootNode\", \"/varlo/Software/X\"]] null\n";
 }
 
@@ -100,7 +100,7 @@ TEST(ExportDocument, EveryFormatAndEncodingAsPythonReadsIt) {
   };
   const std::string modern =
       "    Property [[\"Name\", \"Gr\\u00f6\\u00dfe\"], [\"DataType\", \"UCS2STR\"], [\"User\", \"admin\"], "
-      "[\"Date\", \"2024-02-29 13:14:15\"]] \"\\u00c1\\nb\"\n"
+      "[\"Date\", \"2024-02-29 13:14:15\"]] \"\\u00c1\\r\\nb\"\n"
       "    Property [[\"Name\", \"Port\"], [\"DataType\", \"INT\"]] \"25\"\n"
       "    Property [[\"Name\", \"On\"], [\"DataType\", \"BOOLEAN\"]] \"True\"\n"
       "    Property [[\"Name\", \"When\"], [\"DataType\", \"DATE\"]] \"2024-02-29 13:14:15\"\n"
@@ -129,8 +129,8 @@ TEST(ExportDocument, EveryFormatAndEncodingAsPythonReadsIt) {
       {vxEFV_V1_3, vxCE_UTF8, "no bom\n" + HeaderLines("1.3") + modern},
       {vxEFV_Unknown, vxCE_UTF16, "utf-16 bom\n" + HeaderLines("1.5") + modern},
       {vxEFV_V1_2, vxCE_UTF8,
-       "no bom\n" + HeaderLines("1.2") + legacy("Gr\\u00c3\\u00b6\\u00c3\\u0178e", "\\u00c3\\u0081\\nb")},
-      {vxEFV_V1_2, vxCE_UTF16, "utf-16 bom\n" + HeaderLines("1.2") + legacy("Gr\\u00f6\\u00dfe", "\\u00c1\\nb")},
+       "no bom\n" + HeaderLines("1.2") + legacy("Gr\\u00c3\\u00b6\\u00c3\\u0178e", "\\u00c3\\u0081\\r\\nb")},
+      {vxEFV_V1_2, vxCE_UTF16, "utf-16 bom\n" + HeaderLines("1.2") + legacy("Gr\\u00f6\\u00dfe", "\\u00c1\\r\\nb")},
   };
   for (const TCase& c : cases) {
     const std::string file = dir.File("package.xml");
@@ -147,7 +147,7 @@ TEST(ExportDocument, BinaryAbcIsWrittenAsTheBase64OfItsCompressedForm) {
   EXPECT_NE(bytes.find("<Property Name=\"Blob\" DataType=\"BINARY\" Compressed=\"true\">" + expected + "</Property>"),
             std::string::npos)
       << bytes;
-  EXPECT_NE(bytes.find("<Property Name=\"Nothing\" DataType=\"BINARY\" />"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("<Property Name=\"Nothing\" DataType=\"BINARY\"/>"), std::string::npos) << bytes;
 }
 
 TEST(ExportDocument, HeaderReadsBackAndAChangedNameBreaksTheHash) {
@@ -166,6 +166,8 @@ TEST(ExportDocument, HeaderReadsBackAndAChangedNameBreaksTheHash) {
   EXPECT_EQ(info.Description, u"Zeile 1\r\nZeile 2");
   EXPECT_EQ(info.DescriptionType, vxPDT_PlainText);
 
+  // Line breaks of a file written elsewhere (LF alone), and a changed name.
+  doc.DocumentElement().FindChildElement(u"Info").SetText(u"Zeile 1\nZeile 2");
   doc.DocumentElement().SetAttribute(u"PackageName", u"Other");
   Tk7PackageInformation changed;
   EXPECT_EQ(ReadHeader(doc, changed), THeaderState::HashMismatch);
