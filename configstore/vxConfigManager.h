@@ -17,7 +17,8 @@
 //
 // The operations are split by topic over vxConfigManager*.cpp: connection and
 // watchdog, keys, change state and cache, node walk, values, node and
-// property lists, node XML and key parts, deleting, renaming and searching.
+// property lists, node XML and key parts, deleting, renaming and searching,
+// export, import and packages.
 #pragma once
 
 #include <atomic>
@@ -34,6 +35,7 @@
 #include "configstore/vxConfigManagerCache.h"
 #include "configstore/vxConfigManagerGuarded.h"
 #include "configstore/vxConfigManagerWatchdog.h"
+#include "configstore/vxExportDocument.h"
 #include "core/vxTypes.h"
 #include "foundation/vxADO.h"
 #include "platform/base/vxBase.h"
@@ -385,6 +387,49 @@ class TvxConfigManager {
   // The token of a service's instance, or empty.
   ustring GetServiceToken(TvxEnterpriseService Service, int32_t ClusterNode, int32_t InstanceId);
 
+  // ---- Export ---------------------------------------------------------------------
+
+  // Writes RootKey's node (with its subtree when SubNodes) into the export
+  // document FileName, its extension replaced by ".xml", as a plain export
+  // or, with AsPackage, a package; a package file that exists is added to
+  // unless OverwritePackage. The file is written beside its place and put
+  // there whole, so a failed export leaves the old file as it was.
+  // ValidProperties (nullptr: all) names the properties written. True when
+  // the file was written; else False with the failure in Message (raised
+  // with RaiseExceptions).
+  bool Export(const ustring& RootKey, const ustring& FileName, bool SubNodes, bool AsPackage,
+              const ustring& PackageName, const ustring& PackageVersion, const ustring& InfoText,
+              bool OverwritePackage, TCharEncodeType Encoding, const TProgressCallBackProc& CallBack,
+              const TStrings* ValidProperties, TvxPackageDescriptionType InfoTextType, bool PWProtectScripts,
+              const std::string& ScriptPassword, bool IncludeChangeInfos, const ustring& ReleaseRequired,
+              TvxExportFormatVersion FormatVersion);
+
+  // ---- Import and packages ------------------------------------------------------------
+
+  // Writes the nodes and properties of the export document FileName (or of
+  // every document of the zip archive FileName, in archive order) into the
+  // store and records imported packages. False when FileName does not exist
+  // (nothing else happens) or on a failure (Message, raised with
+  // RaiseExceptions). Where the database allows, the whole import is one
+  // transaction: a failed import leaves the store as it was.
+  bool Import(const ustring& RootKey, const ustring& FileName, ustring& InfoText, const TProgressCallBackProc& CallBack,
+              bool Overwrite, bool UploadPackageData, bool OnlyNodeCallback, bool KeepUserContent,
+              bool IgnoreReleaseWarning);
+  // The header of a loaded document; "Unknown XML filetype!" or "Package
+  // hash mismatch (" + Hash + ")!" in Message (raised with RaiseExceptions).
+  Tk7PackageInformation GetPackageInformation(const TXMLDocument& XMLDocument);
+  // The header of the file; nothing when it does not exist.
+  Tk7PackageInformation GetPackageInformation(const ustring& FileName);
+  // The header and the node list of the file.
+  Tk7PackageInformation GetPackageDetails(const ustring& FileName, bool IncludeProperties);
+  bool GetPackageDetails(const ustring& FileName, bool& IsPackage, ustring& InfoText, ustring& InfoTextType,
+                         ustring& PackageName, ustring& PackageVersion, ustring& PackageId, TvxPackageNodes& NodeList);
+  static TvxExportFormatVersion GetExportFormatVersion(const ustring& Version);
+  static ustring GetExportFormatVersionStr(TvxExportFormatVersion Version);
+  static TvxPackageDescriptionType GetPackageDescriptionType(const ustring& DType);
+  static ustring GetPackageDescriptionTypeStr(TvxPackageDescriptionType DType);
+  static ustring K7PathToWindowsPath(const ustring& Path);
+
   // ---- Public fields (any thread may set them at any time) --------------------
 
   TGuarded<ustring> Message;
@@ -482,6 +527,15 @@ class TvxConfigManager {
   template <class TResult, class TWork>
   TResult Reported(TResult Failure, TWork Work);
 
+  // ---- Export documents ---------------------------------------------------------
+  // The export document in the file; EOSError when the file cannot be read,
+  // EDOMParseError when it is no XML document.
+  static TXMLDocument LoadExportDocument(const ustring& FileName);
+  // The document's header into Info; for a document that is no export
+  // document or a package whose hash does not match, Message says so (and
+  // RaiseException runs).
+  vxExportDocument::THeaderState ReadPackageHeader(const TXMLDocument& XMLDocument, Tk7PackageInformation& Info);
+
   // ---- Lists -------------------------------------------------------------------------
   // One row of a subtree.
   struct TSubtreeRow {
@@ -502,8 +556,15 @@ class TvxConfigManager {
   // An id as read from the table (its ASCII taken over unit by unit).
   static TIdType IdOfText(std::u16string_view Text);
   // Runs Work in a transaction of its own, DatabaseLock held throughout; a
-  // failure rolls back and passes.
+  // failure rolls back and passes. Inside an open transaction Work becomes
+  // part of it. While one is open the connection is not renewed (that would
+  // end it unseen), and it is committed only when a last statement shows it
+  // intact.
   void InTransaction(const std::function<void()>& Work);
+  // After a rollback: node ids of rows that went with it may be cached.
+  void ForgetUncommittedIds();
+  // Open transactions (InTransaction) of this store; under DatabaseLock.
+  int32_t FTransactionDepth = 0;
 
   bool SetConfigValueKeeping(const ustring& Key, const ustring& VarName, const Variant& Value, bool KeepUserContent);
   // The node id a reading operation names: the walk's result for a key with

@@ -239,6 +239,13 @@ bool TvxConfigManager::CheckConnection(bool& WasDown) {
     const ustring status = ConnectionStatus();
     WasDown = status != u"1";
     if (!WasDown && count % 5 != 0) return true;
+    // A new connection would end an open transaction unseen, and the rest
+    // of its work would run without it: the transaction fails instead.
+    if (FTransactionDepth > 0) {
+      if (!WasDown) return true;
+      Message = u"database connection to " + ProviderName() + u" is still offline - possible network or database problem";
+      return false;
+    }
     try {
       if (ADOConnection) ADOConnection->Close();
     } catch (const Exception&) {

@@ -18,24 +18,57 @@ constexpr char16_t TreeType[] = u"TREE";
 
 void TvxConfigManager::InTransaction(const std::function<void()>& Work) {
   std::lock_guard<std::recursive_mutex> hold(DatabaseLock);
+  if (FTransactionDepth > 0) {
+    ++FTransactionDepth;
+    try {
+      Work();
+    } catch (...) {
+      --FTransactionDepth;
+      throw;
+    }
+    --FTransactionDepth;
+    return;
+  }
   const ustring transaction = TvxSQL::CreateTransactionId();
   auto run = [&](TvxTransactionType Kind) {
-    ADOCommand->SetCommandText(TvxSQL::GetTransactionStatement(transaction, DatabaseType, Kind));
+    // SQLite: a transaction that reads first could not write later once
+    // another connection wrote meanwhile; one that writes takes the lock at
+    // once (or waits for it).
+    ADOCommand->SetCommandText(DatabaseType == vxDBT_SQLite && Kind == vxTT_Begin
+                                   ? u"BEGIN IMMEDIATE TRANSACTION"
+                                   : TvxSQL::GetTransactionStatement(transaction, DatabaseType, Kind));
     ADOCommand->Execute();
   };
   run(vxTT_Begin);
+  FTransactionDepth = 1;
   try {
     Work();
-    run(vxTT_Commit);
-  } catch (const Exception&) {
+    // A statement that failed inside may have ended the transaction on the
+    // server without a word (PostgreSQL then turns COMMIT into ROLLBACK):
+    // one more statement tells.
+    OpenDataSet(u"SELECT ID FROM " + CfgTabName + u" WHERE ID = :ID", {{u"ID", Variant(u"NIL")}});
     ADODataSet->Close();
+    run(vxTT_Commit);
+    FTransactionDepth = 0;
+  } catch (...) {
+    FTransactionDepth = 0;
     try {
+      ADODataSet->Close();
       run(vxTT_RollBack);
     } catch (const Exception&) {
       // The connection is gone: its transaction went with it.
     }
+    ForgetUncommittedIds();
     throw;
   }
+}
+
+void TvxConfigManager::ForgetUncommittedIds() {
+  InitCache();
+  for (TGuarded<TIdType>* id : {&KId_ClassesStyleIcons, &KId_ClassesContextHelpSys, &KId_ClassesContextHelpCus,
+                                &KId_ClassesStatus, &KId_ClassesLocale})
+    *id = TIdType();
+  FClassNodeIdsLoaded = false;
 }
 
 bool TvxConfigManager::DeleteConfigValue(const ustring& Key, const ustring& VarName, bool DeleteAlike) {

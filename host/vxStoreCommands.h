@@ -1,6 +1,6 @@
 // The commands of vxstore, the configuration store's companion program: each
-// a name, a line of help and a function of its arguments. New commands (an
-// export, an import) join the table in vxStoreCommands.cpp.
+// a name, a line of help and a function of its arguments (the table is in
+// vxStoreCommands.cpp).
 #pragma once
 
 #include <iosfwd>
@@ -11,9 +11,10 @@ struct TvxStoreCommand {
   const char* Name;
   const char* Summary;   // one line for the command list
   const char* Usage;     // the command's own help
-  // Runs the command with its arguments; the exit status. Raises
-  // std::invalid_argument for a wrong argument (exit status 2).
-  int (*Run)(const std::vector<std::string>& Args, std::ostream& Out);
+  // Runs the command with its arguments (results on Out, progress on Err);
+  // the exit status. Raises std::invalid_argument for a wrong argument
+  // (exit status 2).
+  int (*Run)(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
 };
 
 // Every command, in the order the help lists them.

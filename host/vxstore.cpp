@@ -1,5 +1,6 @@
 // vxstore: the configuration store's companion program. "vxstore create"
-// makes the table of an empty store; "vxstore help" lists the commands.
+// makes the table of an empty store, "vxstore export" and "vxstore import"
+// move a subtree through an export document; "vxstore help" lists them.
 #include <iostream>
 #include <string>
 #include <vector>

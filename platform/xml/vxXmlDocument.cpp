@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "platform/base/vxCodePage.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 // Deeper documents are refused: the readers above walk elements
 // recursively, and no document of the system nests anywhere near this.
-constexpr int kMaxDepth = 1000;
+constexpr int kMaxDepth = TXMLDocument::MaxDepth;
 
 pugi::xml_node Node(pugi::xml_node_struct* n) { return pugi::xml_node(n); }
 
@@ -372,19 +373,57 @@ void AppendOpening(std::string& out, pugi::xml_node node) {
   }
 }
 
-// The document's nodes in document order, without recursion.
-void AppendNodes(std::string& out, pugi::xml_node document) {
+// Whether Text is white space only (blanks, tabs, line breaks).
+bool IsWhiteSpace(const char* Text) {
+  for (const char* c = Text; *c != '\0'; ++c)
+    if (*c != ' ' && *c != '\t' && *c != '\n' && *c != '\r') return false;
+  return true;
+}
+
+// Whether an indented save lays out the children of the element Node one
+// a line: it holds elements and white space only (that white space is then
+// layout and is written anew).
+bool IsLaidOut(pugi::xml_node Node) {
+  bool elements = false;
+  for (pugi::xml_node child : Node.children()) {
+    if (child.type() == pugi::node_element) elements = true;
+    else if (child.type() == pugi::node_cdata) return false;
+    else if (child.type() == pugi::node_pcdata && !IsWhiteSpace(child.value())) return false;
+  }
+  return elements;
+}
+
+// The document's nodes in document order, without recursion; with Indent
+// each node of a laid-out parent on a line of its own, two blanks a level.
+void AppendNodes(std::string& out, pugi::xml_node document, bool Indent) {
+  // Whether each open parent, the document first, is laid out.
+  std::vector<bool> laidOut{Indent};
+  auto newLine = [&] {
+    out += '\n';
+    out.append(2 * (laidOut.size() - 1), ' ');
+  };
   pugi::xml_node node = document.first_child();
   while (node) {
-    AppendOpening(out, node);
-    if (node.type() == pugi::node_element && node.first_child()) {
-      node = node.first_child();
-      continue;
+    const bool layout = laidOut.back();
+    if (!(layout && node.type() == pugi::node_pcdata)) {
+      if (layout && node != document.first_child()) newLine();
+      AppendOpening(out, node);
+      if (node.type() == pugi::node_element && node.first_child()) {
+        laidOut.push_back(Indent && IsLaidOut(node));
+        node = node.first_child();
+        continue;
+      }
     }
     // Close every element whose last child this was.
     while (!node.next_sibling()) {
       node = node.parent();
-      if (!node || node == document) return;
+      if (!node || node == document) {
+        if (Indent) out += '\n';
+        return;
+      }
+      const bool closeOnNewLine = laidOut.back();
+      laidOut.pop_back();
+      if (closeOnNewLine) newLine();
       out += "</";
       out += node.name();
       out += '>';
@@ -494,6 +533,8 @@ void TXMLNode::SetText(std::u16string_view text) {
 
 TXMLDocument::TXMLDocument() : FDoc(std::make_unique<pugi::xml_document>()) {}
 TXMLDocument::~TXMLDocument() = default;
+TXMLDocument::TXMLDocument(TXMLDocument&&) noexcept = default;
+TXMLDocument& TXMLDocument::operator=(TXMLDocument&&) noexcept = default;
 
 void TXMLDocument::LoadFromXML(std::string_view Bytes) {
   FDoc->reset();
@@ -555,10 +596,15 @@ void TXMLDocument::LoadUtf8(std::string_view input) {
   }
 }
 
-std::string TXMLDocument::SaveToXML() const {
-  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  AppendNodes(out, *FDoc);
-  return out;
+std::string TXMLDocument::SaveToXML() const { return SaveToXML(TXMLSaveOptions{}); }
+
+std::string TXMLDocument::SaveToXML(const TXMLSaveOptions& Options) const {
+  const bool utf16 = Options.Encoding == TXMLSaveEncoding::UTF16;
+  std::string out = utf16 ? "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  if (Options.Indent && FDoc->first_child()) out += '\n';
+  AppendNodes(out, *FDoc, Options.Indent);
+  if (!utf16) return out;
+  return "\xFF\xFE" + WideToUtf16LE(Utf8ToWide(out));
 }
 
 TXMLNode TXMLDocument::DocumentNode() const { return TXMLNode(FDoc->internal_object()); }

@@ -40,6 +40,15 @@ VX_DECLARE_EXCEPTION(EDOMParseError, Exception);
 // document element, the text of an element with mixed content).
 VX_DECLARE_EXCEPTION(EXMLDocError, Exception);
 
+// How a document is saved: its encoding (UTF-16 is little-endian with a
+// byte order mark) and whether elements stand on lines of their own,
+// indented by two blanks a level (elements holding text stay on one line).
+enum class TXMLSaveEncoding { UTF8, UTF16 };
+struct TXMLSaveOptions {
+  TXMLSaveEncoding Encoding = TXMLSaveEncoding::UTF8;
+  bool Indent = false;
+};
+
 enum TNodeType {
   ntReserved,
   ntElement,
@@ -111,6 +120,9 @@ class TXMLDocument {
   ~TXMLDocument();
   TXMLDocument(const TXMLDocument&) = delete;
   TXMLDocument& operator=(const TXMLDocument&) = delete;
+  // Nodes of a moved document stay valid: they belong to the new owner.
+  TXMLDocument(TXMLDocument&&) noexcept;
+  TXMLDocument& operator=(TXMLDocument&&) noexcept;
 
   // Replaces the content by the document in Bytes: UTF-8 unless a byte
   // order mark or the XML declaration says UTF-16, ISO-8859-1 or
@@ -123,12 +135,22 @@ class TXMLDocument {
   // normalise (CR in texts; TAB, LF and CR in attributes) is written as a
   // character reference.
   std::string SaveToXML() const;
+  // The document as bytes in the options' encoding, with the declaration
+  // naming it ("UTF-8" or "UTF-16"). Indent puts each child of an element
+  // that holds elements and white space only on a line of its own, two
+  // blanks a level (the white space it held is replaced); texts stay as
+  // they are.
+  std::string SaveToXML(const TXMLSaveOptions& Options) const;
 
   // The document itself: its children are the document element and the
   // comments and processing instructions around it.
   TXMLNode DocumentNode() const;
   // The document element; nil when there is none.
   TXMLNode DocumentElement() const;
+
+  // The deepest nesting of elements a document may have to load (the
+  // document element is level 1).
+  static constexpr int MaxDepth = 1000;
 
   // Whether Name is an XML name (the Name production of XML 1.0).
   static bool IsValidName(std::u16string_view Name);

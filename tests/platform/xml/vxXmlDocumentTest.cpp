@@ -151,6 +151,34 @@ TEST(XmlDocument, BuildsAndSavesWithDeclaration) {
   EXPECT_EQ(back.DocumentElement().FindChildElement(u"c\u00E4").Text(), u"a<b>&\U0001F600");
 }
 
+TEST(XmlDocument, SavesIndentedAndInUtf16WithItsDeclaration) {
+  TXMLDocument doc;
+  TXMLNode root = doc.DocumentNode().AddChild(u"r");
+  root.AddChild(u"a").SetText(u" \u00C1\r\n");
+  root.AddChild(u"b").AddChild(u"c");
+  const std::string indented = doc.SaveToXML(TXMLSaveOptions{TXMLSaveEncoding::UTF8, true});
+  EXPECT_EQ(indented,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n  <a> \xC3\x81&#13;\n</a>\n  <b>\n    <c/>\n  </b>\n</r>\n");
+
+  const std::string wide = doc.SaveToXML(TXMLSaveOptions{TXMLSaveEncoding::UTF16, false});
+  ASSERT_GE(wide.size(), 2u);
+  EXPECT_EQ(wide.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Utf16LEToWide(wide.substr(2)), u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r><a> \u00C1&#13;\n</a><b><c/></b></r>");
+
+  // Both read back alike, the text as it was; saved again indented, the
+  // layout read in is replaced, not doubled.
+  for (const std::string& bytes : {indented, wide}) {
+    TXMLDocument back;
+    back.LoadFromXML(bytes);
+    std::vector<TXMLNode> children;
+    for (const TXMLNode& child : back.DocumentElement().ChildNodes())
+      if (child.NodeType() == ntElement) children.push_back(child);
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].Text(), u" \u00C1\r\n");
+    EXPECT_EQ(back.SaveToXML(TXMLSaveOptions{TXMLSaveEncoding::UTF8, true}), indented);
+  }
+}
+
 // Every value reads back as it was, by our reader and by Python's: the
 // line breaks and tabs a parser would normalise are written as references.
 TEST(XmlDocument, EveryValueReadsBackAsItWas) {
