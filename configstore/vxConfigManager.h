@@ -345,6 +345,24 @@ class TvxConfigManager {
   bool DeleteConfigValue(const ustring& Key, const ustring& VarName, bool DeleteAlike);
   // Deletes the property row PropertyId; a node's id deletes nothing.
   bool DeleteConfigValueById(const TIdType& PropertyId);
+  // Deletes Key's node with its subtree, the deepest rows first; with
+  // BackupChanges the subtree is first exported into the host's backup
+  // folder, and nothing is deleted when that fails ("backup failed (...)!").
+  // False with an empty Message when the node does not exist.
+  bool DeleteConfigTree(const ustring& Key);
+  // Deletes every property of Key's node (created when missing); its child
+  // nodes stay. With BackupChanges the properties are first exported into
+  // the host's backup folder ("backup failed!" and nothing deleted when that
+  // fails). Neither the cache nor the change state is touched.
+  bool DeleteNodeProperties(const ustring& Key);
+  // Copies the named properties of Key, with the user, dates, the
+  // persistence mark and Comment, into a new node "Backup_" + time stamp
+  // below "/varlo/Classes/Backups" + Key. With MaxBackups >= 0 the backups
+  // beyond MaxBackups (persistent ones counted, but never removed) go
+  // first, the oldest ordinary ones first. Always True; the failures of the
+  // single writes stay in Message.
+  bool CreateBackup(const ustring& Key, const std::vector<ustring>& Properties, const ustring& Comment,
+                    int32_t MaxBackups, bool Persistent);
   // Sorts by Name, UTF-16 code units compared, equal names kept in order.
   static bool SortNodes(TConfigNodes& NodeList);
   // Renames the row KeyId; refused for an empty name or a name a sibling
@@ -526,6 +544,12 @@ class TvxConfigManager {
   // takes its text and RaiseException runs; the result is Failure.
   template <class TResult, class TWork>
   TResult Reported(TResult Failure, TWork Work);
+
+  // Exports Key (its subtree with SubNodes) into a new file of the host's
+  // backup folder named FileStem + time stamp + ".xml" before a delete;
+  // raises "backup failed (" + the failure + ")!" (NameTheFailure) or
+  // "backup failed!" when no file was written.
+  void BackupBeforeDelete(const ustring& Key, const ustring& FileStem, bool SubNodes, bool NameTheFailure);
 
   // ---- Export documents ---------------------------------------------------------
   // The export document in the file; EOSError when the file cannot be read,
