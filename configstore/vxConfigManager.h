@@ -389,6 +389,13 @@ class TvxConfigManager {
   // node of every service whose executable is ours or whose "RootPort" +
   // InstanceId is InstancePort; true when one was written.
   bool PublishInstanceToken(const TIdType& Token, int32_t InstanceId, int32_t InstancePort);
+  // Mirrors the subtree below SourcePath into "/varlo/Permissions/Objects/"
+  // + PermissionObject: every source node (with CheckActiveState only the
+  // "Active" ones) gets its "Roles" and "SingleInstance" there, and target
+  // nodes without such a source go unless a session holds them ("SessionToken").
+  // True when both subtrees could be listed.
+  bool PublishPermissionObjects(const ustring& SourcePath, const ustring& PermissionObject, bool SingleInstance,
+                                bool CheckActiveState);
   // Marks our own service's instance ready; true when it was found.
   bool PublishReadyState(int32_t InstanceId);
   // Clears the ready flags of the instances of every active service on

@@ -2,8 +2,11 @@
 // their tokens, URLs and ready states below their service's node, the main
 // daemon resets and counts the ready flags, and services find each other's
 // URLs and tokens and register for change events with the main daemon. The
-// locale node's formats are read here too.
+// locale node's formats are read here too, and permission objects are
+// published from a subtree.
 #include <unistd.h>
+
+#include <unordered_map>
 
 #include "configstore/vxConfigManager.h"
 #include "configstore/vxIndy.h"
@@ -200,4 +203,39 @@ TFormatSettings TvxConfigManager::GetK7FormatSettings() {
     separator(u"TimeSeparator", settings.TimeSeparator);
     return settings;
   });
+}
+
+// ---- permission objects ----------------------------------------------------------
+
+bool TvxConfigManager::PublishPermissionObjects(const ustring& SourcePath, const ustring& PermissionObject,
+                                                bool SingleInstance, bool CheckActiveState) {
+  const ustring targetRoot = u"/varlo/Permissions/Objects/" + PermissionObject;
+  TConfigNodes sources;
+  TConfigNodes targets;
+  if (!GetRecursiveChildNodes(SourcePath, sources, true, true, false) ||
+      !GetRecursiveChildNodes(targetRoot, targets, true, true, false))
+    return false;
+  const auto isActive = [this](const TConfigNode& Node) {
+    return GetConfigValue(Convert2VisKey(Node.Key), u"Active", Variant(true), false).AsBoolean();
+  };
+  // The first source of each relative key.
+  std::unordered_map<ustring, const TConfigNode*> sourceByRelKey;
+  for (const TConfigNode& source : sources) sourceByRelKey.try_emplace(source.RelKey, &source);
+  // Targets without an active source go, unless a session still holds them.
+  for (const TConfigNode& target : targets) {
+    const auto source = sourceByRelKey.find(target.RelKey);
+    if (source != sourceByRelKey.end() && (!CheckActiveState || isActive(*source->second))) continue;
+    const ustring key = Convert2VisKey(target.Key);
+    if (!TrimKey(GetConfigValue(key, u"SessionToken", Variant(u""), false).AsString()).empty()) continue;
+    DeleteConfigTree(key);
+  }
+  for (const TConfigNode& source : sources) {
+    if (CheckActiveState && !isActive(source)) continue;
+    const ustring key = Convert2VisKey(source.Key);
+    const Variant single = GetConfigValue(key, u"SingleInstance", Variant(SingleInstance), false);
+    const ustring target = targetRoot + u"/" + source.RelKey;
+    SetConfigValue(target, u"Roles", GetConfigValue(key, u"Roles", Variant(u""), false));
+    SetConfigValue(target, u"SingleInstance", single);
+  }
+  return true;
 }

@@ -119,6 +119,33 @@ TEST_P(ServicesTest, PublishingAnInstancesTokenPortAndUrl) {
   EXPECT_TRUE(Value(Instance(u"Ours", 3, 5), u"InstanceUrl").IsNull());
 }
 
+TEST_P(ServicesTest, PublishingPermissionObjectsMirrorsTheActiveSourcesAndSparesHeldTargets) {
+  FStore->BackupChanges = false;
+  const ustring source = u"/apps/perm";
+  const ustring target = u"/varlo/Permissions/Objects/Reports";
+  ASSERT_TRUE(FStore->SetConfigValue(source + u"/sales", u"Roles", Variant(u"admin;sales")));
+  ASSERT_TRUE(FStore->SetConfigValue(source + u"/sales/north", u"SingleInstance", Variant(false)));
+  ASSERT_TRUE(FStore->SetConfigValue(source + u"/off", u"Active", Variant(false)));
+  // Targets left from earlier: one without a source, one whose source is
+  // inactive, one held by a session.
+  ASSERT_TRUE(FStore->SetConfigValue(target + u"/gone/deep", u"Roles", Variant(u"x")));
+  ASSERT_TRUE(FStore->SetConfigValue(target + u"/off", u"Roles", Variant(u"x")));
+  ASSERT_TRUE(FStore->SetConfigValue(target + u"/held", u"SessionToken", Variant(u" T1 ")));
+
+  ASSERT_TRUE(FStore->PublishPermissionObjects(source, u"Reports", true, true));
+  EXPECT_EQ(Value(target + u"/sales", u"Roles"), Variant(u"admin;sales"));
+  EXPECT_EQ(Value(target + u"/sales", u"SingleInstance"), Variant(true));
+  EXPECT_EQ(Value(target + u"/sales/north", u"Roles"), Variant(u""));
+  EXPECT_EQ(Value(target + u"/sales/north", u"SingleInstance"), Variant(false));
+  EXPECT_FALSE(FStore->NodeExists(target + u"/gone", false));
+  EXPECT_FALSE(FStore->NodeExists(target + u"/off", false));
+  EXPECT_TRUE(FStore->NodeExists(target + u"/held", false));
+
+  // Without the active check an inactive source is published too.
+  ASSERT_TRUE(FStore->PublishPermissionObjects(source, u"Reports", false, false));
+  EXPECT_EQ(Value(target + u"/off", u"SingleInstance"), Variant(false));
+}
+
 TEST_P(ServicesTest, PublishingTheReadyState) {
   EXPECT_FALSE(FStore->PublishReadyState(0));
   AddService(u"Other", u"vxother.exe");
