@@ -187,7 +187,7 @@ void BM_ImportPeer(benchmark::State& state) {
   for (auto _ : state) {
     pugi::xml_document doc;
     if (!doc.load_file(Bench().Document.c_str())) state.SkipWithError("cannot parse");
-    sqlite3_stmt* root = db.Prepare("SELECT ID FROM vx_configuration WHERE PARENTID IS NULL AND KEYNAME = ?1");
+    sqlite3_stmt* root = db.Prepare("SELECT ID FROM vx_configuration WHERE (PARENTID IS NULL OR PARENTID = '') AND KEYNAME = ?1");
     sqlite3_stmt* find = db.Prepare("SELECT ID FROM vx_configuration WHERE PARENTID = ?1 AND KEYNAME = ?2");
     sqlite3_stmt* update = db.Prepare(
         "UPDATE vx_configuration SET KEYVALUE = ?3, DATATYPE = ?4, CHANGEUSER = NULL, CHANGEDATE = NULL "
