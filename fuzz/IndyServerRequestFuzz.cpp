@@ -30,7 +30,10 @@ const fs::path& PublicFolder() {
     const fs::path root = ::mkdtemp(pattern);
     ::setenv("VARLO_REGISTRY", (root / "registry").c_str(), 1);
     ::setenv("VARLOSYS", (root / "sys").c_str(), 1);
-    const fs::path pub = fs::weakly_canonical(fs::path(WideToUtf8(TvxVarlo::GetPubRootPath())));
+    // Without its final "/": the opened files' paths are compared with it + "/".
+    std::string pubText = fs::weakly_canonical(fs::path(WideToUtf8(TvxVarlo::GetPubRootPath()))).string();
+    while (pubText.size() > 1 && pubText.back() == '/') pubText.pop_back();
+    const fs::path pub = pubText;
     fs::create_directories(pub / "css");
     std::ofstream(pub / "a.txt") << "a";
     std::ofstream(pub / "css" / "b.css") << "b";
